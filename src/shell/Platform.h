@@ -1,0 +1,92 @@
+// The narrow interface through which the platform-free core reaches the platform:
+// private heaps, the one error box, cursors and beeps, the parent notification,
+// text measurement with the control's font, and a non-owning proxy of the pane
+// windows (invalidate, scroll, update, caret). The Windows layer implements it
+// with kernel32, user32 and gdi32; the native tests implement it with a recorder.
+//
+// There is one platform per process, installed before the first control exists.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/Types.h"
+
+namespace qv {
+
+struct EditorInstance;
+
+// The notification record before the platform packs it into the host's 54-byte
+// SelChangeEx.
+struct SelChangeInfo {
+    WindowRef hwndFrom;
+    uint32_t idFrom;
+    uint32_t code;
+    CharIndex anchor;
+    CharIndex caret;
+    uint16_t reason;
+    uint32_t line;
+    uint32_t lineLength;
+    CharIndex lineStart;
+    const uint8_t* lineRecord;
+    uint32_t lastLine;
+    uint32_t hiddenLines;
+    uint32_t changed;
+    uint32_t page;
+};
+
+enum class StdCursor { Arrow, IBeam, Wait };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // ---- Private heaps ----------------------------------------------------------------
+    // Allocation answers nullptr on failure and never raises; growth keeps the old
+    // block untouched when it fails, and zero-fills the new tail when it succeeds.
+    virtual HeapRef CreateHeap(uint32_t initialSize) = 0;
+    virtual void DestroyHeap(HeapRef heap) = 0;
+    virtual uint8_t* AllocZeroed(HeapRef heap, uint32_t size) = 0;
+    virtual uint8_t* ReAllocZeroed(HeapRef heap, uint8_t* block, uint32_t newSize) = 0;
+
+    // ---- The user -----------------------------------------------------------------------
+    // The one error the user ever sees: a message box owned by the control, caption
+    // "Quorvane", type MB_OK.
+    virtual void ShowAllocationError(WindowRef owner, const char* text) = 0;
+    virtual void Beep() = 0;  // MessageBeep(MB_ICONHAND)
+    // Sets a standard cursor and answers the one it replaces.
+    virtual CursorRef SetCursor(StdCursor cursor) = 0;
+    virtual void RestoreCursor(CursorRef previous) = 0;
+
+    // ---- The parent -------------------------------------------------------------------
+    // WM_NOTIFY to the parent, synchronously; the record lives during the call.
+    virtual void SendNotify(WindowRef parent, uint32_t wParam, const SelChangeInfo& info) = 0;
+
+    // ---- Measuring --------------------------------------------------------------------
+    // Right edge of `n` characters drawn from x 0 in the text font (slot 0) on the
+    // control's device context: DrawTextExA with DT_CALCRECT, DT_SINGLELINE,
+    // DT_EXPANDTABS, DT_TABSTOP, DT_NOPREFIX, DT_EDITCONTROL and tab length tabWidth.
+    virtual int32_t MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) = 0;
+
+    // ---- Pane windows -----------------------------------------------------------------
+    // `rect` nullptr means the whole client area.
+    virtual void InvalidateRect(WindowRef window, const Rect* rect, bool erase) = 0;
+    // Scrolls the pixels of `window` within `clip` and invalidates what is uncovered.
+    virtual void ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) = 0;
+    virtual void UpdateWindow(WindowRef window) = 0;
+    virtual WindowRef GetFocus() = 0;
+    virtual void SetCaretPos(int32_t x, int32_t y) = 0;
+    virtual Point GetCaretPos() = 0;
+    virtual void ShowCaret(WindowRef window) = 0;
+    virtual void HideCaret(WindowRef window) = 0;
+    // The asynchronous state of the right mouse button.
+    virtual bool IsRightButtonDown() = 0;
+    // The pacing wait between two automatic scroll steps: `count` turns of an empty
+    // loop, or a wait of the same length.
+    virtual void Spin(uint32_t count) = 0;
+};
+
+// The process's platform. Installed by the library at process attach, or by a test.
+Platform& ThePlatform();
+void InstallPlatform(Platform* platform);
+
+}  // namespace qv

@@ -1,0 +1,123 @@
+#include "core/support/FakePlatform.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/EditorInstance.h"
+
+namespace qv::test {
+
+// A heap owns its blocks; destroying it frees them all, as a private heap does.
+struct FakePlatform::Heap {
+    std::vector<std::pair<uint8_t*, uint32_t>> blocks;
+};
+
+namespace {
+bool Take(int& left) {
+    if (left < 0) return true;
+    if (left == 0) return false;
+    --left;
+    return true;
+}
+}  // namespace
+
+FakePlatform::FakePlatform() = default;
+
+FakePlatform::~FakePlatform() {
+    for (Heap* heap : heaps_) DestroyHeap(heap);
+}
+
+void FakePlatform::ClearRecords() {
+    errors.clear();
+    beeps = 0;
+    cursorsSet.clear();
+    cursorsRestored = 0;
+    notifications.clear();
+    invalidations.clear();
+    scrolls.clear();
+    updates.clear();
+    spins = 0;
+}
+
+uint64_t FakePlatform::LiveBytes() const {
+    uint64_t total = 0;
+    for (const Heap* heap : heaps_)
+        for (const auto& block : heap->blocks) total += block.second;
+    return total;
+}
+
+HeapRef FakePlatform::CreateHeap(uint32_t) {
+    if (!Take(createHeapsLeft)) return nullptr;
+    Heap* heap = new Heap;
+    heaps_.push_back(heap);
+    return heap;
+}
+
+void FakePlatform::DestroyHeap(HeapRef ref) {
+    Heap* heap = static_cast<Heap*>(ref);
+    auto it = std::find(heaps_.begin(), heaps_.end(), heap);
+    if (it == heaps_.end()) return;
+    heaps_.erase(it);
+    for (auto& block : heap->blocks) std::free(block.first);
+    delete heap;
+}
+
+uint8_t* FakePlatform::AllocZeroed(HeapRef ref, uint32_t size) {
+    if (!Take(allocsLeft)) return nullptr;
+    Heap* heap = static_cast<Heap*>(ref);
+    uint8_t* block = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
+    heap->blocks.emplace_back(block, size);
+    return block;
+}
+
+uint8_t* FakePlatform::ReAllocZeroed(HeapRef ref, uint8_t* old, uint32_t newSize) {
+    if (!Take(reallocsLeft)) return nullptr;
+    Heap* heap = static_cast<Heap*>(ref);
+    for (auto& block : heap->blocks) {
+        if (block.first != old) continue;
+        // Always move, as a real heap may: stale pointers into the old block then
+        // show up under AddressSanitizer.
+        uint8_t* grown = static_cast<uint8_t*>(std::calloc(newSize ? newSize : 1, 1));
+        std::memcpy(grown, old, std::min(block.second, newSize));
+        std::free(old);
+        block = {grown, newSize};
+        return grown;
+    }
+    return nullptr;
+}
+
+void FakePlatform::ShowAllocationError(WindowRef, const char* text) { errors.emplace_back(text); }
+void FakePlatform::Beep() { ++beeps; }
+CursorRef FakePlatform::SetCursor(StdCursor cursor) {
+    cursorsSet.push_back(cursor);
+    return nullptr;
+}
+void FakePlatform::RestoreCursor(CursorRef) { ++cursorsRestored; }
+void FakePlatform::SendNotify(WindowRef, uint32_t wParam, const SelChangeInfo& info) {
+    notifications.emplace_back(wParam, info);
+}
+
+int32_t FakePlatform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
+    int32_t x = 0;
+    int32_t tab = static_cast<int32_t>(ed.tabWidth ? ed.tabWidth : 8) * charPixels;
+    for (uint32_t i = 0; i < n; ++i) x = text[i] == 0x09 ? (x / tab + 1) * tab : x + charPixels;
+    return x;
+}
+
+void FakePlatform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {
+    invalidations.push_back({window, rect == nullptr, rect ? *rect : Rect{}, erase});
+}
+void FakePlatform::ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) {
+    scrolls.push_back({window, dx, dy, clip});
+}
+void FakePlatform::UpdateWindow(WindowRef window) { updates.push_back(window); }
+WindowRef FakePlatform::GetFocus() { return focus; }
+void FakePlatform::SetCaretPos(int32_t x, int32_t y) { caret = {x, y}; }
+Point FakePlatform::GetCaretPos() { return caret; }
+void FakePlatform::ShowCaret(WindowRef) { caretShown = true; }
+void FakePlatform::HideCaret(WindowRef) { caretShown = false; }
+bool FakePlatform::IsRightButtonDown() { return rightButtonDown; }
+void FakePlatform::Spin(uint32_t) { ++spins; }
+
+}  // namespace qv::test
