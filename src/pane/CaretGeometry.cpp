@@ -1,0 +1,66 @@
+#include "pane/CaretGeometry.h"
+
+#include "shell/Platform.h"
+#include "store/LineRecord.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+
+ScrollFlags gScroll;
+
+uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x) {
+    Platform& platform = ThePlatform();
+    const int32_t x0 = TextLeft(ed) + 1 - ed.panes[0].scrollX;
+    gScroll.hitPastLineEnd = 0;
+    int32_t right = x0;
+    const uint32_t length = RecordAt(ed, recordOffset).length();
+    for (uint32_t i = 0; i < length; ++i) {
+        // Each step measures the whole prefix again, so a tab follows the tab stops
+        // from the line start. The record is re-read: measuring never moves it, but
+        // nothing here holds a pointer across a call.
+        const uint8_t* chars = RecordAt(ed, recordOffset).chars();
+        int32_t nextRight = x0 + platform.MeasureText(ed, chars, i + 1);
+        int32_t mid = nextRight - (nextRight - right) / 2;
+        if (chars[i] == kCR && mid <= x) gScroll.hitPastLineEnd = 1;
+        if (mid > x) return i;
+        right = nextRight;
+    }
+    return length;
+}
+
+CharIndex PointToChar(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
+    int64_t docY = static_cast<int64_t>(s) + y;
+    LineNumber line = docY < 0 ? 0 : YToLine(ed, static_cast<uint32_t>(docY > UINT32_MAX ? UINT32_MAX : docY));
+    uint32_t count = LineCount(ed);
+    if (line >= count) line = count - 1;
+    CharIndex start = LineStart(ed, line);
+    ed.curLineStart = start;
+    ed.curLine = line;
+    ed.curLineSlot = 4 * line;
+    ed.curRecord = RecordOffset(ed, line);
+    if (x == ed.panes[0].scrollX) return start;
+    uint32_t column = ColumnFromX(ed, ed.curRecord, x);
+    uint32_t length = CurrentRecord(ed).length();
+    if (!(gScroll.hitPastLineEnd && column >= length && column > 0)) gScroll.hitPastLineEnd = 0;
+    return start + column;
+}
+
+Point CharToPoint(const EditorInstance& ed, CharIndex a) {
+    LineNumber line = LineFromChar(ed, a);
+    int32_t y = static_cast<int32_t>(LineToY(ed, line));
+    CharIndex start = LineStart(ed, line);
+    LineRecordView rec = LineRecordOf(ed, line);
+    uint32_t column = a > start ? a - start : 0;
+    if (column > rec.length()) column = rec.length();  // never measure past the line
+    int32_t width = column ? ThePlatform().MeasureText(ed, rec.chars(), column) : 0;
+    return {width + TextLeft(ed) + 1, y};
+}
+
+Point CharToPanePoint(const EditorInstance& ed, CharIndex a, uint32_t s) {
+    Point p = CharToPoint(ed, a);
+    if (ed.panes[0].scrollX > 0) p.x -= ed.panes[0].scrollX;
+    p.y -= static_cast<int32_t>(s);
+    return p;
+}
+
+}  // namespace qv
