@@ -25,7 +25,7 @@ bool Take(int& left) {
 FakePlatform::FakePlatform() = default;
 
 FakePlatform::~FakePlatform() {
-    for (Heap* heap : heaps_) DestroyHeap(heap);
+    while (!heaps_.empty()) DestroyHeap(heaps_.back());
 }
 
 void FakePlatform::ClearRecords() {
