@@ -46,6 +46,12 @@ extern "C" {
 
 /* ---- Fonts, colours and keywords ----------------------------------------------- */
 #define EMX_SETHOSTWINDOWS       0x13A1 /* lParam: six window handles (QV_HOSTWINDOWS) */
+/* EMX_SETKEYWORDS adds each word of the list to the one keyword table that every
+ * control of the process shares ('a'-'z' match either case; a '-' or '+' inside a
+ * word is not stored but makes the rest of the line plain or a comment). Words of
+ * any length are stored whole. Should the table be unable to grow, the word that
+ * needed the room and the rest of that list are dropped, the words before it stay.
+ * Answers 0. */
 #define EMX_SETKEYWORDS          0x13A2 /* wParam: group value; lParam: "w1,w2,..." or NULL to empty */
 #define EMX_SETFONTS             0x13A3 /* lParam: FontSet */
 #define EMX_GETFONTS             0x13A4 /* lParam: FontSet; entry 4 is left as it was */

@@ -1,0 +1,527 @@
+#include "render/LinePainter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "render/CharClass.h"
+#include "render/KeywordTable.h"
+#include "store/LineRecord.h"
+
+namespace qv {
+
+PainterState gPainter;
+
+namespace {
+
+constexpr uint32_t kColorUnset = 0xFFFFFFFFu;  // no colour set yet on this line
+constexpr uint32_t kColorRecolor = 9999;       // forces the next SetTextColor
+constexpr uint32_t kWhite = 0x00FFFFFF;
+constexpr uint32_t kBlack = 0;
+
+// Highlight indexes 1-6 have brushes of their own; 7-15 are system colours h - 1.
+constexpr uint32_t kHiliteOwnBrushes = 6;
+constexpr uint32_t kHiliteInverse = 6;  // its lines draw selected and plain text white
+
+constexpr uint32_t kPendingNone = 0;
+constexpr uint32_t kPendingAfterStyle4 = 4;
+constexpr uint32_t kPendingLabel = 6;
+constexpr uint32_t kPendingJoin = 7;
+
+constexpr uint32_t kWideningLimit = 20;  // characters a label or joined token reaches back
+constexpr int32_t kOverhangExtension = 10;
+constexpr int32_t kOverhangExtensionFrom = 190;
+constexpr uint32_t kBlockWordLength = 4;
+
+constexpr uint32_t StyleOf(uint32_t color) {
+    return color >> 24;
+}
+constexpr uint32_t RgbOf(uint32_t color) {
+    return color & 0x00FFFFFF;
+}
+
+bool IsQuote(uint8_t c) {
+    return c == 0x22 || c == 0x27;
+}
+bool IsAsciiAlnum(uint8_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+// Where a label or a '_'-joined token begins when its colour reaches back.
+bool IsTokenDelimiter(uint8_t c) {
+    return c == ' ' || c == kTab || c == ',' || c == '=' || c == kLF || c == kCR || c == 0;
+}
+
+int32_t ClampPixel(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
+
+// The line-relative selection: characters lo <= p < hi are selected.
+struct LineSelection {
+    uint32_t lo = 0;
+    uint32_t hi = 0;
+
+    bool Contains(uint32_t p) const { return lo <= p && p < hi; }
+    bool Empty() const { return lo == hi; }
+
+    // The part of an r-character run at p that can be drawn in one colour: the run
+    // is cut where the selection starts; a run that crosses the selection's end is
+    // drawn one character at a time up to it (answer 0).
+    uint32_t CutRun(uint32_t p, uint32_t r) const {
+        if (r == 0) return 0;
+        uint64_t e = static_cast<uint64_t>(p) + r;
+        if (p >= hi || e < lo) return r;
+        if (p < lo) return lo - p;
+        if (e <= hi) return r;
+        return 0;
+    }
+};
+
+LineSelection SelectionOnLine(const EditorInstance& ed, CharIndex lineStart, uint32_t length) {
+    LineSelection sel;
+    if (ed.hideSelection != 0 || ed.selAnchor == ed.caretPos) return sel;
+    CharIndex a = std::min(ed.selAnchor, ed.caretPos);
+    CharIndex b = std::max(ed.selAnchor, ed.caretPos);
+    if (ed.columnSelMode == 0) {
+        sel.lo = a > lineStart ? a - lineStart : 0;
+        sel.hi = b > lineStart ? b - lineStart : 0;
+        return sel;
+    }
+    // The column band covers the lines from the drag's start to the pointer's line,
+    // which are the lines the stream selection touches (its end counts on the line
+    // it starts, where the pointer is).
+    if (a < static_cast<uint64_t>(lineStart) + length && b >= lineStart) {
+        sel.lo = std::min(ed.columnSelStartCol, ed.columnSelEndCol);
+        sel.hi = std::max(ed.columnSelStartCol, ed.columnSelEndCol);
+    }
+    return sel;
+}
+
+// ---- Colouring ------------------------------------------------------------------------
+
+// The syntax state of one line: which colour each character takes. It reads the
+// keyword table and the process-wide painter state, and knows nothing of drawing.
+class LineColourer {
+public:
+    struct Step {
+        uint32_t color;        // what the character is drawn in
+        uint32_t syntaxColor;  // its colour as if unselected
+        bool recolor;          // at or before an open block comment's mark
+    };
+
+    LineColourer(const EditorInstance& ed, const uint8_t* text, uint32_t length, uint32_t firstCharOffset,
+                 uint32_t hilite)
+        : ed_(ed),
+          text_(text),
+          length_(length),
+          firstCharOffset_(firstCharOffset),
+          plain_((ed.viewFlags & kViewPlain) != 0),
+          monochrome_((ed.viewFlags & kViewMonochrome) != 0),
+          inverse_(hilite == kHiliteInverse),
+          wordColor_(ed.colors[kColorText]) {}
+
+    // The colour of the character at p, advancing the state past it. A selected
+    // character runs the same rules, so that the text after the selection is
+    // coloured as without it, and only its drawn colour differs.
+    Step Next(uint32_t p, bool selected) {
+        Step step{};
+        step.syntaxColor = SyntaxColor(p);
+        step.color = !selected ? step.syntaxColor : inverse_ ? kWhite : Color(kColorSelectedText);
+        uint32_t mark = gPainter.blockCommentMark;
+        if (mark != 0) {
+            if (firstCharOffset_ + p > mark)
+                step.color = step.syntaxColor = Color(kColorComment);
+            else
+                step.recolor = true;
+        }
+        previousColor_ = step.syntaxColor;
+        return step;
+    }
+
+    // Characters left in the current word run.
+    uint32_t run() const { return r_; }
+    void Consume(uint32_t m) { r_ = m < r_ ? r_ - m : 0; }
+
+private:
+    uint32_t Color(uint32_t index) const { return ed_.colors[index]; }
+
+    uint32_t WordRun(uint32_t p) const {
+        uint32_t e = p;
+        while (e < length_ && IsPainterWordChar(text_[e])) ++e;
+        return e - p;
+    }
+
+    uint32_t SyntaxColor(uint32_t p) {
+        uint8_t ch = text_[p];
+        if (plain_) {
+            r_ = WordRun(p);
+            if (inverse_) return kWhite;
+            return monochrome_ ? kBlack : Color(kColorText);
+        }
+        if (keywordFlag_ == kKeywordRestPlain && r_ == 0) return Color(kColorText);
+        if (comment_ || (keywordFlag_ == kKeywordRestComment && r_ == 0)) {
+            r_ = WordRun(p);
+            wordColor_ = Color(kColorComment);  // a run cut by the selection resumes as comment
+            return Color(kColorComment);
+        }
+        if (r_ != 0) return wordColor_;
+        if (quote_ != 0) {
+            if (ch == quote_) {
+                quote_ = 0;
+                return Color(kColorQuote);
+            }
+            r_ = WordRun(p);
+            wordColor_ = Color(kColorString);
+            return Color(kColorString);
+        }
+        if (ch == ';') {
+            comment_ = true;
+            return Color(kColorComment);
+        }
+        if (IsQuote(ch)) {
+            quote_ = ch;
+            return Color(kColorQuote);
+        }
+        switch (CharClassOf(ch)) {
+            case kClassWord:
+                WordStart(p);
+                return wordColor_;
+            case kClassBracket:
+                return Color(kColorClass2);
+            case kClassSeparator:
+                return Color(kColorClass3);
+            case kClassOperator:
+                return Color(kColorClass4);
+            case kClassLogic:
+                return Color(kColorClass5);
+            case kClassLabel:
+                gPainter.pendingWordColor = kPendingLabel;
+                return Color(kColorLabel);
+            case kClassJoin:
+                // Joining on from a word of colour 25 keeps colour 25 for the whole name.
+                if (previousColor_ == Color(kColorAfterStyle4)) {
+                    gPainter.pendingWordColor = kPendingAfterStyle4;
+                    return Color(kColorAfterStyle4);
+                }
+                gPainter.pendingWordColor = kPendingJoin;
+                return Color(kColorUnderscore);
+            case kClassBlockMark:
+                BlockMark(p);
+                return Color(kColorComment);
+            default:
+                return Color(kColorText);
+        }
+    }
+
+    // A word character outside strings and comments: the run, its keyword colour and
+    // flag, and the colour a preceding style-4 run or '_' passes on.
+    void WordStart(uint32_t p) {
+        if (p > 0 && IsPainterWordChar(text_[p - 1])) {
+            r_ = 0;
+            wordColor_ = Color(kColorText);
+        } else {
+            r_ = WordRun(p);
+            wordColor_ = Color(kColorText);
+            if (r_ != 0) {
+                KeywordMatch match = LookupKeyword(text_, p, r_);
+                if (match.found) {
+                    if (text_[p] != 'd' && (IsBackslashAt(p + 7) || IsBackslashAt(p + 13))) {
+                        keywordFlag_ = kKeywordRestPlain;
+                    } else {
+                        keywordFlag_ = match.flag;
+                        wordColor_ = match.group;
+                    }
+                }
+            }
+        }
+        if (gPainter.pendingWordColor == kPendingAfterStyle4)
+            wordColor_ = Color(kColorAfterStyle4);
+        else if (gPainter.pendingWordColor == kPendingJoin)
+            wordColor_ = Color(kColorUnderscore);
+        gPainter.pendingWordColor = kPendingNone;
+    }
+
+    bool IsBackslashAt(uint64_t i) const { return i < length_ && text_[i] == '\\'; }
+
+    // 't^' opens a block comment at this '^'; any other '^' closes the open one.
+    void BlockMark(uint32_t p) {
+        gPainter.blockCommentMark = p > 0 && text_[p - 1] == 't' ? firstCharOffset_ + p : 0;
+    }
+
+    const EditorInstance& ed_;
+    const uint8_t* text_;
+    uint32_t length_;
+    uint32_t firstCharOffset_;  // LineHeap offset of the line's first character
+    bool plain_;
+    bool monochrome_;
+    bool inverse_;
+    uint8_t quote_ = 0;  // the open string's quote character, 0 outside strings
+    bool comment_ = false;
+    uint32_t r_ = 0;
+    uint32_t wordColor_;
+    uint32_t keywordFlag_ = kKeywordNoFlag;  // flag of the keyword matched on this line
+    uint32_t previousColor_ = kColorUnset;   // the previous step's colour, as if unselected
+};
+
+// ---- Drawing ---------------------------------------------------------------------------
+
+class LineDrawer {
+public:
+    LineDrawer(EditorInstance& ed, Surface& surface, const uint8_t* text, uint32_t length, const Rect& row)
+        : ed_(ed), surface_(surface), text_(text), length_(length), row_(row) {}
+
+    void FillHighlight(uint32_t hilite) {
+        if (hilite == 0) return;
+        Rect rect = RowBand(row_.left, row_.right);
+        if (hilite <= kHiliteOwnBrushes)
+            surface_.FillRect(rect, ed_.brushes[kBrushHilite1 + hilite - 1]);
+        else
+            surface_.FillSysColor(rect, hilite - 1);
+    }
+
+    // The selection's background; a line selected through its end shows the end
+    // (the closing CR, drawn as a space) selected as well.
+    void FillSelection(const LineSelection& sel) {
+        if (sel.Empty()) return;
+        int32_t x0 = row_.left;
+        if (sel.lo == 0) {
+            int32_t right;
+            if (sel.hi >= length_) {
+                right = PrefixRight(length_);
+                if (ed_.overhang != 0 && right > kOverhangExtensionFrom) right += kOverhangExtension;
+            } else {
+                right = PrefixRight(sel.hi);
+            }
+            surface_.FillRect(RowBand(x0, right), ed_.brushes[kBrushSelection]);
+        } else if (sel.lo < length_) {
+            surface_.FillRect(RowBand(PrefixRight(sel.lo), PrefixRight(std::min(sel.hi, length_))),
+                              ed_.brushes[kBrushSelection]);
+        }
+    }
+
+    // Sets the text colour when it changed (all 32 bits compared).
+    void UseColor(const LineColourer::Step& step) {
+        if (step.recolor) current_ = kColorRecolor;
+        if (step.color != current_) {
+            current_ = step.color;
+            surface_.SetTextColor(RgbOf(current_));
+        }
+    }
+
+    bool PastRight() const { return x_ > row_.right; }
+
+    // Tabs move the pen to the next tab stop from the text origin; before a font is
+    // measured the stop distance is 0 and they take no room.
+    uint32_t SkipTabs(uint32_t p, LineColourer& colourer) {
+        uint32_t tab = ed_.tabPixelWidth;
+        if (tab != 0) {
+            int64_t offset = std::max<int64_t>(x_ - row_.left, 0);
+            x_ = row_.left + tab * (offset / tab);
+        }
+        while (p < length_ && text_[p] == kTab && !PastRight()) {
+            x_ += tab;
+            ++p;
+            colourer.Consume(1);
+        }
+        return p;
+    }
+
+    // An overhanging (italic) font draws its unselected spaces a pixel narrower.
+    uint32_t SkipSpaces(uint32_t p, const LineSelection& sel, LineColourer& colourer) {
+        while (p < length_ && text_[p] == ' ' && !PastRight()) {
+            int64_t step = ed_.spaceWidth;
+            if (ed_.overhang != 0 && !sel.Contains(p)) step = std::max<int64_t>(step - 1, 0);
+            x_ += step;
+            ++p;
+            colourer.Consume(1);
+        }
+        return p;
+    }
+
+    // A double-byte character (lead byte above 0x80 under a DBCS font), or any pair
+    // under a paired character set except the mark 0xFF 0xFE; never one that would
+    // reach past the line.
+    bool IsPairAt(uint32_t p) const {
+        if (p + 1 >= length_) return false;
+        bool lead = (text_[p] > 0x80 && ed_.dbcsCharSet != 0) || ed_.pairedCharSet != 0;
+        if (!lead) return false;
+        return !(ed_.pairedCharSet != 0 && text_[p] == 0xFF && text_[p + 1] == 0xFE);
+    }
+
+    uint32_t DrawPair(uint32_t p, LineColourer& colourer) {
+        Rect rect = RunRect(x_, 0);
+        surface_.DrawText(text_ + p, 2, rect, kDrawPairFormat);
+        x_ = surface_.MeasureText(text_ + p, 2, rect, kMeasurePairFormat);
+        colourer.Consume(2);
+        return p + 2;
+    }
+
+    // Draws the m characters at p in the font of the current colour's style, then
+    // advances the pen in the text font.
+    void DrawRun(uint32_t p, uint32_t m, const LineSelection& sel) {
+        switch (StyleOf(current_)) {
+            case 0:
+            case 4:
+            case 8:
+                DrawInTextFont(p, m, sel);
+                break;
+            case 1:
+                DrawInFont(ed_.fonts[kFontStyle1], p, m, 0);
+                break;
+            case 2:
+                if (ed_.altFontsEnabled != 0)
+                    DrawInFont(ed_.fonts[kFontStyle2], p, m, ed_.altFontRise);
+                else
+                    surface_.DrawText(text_ + p, m, RunRect(x_, 0), kDrawRunFormat);
+                break;
+            case 3:
+                DrawInFont(ed_.fonts[kFontStyle3], p, m, ed_.altFontRise);
+                break;
+            default:
+                break;  // not drawn; the pen still moves over it
+        }
+        if (ed_.fixedPitch != 0)
+            x_ += static_cast<int64_t>(m) * ed_.charWidth;
+        else
+            x_ = surface_.MeasureText(text_ + p, m, RunRect(x_, 0), kMeasureRunFormat);
+    }
+
+private:
+    // One text row high, from `left` to `right`.
+    Rect RowBand(int32_t left, int32_t right) const {
+        return {left, row_.top, right, ClampPixel(static_cast<int64_t>(row_.top) + ed_.lineHeight)};
+    }
+    Rect RunRect(int64_t left, int32_t rise) const {
+        return {ClampPixel(left), ClampPixel(static_cast<int64_t>(row_.top) - rise), row_.right, row_.bottom};
+    }
+
+    int32_t PrefixRight(uint32_t n) {
+        return surface_.MeasureText(text_, n, RunRect(row_.left, 0), kMeasureRunFormat);
+    }
+    int64_t Width(uint32_t p, uint32_t n) {
+        if (ed_.fixedPitch != 0) return static_cast<int64_t>(n) * ed_.charWidth;
+        Rect from0{0, row_.top, row_.right, row_.bottom};
+        return surface_.MeasureText(text_ + p, n, from0, kMeasureRunFormat);
+    }
+
+    // A label colon or a '_' recolours the token it ends: the draw reaches back to
+    // the token's start (at most 20 characters) and overdraws it in this colour. It
+    // never reaches across a selection bound: selected and unselected text keep
+    // their own colours.
+    void DrawInTextFont(uint32_t p, uint32_t m, const LineSelection& sel) {
+        uint32_t pending = gPainter.pendingWordColor;
+        bool widen = pending == kPendingLabel || pending == kPendingJoin;
+        bool selected = sel.Contains(p);
+        uint32_t start = p;
+        int64_t left = x_;
+        if (widen) {
+            uint32_t limit = p >= sel.hi ? sel.hi : p >= sel.lo ? sel.lo : 0;
+            for (uint32_t steps = 0;
+                 start > limit && steps < kWideningLimit && !IsTokenDelimiter(text_[start - 1]); ++steps)
+                --start;
+            if (start < p) left -= Width(start, p - start);
+        }
+        // An overhanging font's selected glyphs are pulled back by the overhang.
+        if (ed_.overhang != 0 && selected && left > 1 && IsAsciiAlnum(text_[p])) left -= ed_.overhang;
+        surface_.DrawText(text_ + start, p + m - start, RunRect(left, 0), kDrawRunFormat);
+        if (widen) {
+            if (pending == kPendingLabel) gPainter.pendingWordColor = kPendingNone;
+        } else {
+            x_ = left;
+        }
+    }
+
+    void DrawInFont(FontRef font, uint32_t p, uint32_t m, int32_t rise) {
+        FontRef previous = surface_.SelectFont(font);
+        surface_.DrawText(text_ + p, m, RunRect(x_, rise), kDrawRunFormat);
+        surface_.SelectFont(previous);
+    }
+
+    EditorInstance& ed_;
+    Surface& surface_;
+    const uint8_t* text_;
+    uint32_t length_;
+    Rect row_;
+    int64_t x_ = row_.left;
+    uint32_t current_ = kColorUnset;
+};
+
+// "proc" or "PROC" as a word of its own.
+bool IsBlockWordAt(const uint8_t* text, uint32_t length, uint32_t p) {
+    if (static_cast<uint64_t>(p) + kBlockWordLength > length) return false;
+    if (std::memcmp(text + p, "proc", 4) != 0 && std::memcmp(text + p, "PROC", 4) != 0) return false;
+    bool wordBefore = p > 0 && IsPainterWordChar(text[p - 1]);
+    bool wordAfter = p + kBlockWordLength < length && IsPainterWordChar(text[p + kBlockWordLength]);
+    return !wordBefore && !wordAfter;
+}
+
+// The block word counts after a blank: a space before it, a tab after it, or a tab
+// before and a space after.
+bool BlockWordCounts(const uint8_t* text, uint32_t length, uint32_t b) {
+    uint8_t before = text[b - 1];
+    uint8_t after = b + kBlockWordLength < length ? text[b + kBlockWordLength] : 0;
+    return before == ' ' || after == kTab || (before == kTab && after == ' ');
+}
+
+}  // namespace
+
+void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
+               const Rect& row) {
+    if (ed.lineHeap == nullptr || recordOffset > ed.lineHeapSize ||
+        ed.lineHeapSize - recordOffset < kRecChars)
+        return;
+    LineRecordView record = RecordAt(ed, recordOffset);
+    uint32_t flags = record.flags();
+    uint32_t length = record.length();
+    if ((flags & kFlagHidden) != 0 || length == 0 || length > ed.lineHeapSize - recordOffset - kRecChars)
+        return;
+    if (row.top >= row.bottom || static_cast<int64_t>(row.top) + ed.lineHeight <= 0) return;
+
+    // The line break is drawn, and selected, as a space: the CR is swapped out for the
+    // call and put back before returning.
+    uint8_t* text = record.chars();
+    bool endsWithCR = text[length - 1] == kCR;
+    if (endsWithCR) text[length - 1] = ' ';
+
+    uint32_t hilite = flags & kFlagHiliteMask;
+    LineSelection sel = SelectionOnLine(ed, lineStart, length);
+    LineDrawer drawer(ed, surface, text, length, row);
+    drawer.FillHighlight(hilite);
+    drawer.FillSelection(sel);
+
+    LineColourer colourer(ed, text, length, recordOffset + kRecChars, hilite);
+    uint32_t blockWordAt = 0;  // 0: none (a block word in column 0 never counts)
+    uint32_t p = 0;
+    while (p < length) {
+        bool selected = sel.Contains(p);
+        LineColourer::Step step = colourer.Next(p, selected);
+        drawer.UseColor(step);
+        uint32_t n = sel.CutRun(p, colourer.run());
+        uint8_t ch = text[p];
+        if (ch == kTab) {
+            p = drawer.SkipTabs(p, colourer);
+        } else if (ch == ' ') {
+            p = drawer.SkipSpaces(p, sel, colourer);
+        } else if (drawer.IsPairAt(p)) {
+            p = drawer.DrawPair(p, colourer);
+        } else {
+            // The block word is judged on the whole word run, wherever a selection
+            // bound cuts it for drawing.
+            if (colourer.run() == kBlockWordLength && blockWordAt == 0 && IsBlockWordAt(text, length, p))
+                blockWordAt = p;
+            uint32_t m = n != 0 ? n : 1;
+            colourer.Consume(m);
+            // A run of style 4 passes colour 25 on to the next word.
+            if (StyleOf(step.syntaxColor) == 4) gPainter.pendingWordColor = kPendingAfterStyle4;
+            drawer.DrawRun(p, m, sel);
+            p += m;
+        }
+        if (drawer.PastRight()) break;
+    }
+    if (blockWordAt != 0) gPainter.blockWordSeen = BlockWordCounts(text, length, blockWordAt) ? 1 : 0;
+
+    if (endsWithCR) text[length - 1] = kCR;
+}
+
+}  // namespace qv

@@ -1,0 +1,73 @@
+// Drawing one line of a pane with its syntax colours.
+//
+// PaintLine splits a line into runs, gives each run a colour, picks the run's font
+// from the style code in the colour's top byte and draws it through a Surface:
+//   - ';' starts a comment to the line's end; "..." and '...' are strings (the
+//     other quote inside is string content);
+//   - a run of word characters is looked up in the KeywordTable and takes its
+//     group value; a keyword flagged '-' leaves the rest of the line plain, one
+//     flagged '+' makes it a comment; a backslash 7 or 13 bytes after a keyword's
+//     first character (unless the word starts with 'd') cancels the match and
+//     leaves the rest of the line plain;
+//   - 'name:' is a label; identifiers joined by '_' take one colour; the word after
+//     a keyword of style 4 takes colour 25;
+//   - a '^' right after 't' opens a block comment that runs across lines up to and
+//     including the next '^' not after 't';
+//   - the line's highlight and its part of the selection are filled first;
+//     selected characters are drawn in the selected-text colour (comment colour
+//     inside an open block comment), runs cut at the selection's bounds, while the
+//     colouring runs exactly as without the selection: a selection changes how its
+//     own characters look and nothing else;
+//   - tabs and spaces are not drawn, they only move the pen;
+//   - plain mode (viewFlags 0x20) colours nothing; with 0x40 as well the text is
+//     black.
+// Style codes: 0, 4, 8 the text font (slot 0); 1 slot 1; 2 slot 2 raised by
+// altFontRise (slot 0, not raised, while altFontsEnabled is 0); 3 slot 3 raised;
+// any other code is not drawn, but the pen still advances over the run.
+//
+// Nothing divides by a metric: before a font is measured (charWidth and
+// tabPixelWidth 0) a line still paints, its tabs then taking no room.
+#pragma once
+
+#include <cstdint>
+
+#include "render/Surface.h"
+#include "shell/EditorInstance.h"
+
+namespace qv {
+
+// The painter's state that outlives a line, shared by every line, pane, paint and
+// control of the process.
+struct PainterState {
+    // What the next word start does with its colour: 0 nothing; 4 colour 25 (after
+    // a style-4 run); 6 a label colon was just coloured; 7 a '_' was just coloured
+    // (the next word takes colour 24).
+    uint32_t pendingWordColor;
+    // 0, or the LineHeap offset of the '^' that opened a block comment: characters
+    // stored after it are comment until a '^' not after 't' clears it.
+    uint32_t blockCommentMark;
+    // Set by PaintLine when the line holds the block word "proc" or "PROC" as a
+    // whole word after a blank; the caller clears it before each line.
+    uint32_t blockWordSeen;
+};
+extern PainterState gPainter;
+
+inline void ResetPainterState() {
+    gPainter = PainterState{};
+}
+
+// Draws the line whose LineRecord is at `recordOffset` in the LineHeap and whose
+// first character has char index `lineStart` into `row`: left = the text origin x,
+// top = the row's top, right = the right limit (runs past it are not processed),
+// bottom = only to reject an empty row. The surface has the text font (slot 0)
+// selected and a transparent background; the caller has clipped it to the text area.
+// Hidden or empty lines and rows above the surface are skipped. The line's closing
+// CR is drawn, and selected, as a space; the record is left as it was.
+//
+// Column selection (columnSelMode): the stream selection is not shown; instead, on
+// each line the selection spans, the characters in the columns between
+// columnSelStartCol and columnSelEndCol are filled and coloured as selected.
+void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
+               const Rect& row);
+
+}  // namespace qv
