@@ -104,6 +104,16 @@ void RefreshPane(EditorInstance& ed, WindowRef paneWindow) {
     ThePlatform().UpdateWindow(pane.hwnd);
 }
 
+void RefreshBothPanes(EditorInstance& ed) {
+    RefreshPane(ed, ed.panes[1].hwnd);
+    RefreshPane(ed, ed.panes[0].hwnd);
+}
+
+void InvalidateLineInBothPanes(EditorInstance& ed, LineNumber line) {
+    InvalidateLine(ed, ed.panes[1].hwnd, line);
+    InvalidateLine(ed, ed.panes[0].hwnd, line);
+}
+
 void InvalidateLine(EditorInstance& ed, WindowRef paneWindow, LineNumber line) {
     ViewPane& pane = PaneOf(ed, paneWindow);
     if (!IsShown(pane) || line >= LineCount(ed)) return;

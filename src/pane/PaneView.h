@@ -42,6 +42,13 @@ void ScrollPane(EditorInstance& ed, WindowRef paneWindow, int32_t dx, int32_t dy
 // Moves the pane's top-line cache to its scroll offset and repaints it whole, now.
 void RefreshPane(EditorInstance& ed, WindowRef paneWindow);
 
+// The recurring "repaint both panes": RefreshPane of the lower pane, then of the
+// upper pane.
+void RefreshBothPanes(EditorInstance& ed);
+
+// InvalidateLine of `line` in the lower pane, then in the upper pane.
+void InvalidateLineInBothPanes(EditorInstance& ed, LineNumber line);
+
 // Marks the row of `line` for repainting, margins included, when the row lies in
 // the pane; rows outside it and lines that do not exist are ignored.
 void InvalidateLine(EditorInstance& ed, WindowRef paneWindow, LineNumber line);
