@@ -144,6 +144,17 @@ bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
     return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, newSize, kLineHeapRule.failureText);
 }
 
+bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes) {
+    uint32_t needed = SaturatingAdd(ed.lineIndexUsed, bytes);
+    if (needed <= ed.lineIndexSize) return true;
+    // Grow in the usual step, or more when the slots alone need more.
+    uint32_t newSize = SaturatingAdd(ed.lineIndexSize, kLineIndexRule.growthStep);
+    if (newSize < needed) newSize = SaturatingAdd(needed, kLineIndexRule.growthStep);
+    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
+    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, newSize,
+                    kLineIndexRule.failureText);
+}
+
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
     uint32_t t = SaturatingAdd(SaturatingAdd(ed.undoLogUsed, n), kUndoRule.headroom);
     if (t <= ed.undoLogSize) return true;

@@ -48,6 +48,9 @@ bool EnsureUndoRoom(EditorInstance& ed, uint32_t n);
 // Room for a record of `bytes` at the append point, beyond the fixed headroom: a
 // long line split or moved needs more than the headroom guarantees.
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes);
+// Room for `bytes` more LineIndex bytes, beyond the fixed headroom: a change that
+// adds many lines secures all its slots before it starts.
+bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes);
 
 // Opens slot `line` (moving the later slots up) and appends an empty record of
 // `recordSize` bytes there; it becomes curRecord / curLineSlot. curLine and

@@ -1,0 +1,221 @@
+#include "edit/DocumentCommands.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "edit/EditState.h"
+#include "edit/TextEdit.h"
+#include "edit/UndoLog.h"
+#include "store/LineRecord.h"
+#include "store/LineStore.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+uint32_t Saturate(uint64_t v) {
+    return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
+}
+
+void Report(bool* ok, bool value) {
+    if (ok) *ok = value;
+}
+
+// Secures the undo room for the records a command may log: the deleted selection
+// and `insertedChars` more characters. One record needs what its own append checks
+// for; a second one also needs the room the first one's header takes.
+bool EnsureCommandUndoRoom(EditorInstance& ed, CharIndex lo, CharIndex hi, uint64_t insertedChars) {
+    const uint64_t deleted = hi - lo;
+    const uint64_t slack = deleted && insertedChars ? kUndoRecordSlack : 0;
+    return EnsureUndoRoom(ed, Saturate(deleted + insertedChars + slack));
+}
+
+// The selection's lower and upper ends, clamped to the text.
+struct Range {
+    CharIndex lo, hi;
+};
+Range SelectionRange(EditorInstance& ed) {
+    const CharIndex hi = LocateChar(ed, std::max(ed.selAnchor, ed.caretPos)).index;
+    return {std::min(std::min(ed.selAnchor, ed.caretPos), hi), hi};
+}
+
+// A group flag on the newest record alone would make the next undo take an
+// unrelated record with it.
+void UngroupNewestRecord(EditorInstance& ed) {
+    const uint32_t start = Load32(ed.undoLog + ed.undoLogUsed);
+    Store32(ed.undoLog + start + kUndoGroup, 0);
+}
+
+}  // namespace
+
+uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok) {
+    BeginEditCommand();
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text ? text : "");
+    const uint32_t length = Saturate(std::strlen(reinterpret_cast<const char*>(bytes)));
+    uint64_t chars = 0;
+    for (uint32_t i = 0; i < length; ++i) chars += bytes[i] != kLF;
+    const auto [lo, hi] = SelectionRange(ed);
+    if (!EnsureCommandUndoRoom(ed, lo, hi, logUndo ? chars : 0) ||
+        !ReserveEditRoom(ed, lo, hi, bytes, length)) {
+        Report(ok, false);
+        return 0;
+    }
+
+    const uint32_t usedBefore = ed.undoLogUsed;
+    bool deleted = true;
+    CharIndex pos = DeleteRange(ed, lo, hi, &deleted);
+    if (!deleted) {  // not reached: the room is secured above
+        Report(ok, false);
+        return 0;
+    }
+    const bool rangeLogged = ed.undoLogUsed != usedBefore;
+    pos = InsertionPoint(ed, pos);  // never after the closing CR
+    ed.selAnchor = ed.caretPos = pos;
+
+    const uint32_t wasAbsorbing = gEdit.absorbNextCr;
+    bool inserted = true;
+    uint32_t count;
+    {
+        WaitCursor wait;
+        count = InsertChars(ed, pos, bytes, length, &inserted);
+    }
+    // The record tells its undo whether the text's first CR was absorbed by the
+    // line break the deletion kept.
+    const bool absorbed = wasAbsorbing && !gEdit.absorbNextCr;
+    ed.selAnchor = ed.caretPos = pos + count;
+
+    if (logUndo && count > 0) {
+        const uint32_t group = gEdit.undoGroup;
+        if (!rangeLogged) gEdit.undoGroup = 0;
+        gEdit.absorbNextCr = absorbed;
+        AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count);
+        gEdit.undoGroup = group;
+    } else if (rangeLogged && gEdit.undoGroup) {
+        UngroupNewestRecord(ed);
+    }
+    BeginEditCommand();
+    Report(ok, inserted);
+    return count;
+}
+
+bool SetWholeText(EditorInstance& ed, const char* text) {
+    BeginEditCommand();
+    if (!text) text = "";
+    // The new document is built beside the old one, which stays untouched until
+    // the new one is complete.
+    EditorInstance fresh = ed;
+    fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
+    fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
+    if (!CreateStore(fresh)) return false;
+    bool inserted = false;
+    if (InsertEndMark(fresh)) InsertText(fresh, 0, text, &inserted);
+    if (!inserted) {
+        DestroyStore(fresh);
+        return false;
+    }
+    DestroyStore(ed);
+    ed = fresh;
+
+    if (text[0] == 0 || text[0] == kCR) {
+        ed.panes[0].vScrollShown = 0;
+        ed.panes[1].vScrollShown = 0;
+        ed.panes[0].hScrollShown = 0;
+    }
+    for (ViewPane& pane : ed.panes) {
+        pane.scrollY = 0;
+        pane.caretX = 0;
+        pane.scrollX = 0;
+        pane.topLine = 0;
+        pane.topLineY = 0;
+        pane.topLineStart = 0;
+    }
+    ed.selAnchor = ed.caretPos = 0;
+    ed.clickGridX = ed.dragGridX = 0;
+    ed.curLine = ed.curLineStart = ed.curLineSlot = ed.curRecord = 0;
+    LocateChar(ed, 0);
+    BeginEditCommand();
+    return true;
+}
+
+CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
+    BeginEditCommand();
+    bool deleted = true;
+    const CharIndex pos = DeleteRange(ed, ed.selAnchor, ed.caretPos, &deleted);
+    if (deleted) ed.selAnchor = ed.caretPos = pos;
+    BeginEditCommand();
+    Report(ok, deleted);
+    return pos;
+}
+
+bool TypeChar(EditorInstance& ed, uint8_t ch) {
+    BeginEditCommand();
+    const auto [lo, hi] = SelectionRange(ed);
+    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveEditRoom(ed, lo, hi, &ch, 1)) return false;
+    bool deleted = true;
+    CharIndex p = DeleteRange(ed, lo, hi, &deleted);
+    if (!deleted) return false;  // not reached: the room is secured above
+    p = InsertionPoint(ed, p);
+    ed.selAnchor = ed.caretPos = p;
+    LocateChar(ed, p);
+
+    EditOutcome outcome;
+    const uint32_t replaced = InsertChar(ed, p, ch, &outcome);
+    switch (outcome) {
+        case EditOutcome::Inserted:
+            AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
+            break;
+        case EditOutcome::Absorbed:
+            AppendUndoRecord(ed, UndoKind::InsertChar, p, ch, true);
+            break;
+        case EditOutcome::Overwrote:
+            AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
+            break;
+        default:
+            BeginEditCommand();
+            return false;
+    }
+    ed.selAnchor = ed.caretPos = p + 1;
+    bool indented = true;
+    if (ch == kCR && ed.autoIndent) indented = CopyIndent(ed);
+    BeginEditCommand();
+    return indented;
+}
+
+uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
+    BeginEditCommand();
+    const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
+    if (!EnsureUndoRoom(ed, 1)) {
+        Report(ok, false);
+        return 0;
+    }
+    EditOutcome outcome;
+    const uint32_t c = DeleteChar(ed, p, &outcome);
+    Report(ok, outcome != EditOutcome::Failed);
+    if (outcome != EditOutcome::Deleted) return 0;
+    ed.selAnchor = ed.caretPos = p;
+    AppendUndoRecord(ed, UndoKind::DeleteKey, p, static_cast<uint8_t>(c));
+    return c;
+}
+
+uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
+    BeginEditCommand();
+    Report(ok, true);
+    if (ed.caretPos == 0) return 0;
+    const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;
+    if (!EnsureUndoRoom(ed, 1)) {
+        Report(ok, false);
+        return 0;
+    }
+    EditOutcome outcome;
+    const uint32_t c = DeleteChar(ed, p, &outcome);
+    if (outcome == EditOutcome::Failed) {
+        Report(ok, false);
+        return 0;
+    }
+    ed.selAnchor = ed.caretPos = p;
+    if (outcome != EditOutcome::Deleted) return 0;
+    AppendUndoRecord(ed, UndoKind::BackspaceKey, p, static_cast<uint8_t>(c));
+    return c;
+}
+
+}  // namespace qv

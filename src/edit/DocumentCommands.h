@@ -1,0 +1,54 @@
+// The text part of the editing commands, as the message handlers and keys run it:
+// each begins with BeginEditCommand, secures all the room it needs (the store's
+// areas and the undo log) before it changes anything, edits, logs, and leaves the
+// selection where the command puts it. Refusals for locked lines, caret placement,
+// scrolling, repainting and the parent notification stay with the callers.
+//
+// A command that cannot get its room changes nothing and logs nothing: the store
+// has shown its message box, and the command reports the failure beside its
+// result.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/EditorInstance.h"
+
+namespace qv {
+
+// Replaces the selection with the NUL-terminated `text` (NULL is empty): the
+// selection is deleted (logged as a kind-6 record), the text is inserted where it
+// was, in front of the closing CR at the latest, and when `logUndo` is set a kind-5
+// record logs the insertion. Both selection ends move past the text. While
+// undoGroup is set (a paste over a selection) both records carry the group flag,
+// so that undo and redo take them as one step; a group is never left with one
+// record. Answers the number of characters inserted.
+uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok = nullptr);
+
+// Replaces the whole document with the NUL-terminated `text` (NULL is empty): a new
+// store holding its closing CR and the text in front of it, an empty undo log, and
+// the view back at the top. When the new document cannot be built the old one
+// stays untouched and the answer is false. `modified` is 1 afterwards when a
+// character was inserted, else 0.
+bool SetWholeText(EditorInstance& ed, const char* text);
+
+// Deletes the selection (a kind-6 record) and puts both ends where it started.
+// Answers that index.
+CharIndex ClearSelection(EditorInstance& ed, bool* ok = nullptr);
+
+// A typed character: deletes the selection (kind 6), inserts `ch` where it was
+// (kind 1, or kind 2 when overwrite mode replaced a character), moves both
+// selection ends after it, and after a CR copies the previous line's indentation
+// when autoIndent is set. A CR absorbed by a kept line break is logged as a kind-1
+// record that changes nothing when undone or redone. False when the room could not
+// be had.
+bool TypeChar(EditorInstance& ed, uint8_t ch);
+
+// The Delete key with no selection: deletes the character at the lower selection
+// end (kind 3). Answers it, or 0 when there was none (at the closing CR).
+uint32_t DeleteKey(EditorInstance& ed, bool* ok = nullptr);
+
+// The Backspace key with no selection: deletes the character before the caret
+// (kind 4) and leaves the caret where it was. Answers it, or 0 when there was none.
+uint32_t BackspaceKey(EditorInstance& ed, bool* ok = nullptr);
+
+}  // namespace qv

@@ -1,0 +1,454 @@
+#include "edit/TextEdit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "edit/EditState.h"
+#include "edit/UndoLog.h"
+#include "pane/CaretGeometry.h"
+#include "pane/MouseState.h"
+#include "store/LineRecord.h"
+#include "store/LineStore.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+// Room a line join takes beyond the next record's size and the joined characters:
+// the record grows in 32-byte steps after its move.
+constexpr uint64_t kJoinSlack = 64;
+// Room an insertion takes beyond the characters themselves: the first growth of a
+// record and rounding of the others.
+constexpr uint64_t kInsertSlack = 128;
+constexpr uint64_t kSplitSlack = 64;
+
+uint32_t Saturate(uint64_t v) {
+    return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
+}
+
+void MarkChanged(EditorInstance& ed) {
+    ed.modified = 1;
+    ed.changeCount++;
+}
+
+bool IsLastLine(const EditorInstance& ed, LineNumber line) {
+    return line + 1 >= LineCount(ed);
+}
+
+// True when the current line is the last one and `column` stands after its
+// closing CR, the one place where an insertion must not go.
+bool PastClosingCr(const EditorInstance& ed, uint32_t column) {
+    LineRecordView rec = CurrentRecord(ed);
+    uint32_t length = rec.length();
+    return IsLastLine(ed, ed.curLine) && column >= length && length > 0 && rec.chars()[length - 1] == kCR;
+}
+
+// Bytes GrowCurrentRecord takes from the LineHeap for the current record.
+uint64_t GrowthCost(const EditorInstance& ed) {
+    LineRecordView rec = CurrentRecord(ed);
+    bool newest = ed.curRecord + rec.size() == ed.lineHeapUsed;
+    return newest ? kRecordGrowth : uint64_t(rec.size()) + kRecordGrowth;
+}
+
+// The closing CR of a document that has none, at the end of its last line.
+uint32_t StoreEndMark(EditorInstance& ed, CharIndex p, EditOutcome& out) {
+    CharLocation where = LocateChar(ed, p);
+    LineRecordView rec = CurrentRecord(ed);
+    uint32_t length = rec.length();
+    bool endOfLastLine = IsLastLine(ed, where.line) && where.column == length;
+    if (!endOfLastLine || (length > 0 && rec.chars()[length - 1] == kCR)) {
+        out = EditOutcome::Nothing;  // the document has its closing CR already
+        return 0;
+    }
+    if (rec.full()) {
+        if (!EnsureLineHeapRoomFor(ed, Saturate(GrowthCost(ed))) || !GrowCurrentRecord(ed)) return 0;
+        rec = CurrentRecord(ed);
+    }
+    rec.chars()[length] = kCR;
+    rec.setLength(length + 1);
+    ed.curLineLength = length + 1;
+    out = EditOutcome::EndMark;
+    return where.column;
+}
+
+// The current line has just received a CR at `keep` - 1: its `tail` characters
+// after the CR move into a new next line, which becomes the current line. The room
+// was secured by the caller.
+bool SplitCurrentLine(EditorInstance& ed, uint32_t keep, uint32_t tail) {
+    const uint32_t firstOffset = ed.curRecord;
+    const LineNumber line = ed.curLine;
+    if (!InsertLineRecord(ed, line + 1, kMinRecordSize + tail)) return false;
+    LineRecordView first = RecordAt(ed, firstOffset);  // the area may have moved
+    LineRecordView second = CurrentRecord(ed);
+    std::memcpy(second.chars(), first.chars() + keep, tail);
+    second.setLength(tail);
+    first.setLength(keep);
+    ed.curLineStart += keep;
+    ed.curLine = line + 1;
+    ed.curLineLength = tail;
+    return true;
+}
+
+// Deletes the CR at p that ends the current line, whose `prefix` characters come
+// before it, by joining the line with the next one: the line's record is removed
+// and its characters are inserted in front of the next line's, which then takes the
+// removed line's flags and marker.
+uint32_t JoinWithNextLine(EditorInstance& ed, CharIndex p, uint32_t prefix, EditOutcome& out) {
+    const LineNumber line = ed.curLine;
+    // The next record may move once and then grows in 32-byte steps; every
+    // re-insertion below also checks the fixed headroom.
+    uint64_t need =
+        uint64_t(kLineHeapRule.headroom) + LineRecordOf(ed, line + 1).size() + prefix + kJoinSlack;
+    if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoomFor(ed, Saturate(need))) {
+        out = EditOutcome::Failed;
+        return 0;
+    }
+    const uint32_t removed = RemoveLineRecord(ed, line);
+    const LineRecordView gone = RecordAt(ed, removed);
+    const uint32_t flags = gone.flags();
+    const uint32_t markerId = gone.markerId();
+    const uint32_t markerLine = gone.markerLine();
+    const CharIndex q = p - prefix;  // where the removed line started
+
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = 0;
+    for (uint32_t i = 0; i < prefix; ++i) {
+        // The removed record's bytes stay where they are, but an insertion may move
+        // the whole LineHeap: read each character through its offset, afresh.
+        uint8_t ch = ed.lineHeap[removed + kRecChars + i];
+        EditOutcome step;
+        InsertChar(ed, q + i, ch, &step);
+        if (step == EditOutcome::Failed) break;  // not reached: the room is secured above
+    }
+    ed.overwriteMode = savedOverwrite;
+
+    LineRecordView joined = LineRecordOf(ed, line);
+    // hiddenLineCount counts the lines that carry the hidden bit.
+    if (joined.flags() & kFlagHidden) ed.hiddenLineCount--;
+    if (flags & kFlagHidden) ed.hiddenLineCount++;
+    joined.setFlags(flags);
+    joined.setMarkerId(markerId);
+    joined.setMarkerLine(markerLine);
+    MarkChanged(ed);
+    out = EditOutcome::Deleted;
+    return kCR;
+}
+
+}  // namespace
+
+uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* outcome) {
+    EditOutcome ignored;
+    EditOutcome& out = outcome ? *outcome : ignored;
+    out = EditOutcome::Failed;
+    if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoom(ed)) return 0;
+
+    if (ch == kCR && gEdit.rawLineEnd) return StoreEndMark(ed, p, out);
+    if (ch == kCR && gEdit.absorbNextCr) {
+        // The range deletion kept its line break: that CR stands for this one.
+        ResetPaneCachesBefore(ed, p);
+        gEdit.crAbsorbed = 1;
+        gEdit.absorbNextCr = 0;
+        LocateChar(ed, p == kNoIndex ? p : p + 1);
+        out = EditOutcome::Absorbed;
+        return 0;
+    }
+
+    CharLocation where = LocateChar(ed, p);
+    uint32_t col = where.column;
+    p = where.index;
+    if (PastClosingCr(ed, col)) {
+        --col;  // nothing is ever stored after the closing CR
+        --p;
+    }
+    ResetPaneCachesBefore(ed, p);
+    LineRecordView rec = CurrentRecord(ed);
+    const uint32_t length = rec.length();
+
+    if (ed.overwriteMode && ch != kCR && col < length && rec.chars()[col] != kCR) {
+        uint8_t replaced = rec.chars()[col];
+        rec.chars()[col] = ch;
+        MarkChanged(ed);
+        out = EditOutcome::Overwrote;
+        return replaced;
+    }
+
+    // Everything the insertion takes is secured before the first byte is written.
+    const bool full = rec.full();
+    const uint32_t tail = length - col;  // characters that follow a new CR
+    uint64_t need = full ? GrowthCost(ed) : 0;
+    if (ch == kCR) need += uint64_t(kMinRecordSize) + tail;
+    if (need && !EnsureLineHeapRoomFor(ed, Saturate(need))) return 0;
+    if (full && !GrowCurrentRecord(ed)) return 0;
+    rec = CurrentRecord(ed);  // the record or the whole area may have moved
+    std::memmove(rec.chars() + col + 1, rec.chars() + col, tail);
+    rec.chars()[col] = ch;
+    rec.setLength(length + 1);
+    ed.curLineLength = length + 1;
+    if (ch == kCR && !SplitCurrentLine(ed, col + 1, tail)) {
+        // Not reached (the room is secured above); take the CR out again.
+        rec = CurrentRecord(ed);
+        std::memmove(rec.chars() + col, rec.chars() + col + 1, tail);
+        rec.setLength(length);
+        ed.curLineLength = length;
+        return 0;
+    }
+    MarkChanged(ed);
+    out = EditOutcome::Inserted;
+    return 0;
+}
+
+uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
+    EditOutcome ignored;
+    EditOutcome& out = outcome ? *outcome : ignored;
+    out = EditOutcome::Nothing;
+    ResetPaneCachesBefore(ed, p);
+    CharLocation where = LocateChar(ed, p);
+    LineRecordView rec = CurrentRecord(ed);
+    const uint32_t length = rec.length();
+    const uint32_t col = where.column;
+    if (col >= length) return 0;  // at or past the end of the text
+    const uint8_t c = rec.chars()[col];
+
+    if (c != kCR) {
+        const uint32_t newLength = length - 1;
+        std::memmove(rec.chars() + col, rec.chars() + col + 1, newLength - col);
+        rec.chars()[newLength] = 0;
+        rec.setLength(newLength);
+        ed.curLineLength = newLength;
+        MarkChanged(ed);
+        out = EditOutcome::Deleted;
+        return c;
+    }
+    if (IsLastLine(ed, ed.curLine)) return 0;  // the closing CR is never deleted
+    if (length == 1) {
+        // A line that holds only its CR goes away; the next line takes its index.
+        rec.setLength(0);
+        RemoveLineRecord(ed, ed.curLine);
+        ed.curLineLength = CurrentRecord(ed).length();
+        MarkChanged(ed);
+        out = EditOutcome::Deleted;
+        return kCR;
+    }
+    if (gEdit.keepNextCr) {
+        gEdit.keepNextCr = 0;
+        MarkChanged(ed);
+        out = EditOutcome::KeptCr;
+        return kCR;
+    }
+    return JoinWithNextLine(ed, where.index, length - 1, out);
+}
+
+CharIndex InsertionPoint(EditorInstance& ed, CharIndex p) {
+    CharLocation where = LocateChar(ed, p);
+    return PastClosingCr(ed, where.column) ? where.index - 1 : where.index;
+}
+
+bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
+                     uint32_t textBytes) {
+    if (start > end) std::swap(start, end);
+    const uint32_t count = LineCount(ed);
+    const CharLocation first = LocateChar(ed, start);
+    const LineNumber startLine = first.line;
+    const uint64_t col = first.column;
+    const LineNumber endLine = LocateChar(ed, end).line;
+
+    uint64_t heap = kLineHeapRule.headroom;
+    // Deleting from column col > 0 joins every later line of the range with the
+    // start line's first col characters; from column 0 lines are only removed.
+    if (col > 0 && start < end) {
+        for (LineNumber line = startLine + 1; line <= endLine; ++line)
+            heap += LineRecordOf(ed, line).size() + col + kJoinSlack;
+    }
+
+    uint64_t chars = 0, breaks = 0;
+    for (uint32_t i = 0; i < textBytes; ++i) {
+        if (text[i] == kLF) continue;
+        ++chars;
+        if (text[i] == kCR) ++breaks;
+    }
+    if (chars) {
+        // The insertion lands in the line the deletion leaves at start (at most the
+        // start and end lines joined), or past a kept line break in the next one.
+        // That line may move once and then grows; every CR splits off the rest of
+        // the line into a new record.
+        uint64_t sizes = LineRecordOf(ed, startLine).size() + LineRecordOf(ed, endLine).size();
+        uint64_t lengths = LineLength(ed, startLine) + LineLength(ed, endLine);
+        if (endLine + 1 < count) {
+            sizes += LineRecordOf(ed, endLine + 1).size();
+            lengths += LineLength(ed, endLine + 1);
+        }
+        heap += sizes + col + kJoinSlack + 2 * chars + kInsertSlack;
+        const uint64_t perBreak = kSplitSlack + lengths;
+        if (breaks) heap = perBreak > (UINT64_MAX - heap) / breaks ? UINT64_MAX : heap + breaks * perBreak;
+    }
+    // Every insertion and re-insertion also checks the fixed LineIndex headroom.
+    if (!EnsureLineIndexRoomFor(ed, Saturate(kLineIndexRule.headroom + 4 * breaks))) return false;
+    return EnsureLineHeapRoomFor(ed, Saturate(heap));
+}
+
+uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t textBytes, bool* ok) {
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = 0;  // a text is inserted, never overwritten: its undo deletes it
+    uint32_t count = 0;
+    bool good = true;
+    for (uint32_t i = 0; i < textBytes; ++i) {
+        if (text[i] == kLF) continue;
+        EditOutcome step;
+        InsertChar(ed, p, text[i], &step);
+        if (step == EditOutcome::Failed) {
+            good = false;
+            break;
+        }
+        ++p;
+        ++count;
+    }
+    ed.overwriteMode = savedOverwrite;
+    if (ok) *ok = good;
+    return count;
+}
+
+uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok) {
+    if (ok) *ok = true;
+    if (!s) return 0;
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(s);
+    const uint32_t bytes = Saturate(std::strlen(s));
+    p = InsertionPoint(ed, p);
+    if (!ReserveEditRoom(ed, p, p, text, bytes)) {
+        if (ok) *ok = false;
+        return 0;
+    }
+    WaitCursor wait;
+    return InsertChars(ed, p, text, bytes, ok);
+}
+
+void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
+    CharLocation where = LocateChar(ed, p);
+    LineNumber line = where.line;
+    uint32_t col = where.column;
+    const uint32_t count = LineCount(ed);
+    while (n > 0 && line < count) {
+        LineRecordView rec = LineRecordOf(ed, line);
+        uint32_t take = std::min(n, rec.length() - std::min(col, rec.length()));
+        std::memcpy(out, rec.chars() + col, take);
+        out += take;
+        n -= take;
+        ++line;
+        col = 0;
+    }
+}
+
+void ReanchorAtCaret(EditorInstance& ed) {
+    Point caret = ThePlatform().GetCaretPos();
+    PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
+}
+
+CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
+    if (ok) *ok = true;
+    CharIndex start = std::min(a, b);
+    CharIndex end = std::max(a, b);
+    const CharLocation last = LocateChar(ed, end);
+    end = last.index;
+    start = std::min(start, end);
+    // A range through the end of the text stops in front of the closing CR. One
+    // from 0 is the whole text: it keeps its end, deletes one character fewer and
+    // is logged as the whole text; any other one ends before the CR.
+    const bool throughEnd = PastClosingCr(ed, last.column);
+    const bool wholeText = throughEnd && start == 0;
+    if (throughEnd && !wholeText) --end;
+    if (start >= end) return start;
+    const uint32_t n = end - start - (wholeText ? 1 : 0);
+    if (n == 0) return start;
+
+    LocateChar(ed, end);
+    const LineNumber endLine = ed.curLine;
+    const CharLocation first = LocateChar(ed, start);
+    const LineNumber startLine = ed.curLine;
+    const CharIndex startLineStart = ed.curLineStart;
+    const uint32_t startLineLength = ed.curLineLength;
+    // Deleting from inside a line through that line's CR keeps the CR: the line
+    // break stays, and the first CR of a text that replaces the range is absorbed.
+    const uint32_t lastOffset = end - start - 1;
+    const bool keepBreak = start > startLineStart && lastOffset < startLineLength - first.column &&
+                           CurrentRecord(ed).chars()[first.column + lastOffset] == kCR;
+
+    // Everything the deletion and its record need is secured before the first
+    // character goes.
+    if (!EnsureUndoRoom(ed, n) || !ReserveEditRoom(ed, start, start + n, nullptr, 0)) {
+        if (ok) *ok = false;
+        return start;
+    }
+
+    gEdit.wholeTextDelete = wholeText;
+    gEdit.rangeStartLineStart = startLineStart;
+    gEdit.rangeStartLine = startLine;
+    gEdit.rangeStartLineLength = startLineLength;
+    gEdit.rangeEndLine = endLine;
+    gEdit.absorbNextCr = keepBreak;
+    gEdit.keepNextCr = keepBreak;
+    gEdit.crAbsorbed = 0;
+
+    WaitCursor wait;
+    // The record's text is staged in the undo area itself: no buffer of the range's
+    // size is needed, so a huge range cannot fail half-way for want of one.
+    CopyStoredText(ed, start, n, UndoStagingArea(ed));
+    for (uint32_t i = 0; i < n; ++i) {
+        EditOutcome step;
+        DeleteChar(ed, start, &step);
+        if (step == EditOutcome::Failed) break;  // not reached: the room is secured above
+    }
+    AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n);
+
+    gMouse.mouseDragState = kMouseIdle;
+    ed.mouseSelStart = 0;
+    ed.mouseSelEnd = 0;
+    ReanchorAtCaret(ed);
+    return start;
+}
+
+bool CopyIndent(EditorInstance& ed) {
+    LocateChar(ed, ed.caretPos);
+    if (ed.curLine == 0) return true;
+    const LineNumber previous = ed.curLine - 1;
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = 0;
+    bool good = true;
+    for (uint32_t i = 0;; ++i) {
+        // Re-read each time: an insertion may move the LineHeap.
+        LineRecordView rec = LineRecordOf(ed, previous);
+        if (i >= rec.length()) break;
+        const uint8_t blank = rec.chars()[i];
+        if (blank != ' ' && blank != kTab) break;
+        LocateChar(ed, ed.caretPos);
+        EditOutcome step = EditOutcome::Failed;
+        if (EnsureUndoRoom(ed, 1)) InsertChar(ed, ed.caretPos, blank, &step);
+        if (step != EditOutcome::Inserted) {
+            good = false;
+            break;
+        }
+        AppendUndoRecord(ed, UndoKind::InsertChar, ed.caretPos, blank);
+        ed.caretPos++;
+        ed.selAnchor = ed.caretPos;
+    }
+    ed.overwriteMode = savedOverwrite;
+    return good;
+}
+
+uint8_t CharAt(EditorInstance& ed, CharIndex p) {
+    CharLocation where = LocateChar(ed, p);
+    LineRecordView rec = CurrentRecord(ed);
+    return where.column < rec.length() ? rec.chars()[where.column] : 0;
+}
+
+bool InsertEndMark(EditorInstance& ed) {
+    // The Windows layer counts pane creations in rawLineEnd: keep its value.
+    const uint32_t saved = gEdit.rawLineEnd;
+    gEdit.rawLineEnd = 1;
+    EditOutcome out;
+    InsertChar(ed, kNoIndex, kCR, &out);
+    gEdit.rawLineEnd = saved;
+    if (out == EditOutcome::Failed) return false;
+    ed.modified = 0;
+    return true;
+}
+
+}  // namespace qv

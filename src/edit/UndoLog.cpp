@@ -1,0 +1,326 @@
+#include "edit/UndoLog.h"
+
+#include <cstring>
+
+#include "edit/EditState.h"
+#include "edit/TextEdit.h"
+#include "store/LineRecord.h"
+#include "store/LineStore.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+bool IsRangeKind(UndoKind kind) {
+    return kind == UndoKind::InsertText || kind == UndoKind::DeleteRange;
+}
+
+// Writes the record whose characters already lie at undoLogUsed + 37 and steps
+// over it. The caller has secured the room (EnsureUndoRoom with `count`, whose
+// headroom covers the header, the back link and the zeroed count after it).
+void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count, uint32_t absorb) {
+    const uint32_t start = ed.undoLogUsed;
+    uint8_t* rec = ed.undoLog + start;  // its back link is already in place
+    Store32(rec + kUndoPosition, position);
+    Store32(rec + kUndoCount, count);
+    if (IsRangeKind(kind)) {
+        Store32(rec + kUndoRangeStartLineStart, gEdit.rangeStartLineStart);
+        Store32(rec + kUndoRangeStartLine, gEdit.rangeStartLine);
+        Store32(rec + kUndoRangeEndLine, gEdit.rangeEndLine);
+        Store32(rec + kUndoAbsorb, gEdit.absorbNextCr);
+        Store32(rec + kUndoGroup, gEdit.undoGroup);
+        Store32(rec + kUndoWholeText, gEdit.wholeTextDelete);
+    } else {
+        // The area may hold an undone record here: clear what a small record
+        // leaves unused.
+        std::memset(rec + kUndoRangeStartLineStart, 0, kUndoKindByte - kUndoRangeStartLineStart);
+        Store32(rec + kUndoAbsorb, absorb);
+    }
+    rec[kUndoKindByte] = static_cast<uint8_t>(kind);
+    const uint32_t end = start + kUndoChars + count;
+    Store32(ed.undoLog + end, start);
+    // A record after this one would be left over from before this edit: end the
+    // redo chain here.
+    Store32(ed.undoLog + end + kUndoCount, 0);
+    ed.undoLogUsed = end;
+}
+
+bool ReserveForUndo(EditorInstance& ed, const UndoRecord& rec) {
+    if (rec.kind == UndoKind::InsertText)
+        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
+    if (rec.kind == UndoKind::DeleteRange)
+        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
+    return true;  // a single primitive secures its own room and changes nothing if it fails
+}
+
+bool ReserveForRedo(EditorInstance& ed, const UndoRecord& rec) {
+    if (rec.kind == UndoKind::InsertText)
+        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
+    if (rec.kind == UndoKind::DeleteRange)
+        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
+    return true;
+}
+
+// The newest record, when the log holds a complete one ending at undoLogUsed.
+bool NewestRecord(const EditorInstance& ed, UndoRecord& rec) {
+    if (ed.undoLogUsed == 0 || !ed.undoLog || uint64_t(ed.undoLogUsed) + 4 > ed.undoLogSize) return false;
+    const uint32_t start = Load32(ed.undoLog + ed.undoLogUsed);
+    return start < ed.undoLogUsed && ReadUndoRecord(ed, start, rec) && rec.end == ed.undoLogUsed;
+}
+
+// Undoes an inserted text: deletes its characters at its position, stepping over
+// the kept line break that stood for its absorbed first CR.
+void DeleteInsertedText(EditorInstance& ed, const UndoRecord& rec) {
+    CharIndex p = rec.position;
+    bool stepOverKeptCr = rec.absorb != 0;
+    for (uint32_t i = 0; i < rec.count; ++i) {
+        if (stepOverKeptCr && rec.chars[i] == kCR) {
+            stepOverKeptCr = false;
+            ++p;
+            continue;
+        }
+        EditOutcome step;
+        DeleteChar(ed, p, &step);
+        if (step == EditOutcome::Failed) break;  // not reached: the room is secured first
+    }
+}
+
+UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
+    UndoRecord rec;
+    if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
+    if (reserve && !ReserveForUndo(ed, rec)) return UndoResult::Failed;
+    BeginEditCommand();
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = 0;  // only an overwrite is undone by overwriting
+    uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
+    const CharIndex pos = rec.position;
+    EditOutcome step = EditOutcome::Nothing;
+    switch (rec.kind) {
+        case UndoKind::InsertChar:
+            if (!rec.absorb) DeleteChar(ed, pos, &step);  // an absorbed CR changed nothing
+            if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos;
+            break;
+        case UndoKind::OverwriteChar: {
+            ed.overwriteMode = 1;
+            uint32_t replaced = InsertChar(ed, pos, chars[0], &step);
+            if (step == EditOutcome::Overwrote) chars[0] = static_cast<uint8_t>(replaced);
+            if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos;
+            break;
+        }
+        case UndoKind::DeleteKey:
+        case UndoKind::BackspaceKey:
+            InsertChar(ed, pos, chars[0], &step);
+            if (step != EditOutcome::Failed)
+                ed.selAnchor = ed.caretPos = rec.kind == UndoKind::BackspaceKey ? pos + 1 : pos;
+            break;
+        case UndoKind::InsertText: {
+            WaitCursor wait;
+            ed.selAnchor = ed.caretPos = pos;
+            DeleteInsertedText(ed, rec);
+            break;
+        }
+        case UndoKind::DeleteRange: {
+            WaitCursor wait;
+            // A kept line break stands for the CR at the end of the text.
+            gEdit.absorbNextCr = rec.absorb;
+            if (rec.absorb) LocateChar(ed, pos);
+            ed.selAnchor = pos;
+            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            // The restored text is selected; after a whole-text deletion the
+            // selection runs on over the closing CR, as the deleted range did.
+            ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
+            gEdit.absorbNextCr = 0;
+            ReanchorAtCaret(ed);
+            break;
+        }
+    }
+    ed.overwriteMode = savedOverwrite;
+    BeginEditCommand();
+    if (step == EditOutcome::Failed) return UndoResult::Failed;  // nothing changed
+    ed.undoLogUsed = rec.start;                                  // the record stays behind the end, for redo
+    gEdit.undoGroup = rec.group;
+    return UndoResult::Applied;
+}
+
+UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
+    UndoRecord rec;
+    if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
+    if (reserve && !ReserveForRedo(ed, rec)) return UndoResult::Failed;
+    BeginEditCommand();
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = 0;
+    uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
+    const CharIndex pos = rec.position;
+    EditOutcome step = EditOutcome::Nothing;
+    switch (rec.kind) {
+        case UndoKind::InsertChar:
+            if (!rec.absorb) InsertChar(ed, pos, chars[0], &step);  // else the kept CR stands for it
+            if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos + 1;
+            break;
+        case UndoKind::OverwriteChar: {
+            ed.overwriteMode = 1;
+            uint32_t replaced = InsertChar(ed, pos, chars[0], &step);
+            if (step == EditOutcome::Overwrote) chars[0] = static_cast<uint8_t>(replaced);
+            if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos + 1;
+            break;
+        }
+        case UndoKind::DeleteKey:
+        case UndoKind::BackspaceKey:
+            DeleteChar(ed, pos, &step);
+            if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos;
+            break;
+        case UndoKind::InsertText: {
+            WaitCursor wait;
+            gEdit.absorbNextCr = rec.absorb;  // its first CR is absorbed again
+            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            ed.selAnchor = ed.caretPos = pos + n;
+            gEdit.absorbNextCr = 0;
+            break;
+        }
+        case UndoKind::DeleteRange: {
+            WaitCursor wait;
+            gEdit.absorbNextCr = rec.absorb;
+            gEdit.keepNextCr = rec.absorb;  // the line break is kept again
+            if (rec.absorb) LocateChar(ed, pos);
+            ed.selAnchor = ed.caretPos = pos;
+            for (uint32_t i = 0; i < rec.count; ++i) {
+                EditOutcome one;
+                DeleteChar(ed, pos, &one);
+                if (one == EditOutcome::Failed) break;  // not reached: the room is secured first
+            }
+            ReanchorAtCaret(ed);
+            break;
+        }
+    }
+    ed.overwriteMode = savedOverwrite;
+    BeginEditCommand();
+    if (step == EditOutcome::Failed) return UndoResult::Failed;
+    ed.undoLogUsed = rec.end;
+    gEdit.undoGroup = rec.group;
+    return UndoResult::Applied;
+}
+
+// A paste over a selection: its kind-6 and kind-5 records, both grouped, at the
+// same position, `first` to be applied before `second`.
+bool IsGroupedPair(const UndoRecord& first, const UndoRecord& second) {
+    return first.group && second.group && first.position == second.position;
+}
+
+// One step: a record, and the next one too when it carries the group flag. A
+// grouped pair, given as `deleting` (whose application deletes its characters at
+// its position) and `inserting` (whose application inserts its text there), is
+// secured as a whole before either is applied, so the step is never half done.
+UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
+                   const UndoRecord* inserting) {
+    BeginEditCommand();
+    UndoResult result = UndoResult::Failed;
+    const bool secured = deleting != nullptr;
+    if (!secured || ReserveEditRoom(ed, deleting->position, deleting->position + deleting->count,
+                                    inserting->chars, inserting->count)) {
+        result = apply(ed, !secured);
+        if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
+    }
+    gEdit.undoGroup = 0;
+    BeginEditCommand();
+    return result;
+}
+
+}  // namespace
+
+bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record) {
+    if (!ed.undoLog) return false;
+    const uint64_t charsAt = uint64_t(start) + kUndoChars;
+    if (charsAt > ed.undoLogSize) return false;
+    const uint8_t* rec = ed.undoLog + start;
+    const uint8_t kind = rec[kUndoKindByte];
+    if (kind < 1 || kind > 6) return false;
+    const uint32_t count = Load32(rec + kUndoCount);
+    if (kind <= 4 ? count != 1 : count == 0) return false;
+    const uint64_t end = charsAt + count;
+    if (end + 4 > ed.undoLogSize || Load32(ed.undoLog + end) != start) return false;
+    record.start = start;
+    record.kind = static_cast<UndoKind>(kind);
+    record.position = Load32(rec + kUndoPosition);
+    record.count = count;
+    record.absorb = Load32(rec + kUndoAbsorb);
+    record.group = Load32(rec + kUndoGroup);
+    record.wholeText = Load32(rec + kUndoWholeText);
+    record.end = static_cast<uint32_t>(end);
+    record.chars = rec + kUndoChars;
+    return true;
+}
+
+bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch, bool absorbed) {
+    if (IsRangeKind(kind) || static_cast<uint8_t>(kind) < 1 || static_cast<uint8_t>(kind) > 6) return false;
+    if (!EnsureUndoRoom(ed, 1)) return false;
+    UndoStagingArea(ed)[0] = ch;
+    WriteRecord(ed, kind, position, 1, absorbed && kind == UndoKind::InsertChar ? 1 : 0);
+    return true;
+}
+
+bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,
+                      uint32_t textBytes, uint32_t count) {
+    if (!IsRangeKind(kind) || !text || count == 0) return false;
+    if (!EnsureUndoRoom(ed, count)) return false;
+    uint8_t* out = UndoStagingArea(ed);
+    uint32_t stored = 0;
+    for (uint32_t i = 0; i < textBytes && stored < count; ++i)
+        if (text[i] != kLF) out[stored++] = text[i];
+    if (stored == 0) return false;
+    WriteRecord(ed, kind, position, stored, 0);
+    return true;
+}
+
+uint8_t* UndoStagingArea(EditorInstance& ed) {
+    return ed.undoLog + ed.undoLogUsed + kUndoChars;
+}
+
+bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
+    if (!IsRangeKind(kind) || count == 0) return false;
+    if (!EnsureUndoRoom(ed, count)) return false;  // a growth keeps the staged bytes
+    WriteRecord(ed, kind, position, count, 0);
+    return true;
+}
+
+UndoResult UndoOne(EditorInstance& ed) {
+    return ApplyUndo(ed, true);
+}
+UndoResult RedoOne(EditorInstance& ed) {
+    return ApplyRedo(ed, true);
+}
+
+bool CanUndo(const EditorInstance& ed) {
+    return ed.undoLogUsed != 0;
+}
+
+bool CanRedo(const EditorInstance& ed) {
+    UndoRecord rec;
+    return ReadUndoRecord(ed, ed.undoLogUsed, rec);
+}
+
+void EmptyUndoLog(EditorInstance& ed) {
+    if (ed.undoLog) std::memset(ed.undoLog, 0, ed.undoLogSize);
+    ed.undoLogUsed = 0;
+}
+
+UndoResult UndoStep(EditorInstance& ed) {
+    // A grouped pair is undone insertion first: the pasted text is deleted, then
+    // the replaced selection goes back in.
+    UndoRecord newest, before;
+    const bool pair = NewestRecord(ed, newest) && newest.group && newest.kind == UndoKind::InsertText &&
+                      newest.start > 0 && ReadUndoRecord(ed, Load32(ed.undoLog + newest.start), before) &&
+                      before.end == newest.start && before.kind == UndoKind::DeleteRange &&
+                      IsGroupedPair(newest, before);
+    return RunStep(ed, ApplyUndo, pair ? &newest : nullptr, &before);
+}
+
+UndoResult RedoStep(EditorInstance& ed) {
+    // A grouped pair is redone deletion first, then the pasted text goes in again.
+    UndoRecord next, after;
+    const bool pair = ReadUndoRecord(ed, ed.undoLogUsed, next) && next.group &&
+                      next.kind == UndoKind::DeleteRange && ReadUndoRecord(ed, next.end, after) &&
+                      after.kind == UndoKind::InsertText && IsGroupedPair(next, after);
+    return RunStep(ed, ApplyRedo, pair ? &next : nullptr, &after);
+}
+
+}  // namespace qv

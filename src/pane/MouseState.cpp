@@ -1,0 +1,7 @@
+#include "pane/MouseState.h"
+
+namespace qv {
+
+MouseState gMouse;
+
+}  // namespace qv

@@ -1,0 +1,36 @@
+// The process-wide mouse state of the panes: one copy for all controls, all zero at
+// load. A drag in one control is ended by the release in the same pane, since the
+// capture keeps every mouse message there.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/Types.h"
+
+namespace qv {
+
+enum MouseDragMode : uint32_t {
+    kMouseIdle = 0,
+    kMousePressed = 1,      // left button pressed in the text
+    kMouseDragging = 2,     // drag-selecting
+    kMouseMarginLines = 3,  // selecting whole lines from the margin
+};
+
+struct MouseState {
+    uint32_t mouseDragState;     // a MouseDragMode; a range deletion ends any drag
+    uint32_t skipNextMouseMove;  // the next WM_MOUSEMOVE is ignored
+    LineNumber dragStartLine;    // line of the click that started a text drag
+    LineNumber marginDragLine;   // line of the click that started a margin drag
+    CharIndex dragClickPos;      // caretPos after the click that started the drag
+    int32_t prevPointerX;        // pointer x - 10 at the previous check; 0 = not yet set
+    int32_t dragRightLimit;      // rightward auto-scroll limit of the current move
+    int32_t dragTextWidth;       // width beyond which a rightward step grows
+    uint32_t rightStepTaken;
+    uint32_t lineEndReached;
+    CharIndex lastRightStepPos;  // caretPos after the last rightward step
+    uint32_t smoothWheel;        // wheel mode, set by the host
+};
+
+extern MouseState gMouse;
+
+}  // namespace qv
