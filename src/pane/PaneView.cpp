@@ -104,6 +104,14 @@ void RefreshPane(EditorInstance& ed, WindowRef paneWindow) {
     ThePlatform().UpdateWindow(pane.hwnd);
 }
 
+int32_t BringCaretIntoView(EditorInstance& ed) {
+    ViewPane& pane = ActivePane(ed);
+    LocateChar(ed, ed.caretPos);
+    const int32_t moved = ScrollCaretIntoView(ed, pane.hwnd, static_cast<uint32_t>(pane.scrollY));
+    PlaceCaret(ed, static_cast<uint32_t>(pane.scrollY));
+    return moved;
+}
+
 void RefreshBothPanes(EditorInstance& ed) {
     RefreshPane(ed, ed.panes[1].hwnd);
     RefreshPane(ed, ed.panes[0].hwnd);

@@ -42,6 +42,11 @@ void ScrollPane(EditorInstance& ed, WindowRef paneWindow, int32_t dx, int32_t dy
 // Moves the pane's top-line cache to its scroll offset and repaints it whole, now.
 void RefreshPane(EditorInstance& ed, WindowRef paneWindow);
 
+// The recurring end of a command that moved the caret: LocateChar(caretPos), then
+// ScrollCaretIntoView and PlaceCaret in the active pane. Answers what
+// ScrollCaretIntoView answered (0 when the view moved, -1 when it did not).
+int32_t BringCaretIntoView(EditorInstance& ed);
+
 // The recurring "repaint both panes": RefreshPane of the lower pane, then of the
 // upper pane.
 void RefreshBothPanes(EditorInstance& ed);

@@ -1,0 +1,17 @@
+#include "edit/EmptyDocumentRepair.h"
+
+#include "edit/TextEdit.h"
+#include "shell/Platform.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+
+void RepairEmptyDocument(EditorInstance& ed) {
+    if (LineCount(ed) != 1 || LineLength(ed, 0) != 0) return;
+    const uint32_t modified = ed.modified;
+    InsertEndMark(ed);
+    ed.modified = modified;
+    ThePlatform().SetCursor(StdCursor::IBeam);
+}
+
+}  // namespace qv

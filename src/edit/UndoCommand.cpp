@@ -1,0 +1,24 @@
+#include "edit/UndoCommand.h"
+
+#include "edit/Notify.h"
+#include "pane/PaneView.h"
+#include "shell/Platform.h"
+
+namespace qv {
+namespace {
+
+UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
+    BringCaretIntoView(ed);
+    RefreshBothPanes(ed);
+    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    NotifyParent(ed, kReasonSelChange);
+    return result;
+}
+
+}  // namespace
+
+UndoResult UndoCommand(EditorInstance& ed) { return FinishCommand(ed, UndoStep(ed)); }
+
+UndoResult RedoCommand(EditorInstance& ed) { return FinishCommand(ed, RedoStep(ed)); }
+
+}  // namespace qv

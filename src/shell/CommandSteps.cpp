@@ -1,0 +1,26 @@
+#include "shell/CommandSteps.h"
+
+#include "pane/PaneView.h"
+#include "render/LineLocks.h"
+#include "shell/Platform.h"
+
+namespace qv {
+
+void RedrawSelection(EditorInstance& ed) {
+    if (ed.hideSelection || ed.selAnchor == ed.caretPos) return;
+    InvalidateRange(ed, ed.panes[1].hwnd, ed.selAnchor, ed.caretPos);
+    InvalidateRange(ed, ed.panes[0].hwnd, ed.selAnchor, ed.caretPos);
+}
+
+bool RefuseLockedSelection(EditorInstance& ed) {
+    if (!IsRangeLocked(ed, ed.selAnchor, ed.caretPos)) return false;
+    ThePlatform().Beep();
+    return true;
+}
+
+void InvalidateBothPanes(EditorInstance& ed) {
+    ThePlatform().InvalidateRect(ed.panes[1].hwnd, nullptr, false);
+    ThePlatform().InvalidateRect(ed.panes[0].hwnd, nullptr, false);
+}
+
+}  // namespace qv
