@@ -164,9 +164,15 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
         case EditOutcome::Inserted:
             AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
             break;
-        case EditOutcome::Absorbed:
-            AppendUndoRecord(ed, UndoKind::InsertChar, p, ch, true);
+        case EditOutcome::Absorbed: {
+            // The kept line break stands for the typed CR: logged as an inserted
+            // text whose first CR was absorbed, so its undo removes nothing and its
+            // redo absorbs the CR again.
+            gEdit.absorbNextCr = 1;
+            AppendUndoRecord(ed, UndoKind::InsertText, p, &ch, 1, 1);
+            gEdit.absorbNextCr = 0;
             break;
+        }
         case EditOutcome::Overwrote:
             AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
             break;

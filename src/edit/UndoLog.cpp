@@ -18,7 +18,7 @@ bool IsRangeKind(UndoKind kind) {
 // Writes the record whose characters already lie at undoLogUsed + 37 and steps
 // over it. The caller has secured the room (EnsureUndoRoom with `count`, whose
 // headroom covers the header, the back link and the zeroed count after it).
-void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count, uint32_t absorb) {
+void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
     const uint32_t start = ed.undoLogUsed;
     uint8_t* rec = ed.undoLog + start;  // its back link is already in place
     Store32(rec + kUndoPosition, position);
@@ -34,7 +34,6 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
         // The area may hold an undone record here: clear what a small record
         // leaves unused.
         std::memset(rec + kUndoRangeStartLineStart, 0, kUndoKindByte - kUndoRangeStartLineStart);
-        Store32(rec + kUndoAbsorb, absorb);
     }
     rec[kUndoKindByte] = static_cast<uint8_t>(kind);
     const uint32_t end = start + kUndoChars + count;
@@ -97,7 +96,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
     EditOutcome step = EditOutcome::Nothing;
     switch (rec.kind) {
         case UndoKind::InsertChar:
-            if (!rec.absorb) DeleteChar(ed, pos, &step);  // an absorbed CR changed nothing
+            DeleteChar(ed, pos, &step);
             if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos;
             break;
         case UndoKind::OverwriteChar: {
@@ -154,7 +153,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
     EditOutcome step = EditOutcome::Nothing;
     switch (rec.kind) {
         case UndoKind::InsertChar:
-            if (!rec.absorb) InsertChar(ed, pos, chars[0], &step);  // else the kept CR stands for it
+            InsertChar(ed, pos, chars[0], &step);
             if (step != EditOutcome::Failed) ed.selAnchor = ed.caretPos = pos + 1;
             break;
         case UndoKind::OverwriteChar: {
@@ -250,11 +249,11 @@ bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record
     return true;
 }
 
-bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch, bool absorbed) {
+bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch) {
     if (IsRangeKind(kind) || static_cast<uint8_t>(kind) < 1 || static_cast<uint8_t>(kind) > 6) return false;
     if (!EnsureUndoRoom(ed, 1)) return false;
     UndoStagingArea(ed)[0] = ch;
-    WriteRecord(ed, kind, position, 1, absorbed && kind == UndoKind::InsertChar ? 1 : 0);
+    WriteRecord(ed, kind, position, 1);
     return true;
 }
 
@@ -267,7 +266,7 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, con
     for (uint32_t i = 0; i < textBytes && stored < count; ++i)
         if (text[i] != kLF) out[stored++] = text[i];
     if (stored == 0) return false;
-    WriteRecord(ed, kind, position, stored, 0);
+    WriteRecord(ed, kind, position, stored);
     return true;
 }
 
@@ -278,7 +277,7 @@ uint8_t* UndoStagingArea(EditorInstance& ed) {
 bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
     if (!IsRangeKind(kind) || count == 0) return false;
     if (!EnsureUndoRoom(ed, count)) return false;  // a growth keeps the staged bytes
-    WriteRecord(ed, kind, position, count, 0);
+    WriteRecord(ed, kind, position, count);
     return true;
 }
 

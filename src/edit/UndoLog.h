@@ -22,14 +22,14 @@
 //   24  4  absorb flag    kind 6: the deletion kept its final CR (undo absorbs the
 //                         CR it re-inserts, redo keeps it again); kind 5: the text's
 //                         first CR was absorbed by such a kept CR (undo steps over
-//                         the kept CR, redo absorbs it again); kind 1: the typed CR
-//                         was absorbed (undo and redo only move the caret)
+//                         the kept CR, redo absorbs it again; a typed CR that was
+//                         absorbed is logged so, as a one-character text)
 //   28  4  group flag     kinds 5, 6: set on both records of a paste over a selection
 //   32  4  whole-text flag  kind 6: the range was the whole text through the closing CR
 //   36  1  kind           1 ... 6
 //   37  count  characters kinds 1-4: the one character; kinds 5, 6: the text, no LF
 //   37 + count  4  back link (R)
-// Kinds 1-4 are 38 bytes; offsets 12-35 are zero but for a kind-1 absorb flag.
+// Kinds 1-4 are 38 bytes; their offsets 12-35 are zero.
 //
 //   kind  logged by                           undo                    redo
 //   1     typed character inserted, indent    delete it               insert it again
@@ -92,11 +92,9 @@ struct UndoRecord {
 // point back, or anything beyond the allocated area).
 bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record);
 
-// Logs a record of kind 1-4 holding `ch`. `absorbed` marks a typed CR that was
-// absorbed (kind 1 only). False, with nothing written, when the area cannot grow
+// Logs a record of kind 1-4 holding `ch`. False, with nothing written, when the area cannot grow
 // (its message box shown) or the kind is not 1-4.
-bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch,
-                      bool absorbed = false);
+bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch);
 // Logs a record of kind 5 or 6: up to `count` characters of the first `textBytes`
 // bytes of `text`, LF bytes left out, with the range fields, absorbNextCr, undoGroup
 // and wholeTextDelete of the edit state. False, with nothing written, when the area

@@ -272,7 +272,8 @@ TEST_F(KeptBreakTest, TypingEnterOverTheSelection) {
     ExpectSelection(2, 2);
     std::vector<UndoRecord> records = Records();
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1].kind, UndoKind::InsertChar);
+    EXPECT_EQ(records[1].kind, UndoKind::InsertText);  // a one-character text whose CR was absorbed
+    EXPECT_EQ(records[1].count, 1u);
     EXPECT_EQ(records[1].absorb, 1u);
     UndoStep(*ed);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
