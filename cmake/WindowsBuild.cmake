@@ -35,6 +35,11 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Each build tree runs its programs in a Wine prefix of its own: two trees tested at
+# once would otherwise share one prefix from two virtual displays.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env QV_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+    ${CMAKE_SOURCE_DIR}/tools/wine-run)
+
 # ---- Windows tests: one program per file in tests/win, each driving the real DLL --
 file(GLOB QV_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp
      ${CMAKE_SOURCE_DIR}/tests/win/support/*.c)

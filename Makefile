@@ -1,0 +1,59 @@
+# The front door. `make test` and `make demo` work on a fresh machine: they install
+# what is missing (as root; otherwise they print the command), configure and build.
+#
+#   make build   both builds: build/native (core + tests, sanitizers) and build/win
+#   make test    build, then every test: native, then under Wine in a virtual display
+#   make demo    build, then run the demo editor (a screenshot to build/demo.png
+#                and exit when there is no display)
+#   make bench   the core benchmarks (optimised, no sanitizers) and, under Wine,
+#                the benchmark host
+
+NATIVE := build/native
+WIN    := build/win
+BENCH  := build/bench
+JOBS   ?= $(shell nproc)
+XVFB   := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: all build native win test test-native test-win demo bench bootstrap clean
+
+all: build
+
+bootstrap:
+	@tools/bootstrap
+
+build: native win
+
+native: bootstrap
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake --build $(NATIVE) -j$(JOBS)
+
+win: bootstrap
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(WIN) -j$(JOBS)
+
+test: build
+	@$(MAKE) --no-print-directory test-native test-win
+
+test-native:
+	@ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS)
+
+test-win:
+	@$(XVFB) ctest --test-dir $(WIN) --output-on-failure
+
+demo: win
+	@if [ -n "$$DISPLAY" ]; then \
+		tools/wine-run $(WIN)/bin/QuorvaneDemo.exe demo/sample.asm; \
+	else \
+		rm -f build/demo.png; \
+		tools/wine-run $(WIN)/bin/QuorvaneDemo.exe --screenshot build/demo.png demo/sample.asm && \
+		test -s build/demo.png && echo "Screenshot: build/demo.png"; \
+	fi
+
+bench: bootstrap win
+	@cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DQV_SANITIZE=OFF -DQV_BENCH=ON >/dev/null
+	@cmake --build $(BENCH) -j$(JOBS) --target core_bench
+	@$(BENCH)/core_bench
+	@if [ -x $(WIN)/bin/QuorvaneBench.exe ]; then $(XVFB) tools/wine-run $(WIN)/bin/QuorvaneBench.exe; fi
+
+clean:
+	rm -rf build

@@ -1,0 +1,67 @@
+#include "render/win/Fonts.h"
+
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "shell/win/ControlBlock.h"
+
+namespace qv {
+namespace {
+
+SIZE Extent(HDC dc, const char* text) {
+    SIZE size = {0, 0};
+    ::GetTextExtentPoint32A(dc, text, static_cast<int>(lstrlenA(text)), &size);
+    return size;
+}
+
+}  // namespace
+
+void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
+    for (uint32_t slot : {kFontText, kFontStyle1, kFontStyle2, kFontStyle3, kFontLineNumbers})
+        ed.fonts[slot] = fonts[slot];
+
+    HWND control = Hwnd(ed.hwnd);
+    HDC dc = ::GetDC(control);
+    // A slot left 0 fails to select and the previous font stays in effect.
+    HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
+
+    SIZE wi = Extent(dc, "WI");
+    ed.charWidth = static_cast<uint32_t>(wi.cx) / 2;
+    ed.lineHeight = static_cast<uint32_t>(wi.cy);
+    ed.altFontsEnabled = 1;
+    ed.fixedPitch = Extent(dc, "W").cx == Extent(dc, "I").cx ? 1 : 0;
+    ed.spaceWidth = static_cast<uint32_t>(Extent(dc, " ").cx);
+
+    RECT tab = {0, 0, 0, 0};
+    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
+    char tabChar[] = "\t";
+    ::DrawTextExA(dc, tabChar, 1, &tab,
+                  DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
+    ed.tabPixelWidth = static_cast<uint32_t>(tab.right);
+
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ed.overhang = static_cast<uint32_t>(metrics.tmOverhang);
+    ed.charSet = metrics.tmCharSet;
+    // The two-byte character sets stay on once met: a later single-byte font does
+    // not clear them.
+    if (ed.charSet == 134 || ed.charSet == 136) ed.dbcsCharSet = ed.charSet;
+    if (ed.charSet == 186) ed.pairedCharSet = 186;
+
+    ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontStyle2]));
+    ed.altFontRise = Extent(dc, "X").cy - static_cast<int32_t>(ed.lineHeight);
+
+    if (oldFont) ::SelectObject(dc, oldFont);
+    ::ReleaseDC(control, dc);
+
+    RECT client = {};
+    ::GetClientRect(control, &client);
+    if (client.right != 0 && ed.charWidth != 0) {
+        int32_t width = client.right - static_cast<int32_t>(ed.selMarginWidth + ed.lineNumberWidth) -
+                        (ed.panes[0].vScrollShown ? 16 : 0);
+        ed.visibleColumns = width > 0 ? static_cast<uint32_t>(width) / ed.charWidth : 0;
+    }
+}
+
+}  // namespace qv

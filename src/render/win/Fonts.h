@@ -1,0 +1,12 @@
+#pragma once
+
+#include "shell/EditorInstance.h"
+
+namespace qv {
+
+// Stores font slots 0, 1, 2, 3 and 5 of `fonts` (six handles) and measures the
+// text font: charWidth, lineHeight, fixedPitch, spaceWidth, tabPixelWidth,
+// overhang, the character sets, altFontRise from slot 2, and visibleColumns.
+void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]);
+
+}  // namespace qv

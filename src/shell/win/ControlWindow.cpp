@@ -1,0 +1,114 @@
+// The control window's procedure: instance lookup, creation and destruction, and
+// the dispatch of every other message through the handler tables.
+#include <windows.h>
+
+#include "render/BlockPatterns.h"
+#include "render/win/Brushes.h"
+#include "shell/ScrollTiming.h"
+#include "shell/win/ControlBlock.h"
+#include "shell/win/Library.h"
+#include "shell/win/MessageTable.h"
+#include "shell/win/ProcessorClock.h"
+#include "shell/win/SplitBar.h"
+#include "store/LineStore.h"
+
+namespace qv {
+namespace {
+
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+HWND MakeChild(const char* cls, DWORD extraStyle, DWORD exStyle, HWND parent, UINT_PTR id) {
+    return ::CreateWindowExA(exStyle, cls, nullptr, kChildStyle | extraStyle, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(id), gLibrary.hInstance, nullptr);
+}
+
+// The nine children, in their order; the upper pane's creation stores the
+// document's closing CR.
+void CreateChildren(EditorInstance& ed) {
+    HWND control = Hwnd(ed.hwnd);
+    ed.hwndSplitBar = MakeChild("static", SS_NOTIFY, WS_EX_DLGMODALFRAME, control, 0xFFFF);
+    SubclassSplitBar(Hwnd(ed.hwndSplitBar));
+    for (ViewPane& pane : ed.panes) {
+        HWND hwnd = MakeChild(kPaneClass, 0, 0, control, 0);
+        pane.hwnd = hwnd;
+        pane.hwndVScroll = MakeChild("scrollBar", SBS_VERT, 0, hwnd, 0);
+        pane.hwndHScroll = MakeChild("scrollBar", SBS_HORZ, 0, control, 0);
+        pane.hwndCorner = MakeChild("static", 0, 0, control, 0);
+    }
+}
+
+// WM_CREATE: answers 0, or -1 when the control cannot work (no record, no store).
+LRESULT OnWmCreate(HWND hwnd) {
+    if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
+    ResetBlockPatterns();
+
+    // The record exists, and the window points at it, before any child does: the
+    // panes read it while they are being created.
+    auto* block = static_cast<ControlBlock*>(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(ControlBlock)));
+    if (!block) return -1;
+    EditorInstance& ed = block->ed;
+    ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(&ed));
+    ed.hwnd = hwnd;
+    ed.hwndParent = ::GetParent(hwnd);
+    ed.controlId = static_cast<uint32_t>(::GetWindowLongA(hwnd, GWL_ID));
+    if (!CreateStore(ed)) {
+        ::SetWindowLongPtrA(hwnd, 0, 0);
+        ::GlobalFree(block);
+        return -1;
+    }
+    SetInstanceDefaults(ed);
+    CreateBrushes(ed);
+    CreateChildren(ed);
+    ::SetWindowPos(Hwnd(ed.hwndSplitBar), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOOWNERZORDER);
+    ::SetFocus(Hwnd(ed.panes[0].hwnd));
+    return 0;
+}
+
+// WM_DESTROY: the record is detached first, so every later message goes to the
+// default procedure; then the panes, brushes, store and record go.
+LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
+    ::SetWindowLongPtrA(m.hwnd, 0, 0);
+    ::DestroyWindow(Hwnd(ed.panes[1].hwnd));
+    ::DestroyWindow(Hwnd(ed.panes[0].hwnd));
+    DeleteBrushes(ed);
+    DestroyStore(ed);
+    ::GlobalFree(&reinterpret_cast<ControlBlock&>(ed));
+    return m.Default();
+}
+
+bool InRange(UINT msg, UINT first, UINT last) { return msg >= first && msg <= last; }
+bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13DB) || msg == 0x2B0F; }
+
+}  // namespace
+
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    EditorInstance* ed = InstanceOf(hwnd);
+    if (!ed) {
+        if (msg == WM_CREATE) return OnWmCreate(hwnd);
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    const Message m = {hwnd, msg, wParam, lParam};
+    if (msg == WM_DESTROY) return OnWmDestroy(*ed, m);
+
+    Handler handler = nullptr;
+    if (InRange(msg, 0x432, 0x4E1)) handler = kRichEditMessages.Find(msg);
+    if (!handler && InRange(msg, 0xB0, 0xD9)) handler = kEditMessages.Find(msg);
+    if (!handler) handler = kWindowMessages.Find(msg);
+    if (handler) return handler(*ed, m);
+
+    // A WM_COMMAND whose identifier is a private message number acts as that
+    // message, with the WM_COMMAND's own arguments.
+    if (msg == WM_COMMAND) {
+        UINT id = LOWORD(wParam);
+        if (IsPrivate(id)) {
+            if (Handler priv = kPrivateMessages.Find(id)) return priv(*ed, {hwnd, id, wParam, lParam});
+        }
+        return m.Default();
+    }
+    if (IsPrivate(msg)) {
+        if (Handler priv = kPrivateMessages.Find(msg)) return priv(*ed, m);
+    }
+    return m.Default();
+}
+
+}  // namespace qv

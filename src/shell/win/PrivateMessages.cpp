@@ -1,0 +1,384 @@
+// The private messages (0x13A0-0x13DB and 0x2B0F). They work as WM_COMMAND
+// identifiers too: the control procedure dispatches a WM_COMMAND's identifier
+// through this table with the WM_COMMAND's own arguments. Unused numbers go to the
+// default procedure.
+#include <initializer_list>
+
+#include "quorvane.h"
+#include "pane/PaneView.h"
+#include "render/Highlights.h"
+#include "render/KeywordTable.h"
+#include "render/win/Brushes.h"
+#include "render/win/Fonts.h"
+#include "shell/ScrollTiming.h"
+#include "shell/win/ControlBlock.h"
+#include "shell/win/Layout.h"
+#include "shell/win/MessageTable.h"
+#include "shell/win/SplitBar.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+void FocusUpperPane(EditorInstance& ed) { ::SetFocus(Hwnd(ed.panes[0].hwnd)); }
+
+uint32_t Arg(WPARAM w) { return static_cast<uint32_t>(w); }
+
+// ---- View and editing settings -------------------------------------------------------
+
+// EMX_SETMARKERMARGIN: selMarginWidth = wParam; repaints; answers 0.
+LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
+    ed.selMarginWidth = Arg(m.wParam);
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_SETLINENUMBERWIDTH: the margin's width while shown; takes effect at once when
+// the numbers are shown; answers 0.
+LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
+    ed.lineNumberWidthSetting = Arg(m.wParam);
+    if (ed.lineNumberWidth != 0) {
+        ed.lineNumberWidth = Arg(m.wParam);
+        RefreshBothPanes(ed);
+    }
+    return 0;
+}
+
+// EMX_SETWHEELLINES: wheelLines = wParam (0 turns the wheel off); answers wParam.
+LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
+    ed.wheelLines = Arg(m.wParam);
+    return m.wParam;
+}
+
+// EMX_SETTABWIDTH: tabWidth = wParam, the fonts measured again; repaints; answers 0.
+LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
+    ed.tabWidth = Arg(m.wParam);
+    FontRef fonts[kFontSlotCount];
+    for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
+    MeasureFonts(ed, fonts);
+    gLayout.measureFontChanged = 1;
+    MeasureLongestLine(ed);
+    gLayout.measureFontChanged = 0;
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_TOGGLEVIEWFLAGS, EMX_FLIPVIEWFLAGS: viewFlags ^= wParam; repaints; focus to the
+// upper pane; answers 0.
+LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
+    ed.viewFlags ^= Arg(m.wParam);
+    RefreshBothPanes(ed);
+    FocusUpperPane(ed);
+    return 0;
+}
+
+// EMX_ENABLEALTFONTS: altFontsEnabled = wParam until the next font measurement;
+// repaints; focus to the upper pane; answers 0.
+LRESULT OnEmxEnableAltFonts(EditorInstance& ed, const Message& m) {
+    ed.altFontsEnabled = Arg(m.wParam);
+    RefreshBothPanes(ed);
+    FocusUpperPane(ed);
+    return 0;
+}
+
+// EMX_SETAUTOINDENT: autoIndent = wParam; answers wParam.
+LRESULT OnEmxSetAutoIndent(EditorInstance& ed, const Message& m) {
+    ed.autoIndent = Arg(m.wParam);
+    return m.wParam;
+}
+
+// EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off; repaints; answers 0.
+LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
+    ed.padLineNumbers = ed.padLineNumbers ? 0 : 1;
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10; answers 0.
+LRESULT OnEmxSetScrollDelay(EditorInstance&, const Message& m) {
+    SetScrollDelay(static_cast<uint32_t>(m.lParam));
+    return 0;
+}
+
+// EMX_GETSCROLLDELAY: answers the slow spin count.
+LRESULT OnEmxGetScrollDelay(EditorInstance&, const Message&) { return gTiming.scrollDelaySlow; }
+
+// EMX_SETSTICKYCARETX: stickyCaretX = lParam; answers 0.
+LRESULT OnEmxSetStickyCaretX(EditorInstance& ed, const Message& m) {
+    ed.stickyCaretX = static_cast<uint32_t>(m.lParam);
+    return 0;
+}
+
+// EMX_SETCOLUMNSELMODE: columnSelMode = lParam; answers 0.
+LRESULT OnEmxSetColumnSelMode(EditorInstance& ed, const Message& m) {
+    ed.columnSelMode = static_cast<uint32_t>(m.lParam);
+    return 0;
+}
+
+// EMX_SETREADONLY: sets or clears ES_READONLY in the window and in style; answers 0.
+LRESULT OnEmxSetReadOnly(EditorInstance& ed, const Message& m) {
+    LONG style = ::GetWindowLongA(m.hwnd, GWL_STYLE);
+    style = m.lParam ? (style | ES_READONLY) : (style & ~ES_READONLY);
+    ed.style = static_cast<uint32_t>(style);
+    ::SetWindowLongA(m.hwnd, GWL_STYLE, style);
+    return 0;
+}
+
+// EMX_SETPAGELINES: linesPerPage = wParam; repaints; answers 0.
+LRESULT OnEmxSetPageLines(EditorInstance& ed, const Message& m) {
+    ed.linesPerPage = Arg(m.wParam);
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_GETPAGELINES: answers linesPerPage.
+LRESULT OnEmxGetPageLines(EditorInstance& ed, const Message&) { return ed.linesPerPage; }
+
+// ---- Fonts, colours and keywords --------------------------------------------------------
+
+// EMX_SETHOSTWINDOWS: the six host windows of every control; answers 0.
+LRESULT OnEmxSetHostWindows(EditorInstance&, const Message& m) {
+    SetHostWindows(reinterpret_cast<const WindowRef*>(m.lParam));
+    return 0;
+}
+
+// EMX_SETKEYWORDS: adds the list's words with group value wParam (NULL empties the
+// table of every control); repaints; answers 0.
+LRESULT OnEmxSetKeywords(EditorInstance& ed, const Message& m) {
+    AddKeywords(Arg(m.wParam), reinterpret_cast<const char*>(m.lParam));
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_SETFONTS: slots 0-3 and 5 from the host's record, each pane kept on its top
+// row across the new row height; repaints; answers 0.
+LRESULT OnEmxSetFonts(EditorInstance& ed, const Message& m) {
+    const auto* fonts = reinterpret_cast<const FontRef*>(m.lParam);
+    if (!fonts) return 0;
+    uint32_t rows[2];
+    for (int i = 0; i < 2; ++i)
+        rows[i] = ed.lineHeight ? static_cast<uint32_t>(ed.panes[i].scrollY) / ed.lineHeight : 0;
+    MeasureFonts(ed, fonts);
+    for (int i = 0; i < 2; ++i) {
+        ViewPane& pane = ed.panes[i];
+        pane.scrollY = static_cast<int32_t>(rows[i] * ed.lineHeight);
+        pane.topLine = pane.topLineY = pane.topLineStart = 0;
+    }
+    RefreshBothPanes(ed);
+    UpdateScrollBars(ed, ActivePane(ed));
+    gLayout.measureFontChanged = 1;
+    MeasureLongestLine(ed);
+    gLayout.measureFontChanged = 0;
+    return 0;
+}
+
+// EMX_GETFONTS: writes slots 0-3 and 5 into the host's record (slot 4 is left as it
+// was); answers 0.
+LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
+    auto* fonts = reinterpret_cast<FontRef*>(m.lParam);
+    if (!fonts) return 0;
+    for (uint32_t slot : {kFontText, kFontStyle1, kFontStyle2, kFontStyle3, kFontLineNumbers})
+        fonts[slot] = ed.fonts[slot];
+    return 0;
+}
+
+// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
+// again; repaints; answers 0.
+LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
+    const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
+    if (!colors) return 0;
+    for (uint32_t i = 0; i < kColorCount; ++i)
+        if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
+    CreateBrushes(ed);
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_GETCOLORS: writes entries 0, 1, 2, 7, 8, 9, 11-17, 22 and 26 into the host's
+// record, the others left as they were; answers 0.
+LRESULT OnEmxGetColors(EditorInstance& ed, const Message& m) {
+    auto* colors = reinterpret_cast<uint32_t*>(m.lParam);
+    if (!colors) return 0;
+    for (uint32_t i : {0u, 1u, 2u, 7u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 22u, 26u}) colors[i] = ed.colors[i];
+    return 0;
+}
+
+// ---- Line highlights --------------------------------------------------------------------
+
+// EMX_SETLINEHILITE: the line's highlight = lParam & 0xF; its row redrawn in both
+// panes; answers 0. A line past the end is ignored.
+LRESULT OnEmxSetLineHilite(EditorInstance& ed, const Message& m) {
+    if (SetLineHighlight(ed, Arg(m.wParam), static_cast<uint32_t>(m.lParam)))
+        InvalidateLineInBothPanes(ed, Arg(m.wParam));
+    return 0;
+}
+
+// EMX_GETLINEHILITE: answers the line's highlight, or -1 past the last line.
+LRESULT OnEmxGetLineHilite(EditorInstance& ed, const Message& m) { return GetLineHighlight(ed, Arg(m.wParam)); }
+
+// EMX_CLEARHILITES: clears the lines whose flags equal wParam (9: 1 to 9);
+// repaints; focus to the upper pane; answers 0.
+LRESULT OnEmxClearHilites(EditorInstance& ed, const Message& m) {
+    ClearHighlights(ed, Arg(m.wParam));
+    RefreshBothPanes(ed);
+    FocusUpperPane(ed);
+    return 0;
+}
+
+// EMX_REDRAWLINE: the line's row redrawn in both panes; answers 0.
+LRESULT OnEmxRedrawLine(EditorInstance& ed, const Message& m) {
+    InvalidateLineInBothPanes(ed, Arg(m.wParam));
+    return 0;
+}
+
+// ---- Window, split view and queries --------------------------------------------------------
+
+// EMX_SUBCLASSPANES: lParam becomes the procedure of both panes; answers the upper
+// pane's previous procedure, to which the host passes on what it does not handle.
+LRESULT OnEmxSubclassPanes(EditorInstance& ed, const Message& m) {
+    ::SetWindowLongPtrA(Hwnd(ed.panes[1].hwnd), GWLP_WNDPROC, m.lParam);
+    return ::SetWindowLongPtrA(Hwnd(ed.panes[0].hwnd), GWLP_WNDPROC, m.lParam);
+}
+
+// EMX_REPAINTALL: every child invalidated (the panes without erasing); with lParam,
+// both panes updated at once; answers 0.
+LRESULT OnEmxRepaintAll(EditorInstance& ed, const Message& m) {
+    for (const ViewPane& pane : ed.panes) {
+        ::InvalidateRect(Hwnd(pane.hwnd), nullptr, FALSE);
+        for (WindowRef bar : {pane.hwndVScroll, pane.hwndHScroll, pane.hwndCorner})
+            ::InvalidateRect(Hwnd(bar), nullptr, TRUE);
+    }
+    ::InvalidateRect(Hwnd(ed.hwndSplitBar), nullptr, TRUE);
+    if (m.lParam) {
+        ::UpdateWindow(Hwnd(ed.panes[1].hwnd));
+        ::UpdateWindow(Hwnd(ed.panes[0].hwnd));
+    }
+    return 0;
+}
+
+// EMX_TOGGLELINENUMBERS: shows or hides the line-number margin; the system caret
+// moves by the margin's width so it stays on its character; answers 0.
+LRESULT OnEmxToggleLineNumbers(EditorInstance& ed, const Message&) {
+    POINT p = {};
+    ::GetCaretPos(&p);
+    if (ed.lineNumberWidth == 0) {
+        ed.lineNumberWidth = ed.lineNumberWidthSetting;
+        p.x += static_cast<LONG>(ed.lineNumberWidthSetting);
+    } else {
+        ed.lineNumberWidth = 0;
+        p.x -= static_cast<LONG>(ed.lineNumberWidthSetting);
+    }
+    LayoutPanes(ed);
+    RefreshBothPanes(ed);
+    ::SetFocus(Hwnd(ed.hwndActivePane));
+    ::SetCaretPos(p.x, p.y);
+    UpdateScrollBars(ed, ActivePane(ed));
+    return 0;
+}
+
+// EMX_GETLINENUMBERS: answers 1 while the line numbers are shown.
+LRESULT OnEmxGetLineNumbers(EditorInstance& ed, const Message&) { return ed.lineNumberWidth != 0; }
+
+// EMX_TOGGLESPLIT: opens or closes the split view; repaints; the upper pane becomes
+// the active pane with the focus; answers 0.
+LRESULT OnEmxToggleSplit(EditorInstance& ed, const Message&) {
+    ToggleSplit(ed);
+    LayoutPanes(ed);
+    RefreshBothPanes(ed);
+    FocusUpperPane(ed);
+    ed.hwndActivePane = ed.panes[0].hwnd;
+    return 0;
+}
+
+// EMX_GETHSCROLLBAR: answers the upper pane's horizontal scroll bar.
+LRESULT OnEmxGetHScrollBar(EditorInstance& ed, const Message&) {
+    return reinterpret_cast<LRESULT>(ed.panes[0].hwndHScroll);
+}
+
+// EMX_CENTERCARET: the caret's row to the middle of the active pane (or the pane to
+// the top when the caret is in the first half page); answers 0.
+LRESULT OnEmxCenterCaret(EditorInstance& ed, const Message&) {
+    ViewPane& pane = ActivePane(ed);
+    const uint32_t lh = ed.lineHeight;
+    uint32_t half = static_cast<uint32_t>(pane.textRect.bottom > 0 ? pane.textRect.bottom : 0) / 2;
+    if (lh) half -= half % lh;
+    const uint32_t y = LineToY(ed, LineFromChar(ed, ed.caretPos));
+    if (y >= half) {
+        pane.scrollY = static_cast<int32_t>(y - half);
+        RefreshBothPanes(ed);
+    } else {
+        pane.scrollY = 0;
+        RefreshPane(ed, pane.hwnd);
+    }
+    return 0;
+}
+
+// EMX_SETMARKERCALLBACK: markerCallback = lParam; answers lParam.
+LRESULT OnEmxSetMarkerCallback(EditorInstance& ed, const Message& m) {
+    ed.markerCallback = reinterpret_cast<MarkerCallback>(m.lParam);
+    return m.lParam;
+}
+
+// EMX_SETSPLIT: splitRatio = the low 9 bits of wParam, the split left open or closed;
+// answers 0.
+LRESULT OnEmxSetSplit(EditorInstance& ed, const Message& m) {
+    ed.splitRatio = Arg(m.wParam) & 0x1FF;
+    LayoutPanes(ed);
+    return 0;
+}
+
+// EMX_GETSPLIT: answers splitRatio.
+LRESULT OnEmxGetSplit(EditorInstance& ed, const Message&) { return ed.splitRatio; }
+
+// EMX_GETCURRENTMARKER: answers currentMarkerId.
+LRESULT OnEmxGetCurrentMarker(EditorInstance& ed, const Message&) { return ed.currentMarkerId; }
+
+// EMX_NOP: nothing; answers 0 and is not passed on.
+LRESULT OnEmxNop(EditorInstance&, const Message&) { return 0; }
+
+const HandlerEntry kEntries[] = {
+    {EMX_SUBCLASSPANES, OnEmxSubclassPanes},
+    {EMX_SETHOSTWINDOWS, OnEmxSetHostWindows},
+    {EMX_SETKEYWORDS, OnEmxSetKeywords},
+    {EMX_SETFONTS, OnEmxSetFonts},
+    {EMX_GETFONTS, OnEmxGetFonts},
+    {EMX_SETCOLORS, OnEmxSetColors},
+    {EMX_GETCOLORS, OnEmxGetColors},
+    {EMX_SETMARKERMARGIN, OnEmxSetMarkerMargin},
+    {EMX_SETLINENUMBERWIDTH, OnEmxSetLineNumberWidth},
+    {EMX_SETWHEELLINES, OnEmxSetWheelLines},
+    {EMX_SETTABWIDTH, OnEmxSetTabWidth},
+    {EMX_TOGGLEVIEWFLAGS, OnEmxToggleViewFlags},
+    {EMX_ENABLEALTFONTS, OnEmxEnableAltFonts},
+    {EMX_FLIPVIEWFLAGS, OnEmxToggleViewFlags},
+    {EMX_SETAUTOINDENT, OnEmxSetAutoIndent},
+    {EMX_TOGGLEPADLINENUMBERS, OnEmxTogglePadLineNumbers},
+    {EMX_SETSCROLLDELAY, OnEmxSetScrollDelay},
+    {EMX_GETSCROLLDELAY, OnEmxGetScrollDelay},
+    {EMX_SETLINEHILITE, OnEmxSetLineHilite},
+    {EMX_GETLINEHILITE, OnEmxGetLineHilite},
+    {EMX_CLEARHILITES, OnEmxClearHilites},
+    {EMX_SETSTICKYCARETX, OnEmxSetStickyCaretX},
+    {EMX_SETCOLUMNSELMODE, OnEmxSetColumnSelMode},
+    {EMX_GETCURRENTMARKER, OnEmxGetCurrentMarker},
+    {EMX_REPAINTALL, OnEmxRepaintAll},
+    {EMX_TOGGLELINENUMBERS, OnEmxToggleLineNumbers},
+    {EMX_GETLINENUMBERS, OnEmxGetLineNumbers},
+    {EMX_TOGGLESPLIT, OnEmxToggleSplit},
+    {EMX_GETHSCROLLBAR, OnEmxGetHScrollBar},
+    {EMX_CENTERCARET, OnEmxCenterCaret},
+    {EMX_SETMARKERCALLBACK, OnEmxSetMarkerCallback},
+    {EMX_SETREADONLY, OnEmxSetReadOnly},
+    {EMX_SETSPLIT, OnEmxSetSplit},
+    {EMX_GETSPLIT, OnEmxGetSplit},
+    {EMX_REDRAWLINE, OnEmxRedrawLine},
+    {EMX_SETPAGELINES, OnEmxSetPageLines},
+    {EMX_GETPAGELINES, OnEmxGetPageLines},
+    {EMX_NOP, OnEmxNop},
+};
+
+}  // namespace
+
+const HandlerTable kPrivateMessages = MakeTable(kEntries);
+
+}  // namespace qv

@@ -1,0 +1,162 @@
+// The rich-edit style messages (0x432-0x4E1) the control answers. Unlisted numbers
+// of the range fall through to the later groups and in the end to the default
+// procedure.
+#include <richedit.h>
+// The platform's FindText (the find dialog) is a macro; the control's own search
+// has the same name.
+#undef FindText
+
+#include "edit/Find.h"
+#include "edit/Notify.h"
+#include "edit/TextEdit.h"
+#include "edit/UndoCommand.h"
+#include "edit/UndoLog.h"
+#include "pane/PaneView.h"
+#include "render/Words.h"
+#include "shell/win/MessageTable.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+// The characters from `a` to `b` (ordered unsigned, so -1 is the end of the text,
+// then clamped) as stored, and a NUL, into `buffer`; answers the count. The upper
+// end is clamped first, so the current line ends on the lower end's line.
+uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
+    if (!buffer) return 0;
+    if (a > b) {
+        CharIndex t = a;
+        a = b;
+        b = t;
+    }
+    const CharIndex hi = LocateChar(ed, b).index;
+    const CharIndex lo = LocateChar(ed, a).index;
+    CopyStoredText(ed, lo, hi - lo, reinterpret_cast<uint8_t*>(buffer));
+    buffer[hi - lo] = 0;
+    return hi - lo;
+}
+
+// "Unless the selection is hidden and not empty", for EM_EXSETSEL's repaints.
+bool SelectionDrawn(const EditorInstance& ed) { return !(ed.hideSelection && ed.selAnchor != ed.caretPos); }
+
+void InvalidateSelection(EditorInstance& ed) {
+    InvalidateRange(ed, ed.panes[1].hwnd, ed.selAnchor, ed.caretPos);
+    InvalidateRange(ed, ed.panes[0].hwnd, ed.selAnchor, ed.caretPos);
+}
+
+// EM_CANPASTE: answers whether the clipboard holds format wParam; 0 stands for no
+// format at all.
+LRESULT OnEmCanPaste(EditorInstance&, const Message& m) {
+    return ::IsClipboardFormatAvailable(static_cast<UINT>(m.wParam));
+}
+
+// EM_EXGETSEL: the ordered selection into the CHARRANGE at lParam; answers 0.
+LRESULT OnEmExGetSel(EditorInstance& ed, const Message& m) {
+    if (auto* range = reinterpret_cast<CHARRANGE*>(m.lParam)) {
+        range->cpMin = static_cast<LONG>(ed.selAnchor < ed.caretPos ? ed.selAnchor : ed.caretPos);
+        range->cpMax = static_cast<LONG>(ed.selAnchor < ed.caretPos ? ed.caretPos : ed.selAnchor);
+    }
+    return 0;
+}
+
+// EM_EXLINEFROMCHAR: answers the line holding index lParam.
+LRESULT OnEmExLineFromChar(EditorInstance& ed, const Message& m) {
+    return LocateChar(ed, static_cast<CharIndex>(m.lParam)).line;
+}
+
+// EM_EXSETSEL: anchor cpMin and caret cpMax of the CHARRANGE at lParam, clamped; the
+// caret is placed but not scrolled into view; answers 0.
+LRESULT OnEmExSetSel(EditorInstance& ed, const Message& m) {
+    const auto* range = reinterpret_cast<const CHARRANGE*>(m.lParam);
+    if (!range) return 0;
+    if (SelectionDrawn(ed)) InvalidateSelection(ed);
+    ed.caretPos = LocateChar(ed, static_cast<CharIndex>(range->cpMax)).index;
+    ed.selAnchor = LocateChar(ed, static_cast<CharIndex>(range->cpMin)).index;
+    if (SelectionDrawn(ed)) {
+        InvalidateSelection(ed);
+        PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
+    }
+    NotifyParent(ed, kReasonSelChange);
+    return 0;
+}
+
+FindRequest RequestOf(const FINDTEXTA& find, FindRange* found) {
+    return {find.chrg.cpMin, find.chrg.cpMax, find.lpstrText, found};
+}
+
+// EM_FINDTEXT: answers the index of the first match of the FINDTEXT at lParam with
+// the flags in wParam, or -1.
+LRESULT OnEmFindText(EditorInstance& ed, const Message& m) {
+    const auto* find = reinterpret_cast<const FINDTEXTA*>(m.lParam);
+    if (!find) return -1;
+    return static_cast<LRESULT>(FindText(ed, static_cast<uint32_t>(m.wParam), RequestOf(*find, nullptr), false));
+}
+
+// EM_FINDTEXTEX: as EM_FINDTEXT, and a match's range into chrgText.
+LRESULT OnEmFindTextEx(EditorInstance& ed, const Message& m) {
+    auto* find = reinterpret_cast<FINDTEXTEXA*>(m.lParam);
+    if (!find) return -1;
+    FindRange found = {find->chrgText.cpMin, find->chrgText.cpMax};
+    const FINDTEXTA plain = {find->chrg, find->lpstrText};
+    const CharIndex at = FindText(ed, static_cast<uint32_t>(m.wParam), RequestOf(plain, &found), true);
+    find->chrgText.cpMin = found.cpMin;
+    find->chrgText.cpMax = found.cpMax;
+    return static_cast<LRESULT>(at);
+}
+
+// EM_GETSELTEXT: the selected characters as stored and a NUL into the buffer at
+// lParam; answers the count.
+LRESULT OnEmGetSelText(EditorInstance& ed, const Message& m) {
+    return CopyRange(ed, ed.selAnchor, ed.caretPos, reinterpret_cast<char*>(m.lParam));
+}
+
+// EM_HIDESELECTION: hideSelection = wParam, nothing repainted; answers wParam.
+LRESULT OnEmHideSelection(EditorInstance& ed, const Message& m) {
+    ed.hideSelection = static_cast<uint32_t>(m.wParam);
+    return m.wParam;
+}
+
+// EM_GETTEXTRANGE: the characters of the TEXTRANGE's chrg (ordered, clamped; -1
+// reaches the end of the text) and a NUL into its lpstrText; answers the count.
+LRESULT OnEmGetTextRange(EditorInstance& ed, const Message& m) {
+    auto* range = reinterpret_cast<TEXTRANGEA*>(m.lParam);
+    if (!range) return 0;
+    return CopyRange(ed, static_cast<CharIndex>(range->chrg.cpMin), static_cast<CharIndex>(range->chrg.cpMax),
+                     range->lpstrText);
+}
+
+// EM_FINDWORDBREAK: WB_MOVEWORDLEFT answers the start of the word ending at lParam,
+// WB_MOVEWORDRIGHT the end of the word starting there; other codes answer lParam.
+LRESULT OnEmFindWordBreak(EditorInstance& ed, const Message& m) {
+    const CharIndex at = static_cast<CharIndex>(m.lParam);
+    if (m.wParam == WB_MOVEWORDLEFT) return WordStart(ed, at);
+    if (m.wParam == WB_MOVEWORDRIGHT) return WordEnd(ed, at);
+    return m.lParam;
+}
+
+// EM_REDO: one step redone in the active pane; answers 1 when a record was redone.
+LRESULT OnEmRedo(EditorInstance& ed, const Message&) { return RedoCommand(ed) == UndoResult::Applied ? 1 : 0; }
+
+// EM_CANREDO: answers 1 when a complete record follows the end of the undo log.
+LRESULT OnEmCanRedo(EditorInstance& ed, const Message&) { return CanRedo(ed) ? 1 : 0; }
+
+const HandlerEntry kEntries[] = {
+    {EM_CANPASTE, OnEmCanPaste},
+    {EM_EXGETSEL, OnEmExGetSel},
+    {EM_EXLINEFROMCHAR, OnEmExLineFromChar},
+    {EM_EXSETSEL, OnEmExSetSel},
+    {EM_FINDTEXT, OnEmFindText},
+    {EM_GETSELTEXT, OnEmGetSelText},
+    {EM_HIDESELECTION, OnEmHideSelection},
+    {EM_GETTEXTRANGE, OnEmGetTextRange},
+    {EM_FINDWORDBREAK, OnEmFindWordBreak},
+    {EM_FINDTEXTEX, OnEmFindTextEx},
+    {EM_REDO, OnEmRedo},
+    {EM_CANREDO, OnEmCanRedo},
+};
+
+}  // namespace
+
+const HandlerTable kRichEditMessages = MakeTable(kEntries);
+
+}  // namespace qv

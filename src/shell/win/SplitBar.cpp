@@ -1,0 +1,82 @@
+#include "shell/win/SplitBar.h"
+
+#include "shell/win/ControlBlock.h"
+#include "shell/win/Layout.h"
+#include "shell/win/Library.h"
+
+namespace qv {
+
+void SubclassSplitBar(HWND splitBar) {
+    if (!splitBar) return;
+    WNDPROC previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(splitBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SplitBarProc)));
+    if (!gLibrary.staticClassProc) gLibrary.staticClassProc = previous;
+}
+
+void ToggleSplit(EditorInstance& ed) {
+    if (ed.splitOpen) {
+        ed.splitOpen = 0;
+        ed.splitRatio = 0;
+    } else {
+        ed.splitOpen = 1;
+        ed.splitRatio = kOpenSplitRatio;
+    }
+}
+
+LRESULT CALLBACK SplitBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND control = ::GetParent(hwnd);
+    // After the control's WM_DESTROY its record is gone: only pass messages on.
+    if (EditorInstance* ed = InstanceOf(control)) {
+        switch (msg) {
+            case WM_MOUSEMOVE:
+                ::SetCursor(gLibrary.splitCursor);
+                break;
+            case WM_LBUTTONDOWN:
+                ed->splitDragState = 1;
+                ::SetCapture(control);
+                ::SetCursor(gLibrary.splitCursor);
+                break;
+            case WM_LBUTTONDBLCLK:
+                if (ed->splitOpen) {
+                    ::ReleaseCapture();
+                    ToggleSplit(*ed);
+                    ::SetFocus(Hwnd(ed->panes[0].hwnd));
+                } else {
+                    ToggleSplit(*ed);
+                }
+                ::SendMessageA(control, WM_SIZE, 0, 0);
+                break;
+        }
+    }
+    return ::CallWindowProcA(gLibrary.staticClassProc, hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnSplitDragMove(EditorInstance& ed, LPARAM lParam) {
+    if (ed.splitDragState == 1) {
+        ed.splitDragState = 2;  // the first move arms the drag
+        return 0;
+    }
+    if (ed.splitDragState != 2) return 0;
+    const int h = ed.clientRect.bottom - ed.clientRect.top;
+    // The pointer is taken 2 pixels below the bar's top.
+    int y = static_cast<short>(HIWORD(lParam)) - 2;
+    if (y > h - kSplitBarHeight) y = h - kSplitBarHeight;
+    if (y < 0) y = 0;
+    ed.splitRatio = y == 0 ? 0 : static_cast<uint32_t>(h) * 256 / static_cast<uint32_t>(y);
+    LayoutPanes(ed);
+    ::UpdateWindow(Hwnd(ed.hwndSplitBar));
+    ::UpdateWindow(Hwnd(ed.panes[1].hwnd));
+    ::UpdateWindow(Hwnd(ed.panes[0].hwnd));
+    return 0;
+}
+
+LRESULT OnSplitDragEnd(EditorInstance& ed) {
+    if (ed.splitDragState != 0) {
+        ed.splitDragState = 0;
+        ::ReleaseCapture();
+        LayoutPanes(ed);
+    }
+    return 0;
+}
+
+}  // namespace qv

@@ -1,0 +1,102 @@
+#include "shell/win/Win32Platform.h"
+
+#include <windows.h>
+
+#include "quorvane.h"
+#include "shell/EditorInstance.h"
+
+namespace qv {
+namespace {
+HWND H(WindowRef w) { return static_cast<HWND>(w); }
+
+static_assert(sizeof(SelChangeEx) == 54, "SelChangeEx is 54 packed bytes");
+static_assert(sizeof(Rect) == sizeof(RECT) && sizeof(Point) == sizeof(POINT), "RECT and POINT layouts");
+}  // namespace
+
+// The areas' heaps are private to one control and used from its thread only, so
+// they are not serialised. They never raise exceptions: a failed allocation
+// answers NULL and the caller shows its message box.
+HeapRef Win32Platform::CreateHeap(uint32_t initialSize) { return ::HeapCreate(HEAP_NO_SERIALIZE, initialSize, 0); }
+
+void Win32Platform::DestroyHeap(HeapRef heap) { ::HeapDestroy(heap); }
+
+uint8_t* Win32Platform::AllocZeroed(HeapRef heap, uint32_t size) {
+    return static_cast<uint8_t*>(::HeapAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, size));
+}
+
+uint8_t* Win32Platform::ReAllocZeroed(HeapRef heap, uint8_t* block, uint32_t newSize) {
+    return static_cast<uint8_t*>(::HeapReAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, block, newSize));
+}
+
+void Win32Platform::ShowAllocationError(WindowRef owner, const char* text) {
+    ::MessageBoxA(H(owner), text, "Quorvane", MB_OK);
+}
+
+void Win32Platform::Beep() { ::MessageBeep(MB_ICONHAND); }
+
+CursorRef Win32Platform::SetCursor(StdCursor cursor) {
+    LPCSTR id = cursor == StdCursor::Wait ? IDC_WAIT : cursor == StdCursor::IBeam ? IDC_IBEAM : IDC_ARROW;
+    return ::SetCursor(::LoadCursorA(nullptr, id));
+}
+
+void Win32Platform::RestoreCursor(CursorRef previous) { ::SetCursor(static_cast<HCURSOR>(previous)); }
+
+void Win32Platform::SendNotify(WindowRef parent, uint32_t wParam, const SelChangeInfo& info) {
+    SelChangeEx record = {};
+    record.nmhdr.hwndFrom = H(info.hwndFrom);
+    record.nmhdr.idFrom = info.idFrom;
+    record.nmhdr.code = info.code;
+    record.anchor = static_cast<LONG>(info.anchor);
+    record.caret = static_cast<LONG>(info.caret);
+    record.reason = info.reason;
+    record.line = info.line;
+    record.lineLength = info.lineLength;
+    record.lineStart = info.lineStart;
+    record.lineRecord = info.lineRecord;
+    record.lastLine = info.lastLine;
+    record.hiddenLines = info.hiddenLines;
+    record.changed = info.changed;
+    record.page = info.page;
+    ::SendMessageA(H(parent), WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&record));
+}
+
+int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
+    if (n == 0) return 0;
+    HDC dc = ::GetDC(H(ed.hwnd));
+    HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
+    RECT rc = {0, 0, 0, 0};
+    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
+    ::DrawTextExA(dc, reinterpret_cast<LPSTR>(const_cast<uint8_t*>(text)), static_cast<int>(n), &rc,
+                  DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
+    if (oldFont) ::SelectObject(dc, oldFont);
+    ::ReleaseDC(H(ed.hwnd), dc);
+    return rc.right;
+}
+
+void Win32Platform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {
+    ::InvalidateRect(H(window), reinterpret_cast<const RECT*>(rect), erase);
+}
+
+void Win32Platform::ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) {
+    const RECT* r = reinterpret_cast<const RECT*>(&clip);
+    ::ScrollWindow(H(window), dx, dy, r, r);
+}
+
+void Win32Platform::UpdateWindow(WindowRef window) { ::UpdateWindow(H(window)); }
+WindowRef Win32Platform::GetFocus() { return ::GetFocus(); }
+void Win32Platform::SetCaretPos(int32_t x, int32_t y) { ::SetCaretPos(x, y); }
+Point Win32Platform::GetCaretPos() {
+    POINT p = {0, 0};
+    ::GetCaretPos(&p);
+    return {p.x, p.y};
+}
+void Win32Platform::ShowCaret(WindowRef window) { ::ShowCaret(H(window)); }
+void Win32Platform::HideCaret(WindowRef window) { ::HideCaret(H(window)); }
+bool Win32Platform::IsRightButtonDown() { return (::GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0; }
+
+void Win32Platform::Spin(uint32_t count) {
+    // An empty loop the compiler must keep: one turn per count.
+    for (uint32_t i = 0; i < count; ++i) __asm__ __volatile__("" ::: "memory");
+}
+
+}  // namespace qv

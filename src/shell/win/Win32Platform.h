@@ -1,0 +1,33 @@
+// The platform of the real control: kernel32 heaps, user32 windows and caret,
+// gdi32 measurement.
+#pragma once
+
+#include "shell/Platform.h"
+
+namespace qv {
+
+class Win32Platform final : public Platform {
+public:
+    HeapRef CreateHeap(uint32_t initialSize) override;
+    void DestroyHeap(HeapRef heap) override;
+    uint8_t* AllocZeroed(HeapRef heap, uint32_t size) override;
+    uint8_t* ReAllocZeroed(HeapRef heap, uint8_t* block, uint32_t newSize) override;
+    void ShowAllocationError(WindowRef owner, const char* text) override;
+    void Beep() override;
+    CursorRef SetCursor(StdCursor cursor) override;
+    void RestoreCursor(CursorRef previous) override;
+    void SendNotify(WindowRef parent, uint32_t wParam, const SelChangeInfo& info) override;
+    int32_t MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) override;
+    void InvalidateRect(WindowRef window, const Rect* rect, bool erase) override;
+    void ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) override;
+    void UpdateWindow(WindowRef window) override;
+    WindowRef GetFocus() override;
+    void SetCaretPos(int32_t x, int32_t y) override;
+    Point GetCaretPos() override;
+    void ShowCaret(WindowRef window) override;
+    void HideCaret(WindowRef window) override;
+    bool IsRightButtonDown() override;
+    void Spin(uint32_t count) override;
+};
+
+}  // namespace qv

@@ -1,0 +1,189 @@
+// The window messages the control window handles itself.
+#include "edit/DocumentCommands.h"
+#include "edit/EmptyDocumentRepair.h"
+#include "edit/Notify.h"
+#include "edit/TextEdit.h"
+#include "pane/PaneView.h"
+#include "render/win/Fonts.h"
+#include "shell/win/ControlBlock.h"
+#include "shell/win/Layout.h"
+#include "shell/win/MessageTable.h"
+#include "shell/CommandSteps.h"
+#include "shell/Platform.h"
+#include "shell/win/SplitBar.h"
+#include "store/LineRecord.h"
+#include "store/PositionMap.h"
+
+namespace qv {
+namespace {
+
+// Sets the measuring flag around one call, as every caller of the layout does.
+template <typename F>
+void WithFlag(uint32_t& flag, F call) {
+    flag = 1;
+    call();
+    flag = 0;
+}
+
+// WM_SIZE: style and clientRect refreshed, the panes laid out; then default.
+LRESULT OnWmSize(EditorInstance& ed, const Message& m) {
+    ed.style = static_cast<uint32_t>(::GetWindowLongA(m.hwnd, GWL_STYLE));
+    RECT client = {};
+    ::GetClientRect(m.hwnd, &client);
+    ed.clientRect = {client.left, client.top, client.right, client.bottom};
+    WithFlag(gLayout.measureTextChanged, [&] { LayoutPanes(ed); });
+    return m.Default();
+}
+
+// WM_SETFOCUS: the focus goes on to the active pane; then default.
+LRESULT OnWmSetFocus(EditorInstance& ed, const Message& m) {
+    ::SetFocus(Hwnd(ActivePane(ed).hwnd));
+    return m.Default();
+}
+
+// WM_SETTEXT: a new document holding the text at lParam (NULL is empty) in front of
+// its closing CR; the undo log starts afresh and the view returns to the top. When
+// the new document cannot be made the old one stays. Answers 0.
+LRESULT OnWmSetText(EditorInstance& ed, const Message& m) {
+    if (!SetWholeText(ed, reinterpret_cast<const char*>(m.lParam))) return 0;
+    RefreshBothPanes(ed);
+    PlaceCaret(ed, 0);
+    NotifyParent(ed, kReasonSelChange);
+    return 0;
+}
+
+// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, the closing CR
+// when it fits) and a NUL into the buffer at lParam; answers the characters copied.
+LRESULT OnWmGetText(EditorInstance& ed, const Message& m) {
+    auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
+    if (m.wParam == 0 || !buffer) return 0;
+    const CharIndex length = StoredLength(ed);
+    const uint32_t n = m.wParam - 1 < length ? static_cast<uint32_t>(m.wParam - 1) : length;
+    CopyStoredText(ed, 0, n, buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+// WM_GETTEXTLENGTH: answers the length of the text as a host sees it: every line
+// end but the closing one counted as CR LF, the closing CR not counted.
+LRESULT OnWmGetTextLength(EditorInstance& ed, const Message&) {
+    const ViewPane& pane = ActivePane(ed);
+    const uint32_t count = LineCount(ed);
+    // From the active pane's top line on, its start standing for the lines above.
+    LineNumber line = pane.topLine < count ? pane.topLine : 0;
+    CharIndex sum = pane.topLine < count ? pane.topLineStart : 0;
+    for (; line < count; ++line) sum += LineLength(ed, line);
+    return static_cast<LRESULT>(sum + (count - 1) - 1);
+}
+
+// WM_CLEAR: the selection deleted (refused with a beep over a locked line or in a
+// read-only control); the caret brought into view and the parent told even when
+// the selection was empty; answers 0.
+LRESULT OnWmClear(EditorInstance& ed, const Message&) {
+    if (RefuseLockedSelection(ed)) return 0;
+    bool ok = true;
+    ClearSelection(ed, &ok);
+    if (!ok) return 0;
+    BringCaretIntoView(ed);
+    InvalidateBothPanes(ed);
+    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    RepairEmptyDocument(ed);
+    NotifyParent(ed, kReasonSelChange);
+    return 0;
+}
+
+// WM_SETFONT: the text font (slot 0) measured, the longest line measured again;
+// the redraw flag is not read; then default.
+LRESULT OnWmSetFont(EditorInstance& ed, const Message& m) {
+    FontRef fonts[kFontSlotCount];
+    for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
+    fonts[kFontText] = reinterpret_cast<FontRef>(m.wParam);
+    MeasureFonts(ed, fonts);
+    WithFlag(gLayout.measureFontChanged, [&] { MeasureLongestLine(ed); });
+    return m.Default();
+}
+
+// WM_STYLECHANGED: style = the window style; then default.
+LRESULT OnWmStyleChanged(EditorInstance& ed, const Message& m) {
+    ed.style = static_cast<uint32_t>(::GetWindowLongA(m.hwnd, GWL_STYLE));
+    return m.Default();
+}
+
+// WM_KEYDOWN, WM_KEYUP, WM_CHAR: sent on unchanged to the active pane; answers its result.
+LRESULT OnKeyboard(EditorInstance& ed, const Message& m) {
+    return ::SendMessageA(Hwnd(ed.hwndActivePane), m.msg, m.wParam, m.lParam);
+}
+
+// WM_HSCROLL: scrolling from a pane's horizontal bar (both panes share the offset);
+// then default.
+LRESULT OnWmHScroll(EditorInstance& ed, const Message& m) {
+    ViewPane& pane = reinterpret_cast<HWND>(m.lParam) == Hwnd(ed.panes[0].hwndHScroll) ? ed.panes[0] : ed.panes[1];
+    const int32_t old = ed.panes[0].scrollX;
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(reinterpret_cast<HWND>(m.lParam), SB_CTL, &info);
+    const uint32_t step = static_cast<uint32_t>(HorizontalStep(ed));
+    const uint32_t page = info.nPage;
+    const uint32_t limit = static_cast<uint32_t>(info.nMax) - page;  // compared unsigned
+    uint32_t x = static_cast<uint32_t>(old);
+    switch (LOWORD(m.wParam)) {
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            x = static_cast<uint32_t>(info.nTrackPos);
+            break;
+        case SB_LINELEFT:
+            x = x > step ? x - step : 0;
+            break;
+        case SB_LINERIGHT:
+            if (limit >= x) x += step;
+            break;
+        case SB_PAGELEFT:
+            x = x > page ? x - page : 0;
+            break;
+        case SB_PAGERIGHT:
+            if (limit >= x) x += page;
+            break;
+        default:
+            break;
+    }
+    ed.panes[0].scrollX = ed.panes[1].scrollX = static_cast<int32_t>(x);
+    ScrollPane(ed, pane.hwnd, old - static_cast<int32_t>(x), 0);
+    return m.Default();
+}
+
+// WM_MOUSEMOVE: the split bar's drag while the control holds the capture; answers 0.
+LRESULT OnWmMouseMove(EditorInstance& ed, const Message& m) { return OnSplitDragMove(ed, m.lParam); }
+
+// WM_LBUTTONUP: ends a split bar drag with a last layout; answers 0.
+LRESULT OnWmLButtonUp(EditorInstance& ed, const Message&) { return OnSplitDragEnd(ed); }
+
+// WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK:
+// nothing; answers 0.
+LRESULT OnIgnoredMouse(EditorInstance&, const Message&) { return 0; }
+
+const HandlerEntry kEntries[] = {
+    {WM_SIZE, OnWmSize},
+    {WM_SETFOCUS, OnWmSetFocus},
+    {WM_SETTEXT, OnWmSetText},
+    {WM_GETTEXT, OnWmGetText},
+    {WM_GETTEXTLENGTH, OnWmGetTextLength},
+    {WM_SETFONT, OnWmSetFont},
+    {WM_STYLECHANGED, OnWmStyleChanged},
+    {WM_KEYDOWN, OnKeyboard},
+    {WM_KEYUP, OnKeyboard},
+    {WM_CHAR, OnKeyboard},
+    {WM_HSCROLL, OnWmHScroll},
+    {WM_MOUSEMOVE, OnWmMouseMove},
+    {WM_LBUTTONDOWN, OnIgnoredMouse},
+    {WM_LBUTTONUP, OnWmLButtonUp},
+    {WM_LBUTTONDBLCLK, OnIgnoredMouse},
+    {WM_RBUTTONDOWN, OnIgnoredMouse},
+    {WM_RBUTTONUP, OnIgnoredMouse},
+    {WM_RBUTTONDBLCLK, OnIgnoredMouse},
+    {WM_CLEAR, OnWmClear},
+};
+
+}  // namespace
+
+const HandlerTable kWindowMessages = MakeTable(kEntries);
+
+}  // namespace qv
