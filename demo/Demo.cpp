@@ -43,6 +43,23 @@ HFONT MakeFont(int weight, BOOL italic) {
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "DejaVu Sans Mono");
 }
 
+// Opens the split view with the procedures in the lower pane, a word selected.
+void ShowOff(HWND control, const std::string& text) {
+    SendMessageA(control, EMX_TOGGLESPLIT, 0, 0);
+    HWND upper = FindWindowExA(control, nullptr, QUORVANE_PANE_CLASS, nullptr);
+    HWND lower = FindWindowExA(control, upper, QUORVANE_PANE_CLASS, nullptr);
+    if (!lower) return;
+    SetFocus(lower);  // the lower pane becomes the active pane
+    SendMessageA(control, EM_LINESCROLL, 0, 38);
+    size_t at = text.find("CountBuffer proc");
+    if (at != std::string::npos) {
+        // Char indexes count a line end as one character.
+        DWORD index = 0;
+        for (size_t i = 0; i < at; ++i) index += text[i] != '\n';
+        SendMessageA(control, EM_SETSEL, index, index + 11);
+    }
+}
+
 void SetUpControl(HWND control) {
     gFonts[0] = MakeFont(FW_NORMAL, FALSE);
     gFonts[1] = MakeFont(FW_BOLD, FALSE);
@@ -55,16 +72,26 @@ void SetUpControl(HWND control) {
     SendMessageA(control, EMX_SETKEYWORDS, kDirectiveGroup, reinterpret_cast<LPARAM>(kDirectives));
     SendMessageA(control, EMX_SETKEYWORDS, kApiGroup, reinterpret_cast<LPARAM>(kApi));
     SendMessageA(control, EMX_SETMARKERCALLBACK, 0, reinterpret_cast<LPARAM>(&MarkerFor));
+    SendMessageA(control, EMX_SETLINENUMBERWIDTH, 40, 0);
+    SendMessageA(control, EMX_TOGGLEPADLINENUMBERS, 0, 0);  // plain numbers, not 000001
     SendMessageA(control, EMX_TOGGLELINENUMBERS, 0, 0);
 }
 
+// The file's text with every line end as CR LF: the control breaks lines at CR and
+// drops LF, so a file with bare LF line ends is converted as it is read.
 std::string ReadFile(const std::string& path) {
-    std::string text;
+    std::string bytes;
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         char buffer[65536];
         size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
         std::fclose(f);
+    }
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text += '\r';
+        text += bytes[i];
     }
     return text;
 }
@@ -164,7 +191,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
     ShowWindow(main, screenshot.empty() ? show : SW_SHOWNORMAL);
     UpdateWindow(main);
-    SetFocus(gControl);
+    ShowOff(gControl, text);
 
     if (!screenshot.empty()) {
         Pump(800);
