@@ -103,6 +103,9 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
     if (!text) text = "";
     // The new document is built beside the old one, which stays untouched until
     // the new one is complete.
+    // Emptying a document changes its text although nothing is inserted: the
+    // parent must hear of it as of any other replacement.
+    const bool hadText = LineCount(ed) > 1 || LineLength(ed, 0) > 1;
     EditorInstance fresh = ed;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
@@ -114,6 +117,7 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         return false;
     }
     DestroyStore(ed);
+    if (hadText && fresh.changeCount == ed.changeCount) fresh.changeCount++;
     ed = fresh;
 
     if (text[0] == 0 || text[0] == kCR) {
