@@ -47,6 +47,18 @@ bool GrowArea(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, 
 // fails instead of wrapping round to a small number.
 uint32_t SaturatingAdd(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
 
+// Room for `bytes` past `used`: the area grows by its usual step, or further when
+// the bytes alone need more.
+bool GrowFor(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, uint32_t used, uint32_t bytes,
+             const AreaRule& rule) {
+    const uint32_t needed = SaturatingAdd(used, bytes);
+    if (needed <= size) return true;
+    uint32_t newSize = SaturatingAdd(size, rule.growthStep);
+    if (newSize < needed) newSize = SaturatingAdd(needed, rule.headroom);
+    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
+    return GrowArea(ed, heap, base, size, newSize, rule.failureText);
+}
+
 }  // namespace
 
 bool CreateStore(EditorInstance& ed) {
@@ -135,24 +147,12 @@ bool EnsureLineHeapRoom(EditorInstance& ed) {
 }
 
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
-    uint32_t needed = SaturatingAdd(ed.lineHeapUsed, bytes);
-    if (needed <= ed.lineHeapSize) return true;
-    // Grow in the usual step, or more when the record alone needs more.
-    uint32_t newSize = SaturatingAdd(ed.lineHeapSize, kLineHeapRule.growthStep);
-    if (newSize < needed) newSize = SaturatingAdd(needed, kLineHeapRule.headroom);
-    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
-    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, newSize, kLineHeapRule.failureText);
+    return GrowFor(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, bytes, kLineHeapRule);
 }
 
 bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes) {
-    uint32_t needed = SaturatingAdd(ed.lineIndexUsed, bytes);
-    if (needed <= ed.lineIndexSize) return true;
-    // Grow in the usual step, or more when the slots alone need more.
-    uint32_t newSize = SaturatingAdd(ed.lineIndexSize, kLineIndexRule.growthStep);
-    if (newSize < needed) newSize = SaturatingAdd(needed, kLineIndexRule.growthStep);
-    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
-    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, newSize,
-                    kLineIndexRule.failureText);
+    return GrowFor(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, bytes,
+                   kLineIndexRule);
 }
 
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
