@@ -250,7 +250,8 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
     const CharLocation first = LocateChar(ed, start);
     const LineNumber startLine = first.line;
     const uint64_t col = first.column;
-    const LineNumber endLine = LocateChar(ed, end).line;
+    const CharLocation last = LocateChar(ed, end);
+    const LineNumber endLine = last.line;
 
     uint64_t heap = kLineHeapRule.headroom;
     // Deleting from column col > 0 joins every later line of the range with the
@@ -271,14 +272,17 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
         // start and end lines joined), or past a kept line break in the next one.
         // That line may move once and then grows; every CR splits off the rest of
         // the line into a new record.
+        // A split copies only the characters after the insertion point: the rest
+        // of the start line, or of the end line once the range is gone, or (past a
+        // kept line break) the whole next line.
         uint64_t sizes = LineRecordOf(ed, startLine).size() + LineRecordOf(ed, endLine).size();
-        uint64_t lengths = LineLength(ed, startLine) + LineLength(ed, endLine);
+        uint64_t tail = std::max<uint64_t>(LineLength(ed, startLine) - col, LineLength(ed, endLine) - last.column);
         if (endLine + 1 < count) {
             sizes += LineRecordOf(ed, endLine + 1).size();
-            lengths += LineLength(ed, endLine + 1);
+            if (start < end) tail = std::max<uint64_t>(tail, LineLength(ed, endLine + 1));
         }
         heap += sizes + col + kJoinSlack + 2 * chars + kInsertSlack;
-        const uint64_t perBreak = kSplitSlack + lengths;
+        const uint64_t perBreak = kSplitSlack + tail;
         if (breaks) heap = perBreak > (UINT64_MAX - heap) / breaks ? UINT64_MAX : heap + breaks * perBreak;
     }
     // Every insertion and re-insertion also checks the fixed LineIndex headroom.

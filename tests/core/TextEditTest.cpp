@@ -622,3 +622,27 @@ TEST_F(RoomTest, AReplacementThatCannotGetItsRoomChangesNothing) {
 
 }  // namespace
 }  // namespace qv::test
+
+namespace qv::test {
+namespace {
+
+// A paste of many lines at the end of a long line splits off only the line's CR
+// each time: the room secured beforehand follows that, not the line's length.
+TEST_F(RoomTest, ManyLinesPastedAtTheEndOfALongLineNeedLittleRoom) {
+    for (uint32_t length : {5000u, 100000u}) {
+        SCOPED_TRACE(length);
+        SetText(std::string(length, 'x') + "\r\nlast");
+        std::string paste;
+        for (int i = 0; i < 30000; ++i) paste += "ab\r\n";
+        Select(length, length);
+        bool ok = false;
+        ReplaceSelection(*ed, paste.c_str(), true, &ok);
+        EXPECT_TRUE(ok);
+        EXPECT_LT(ed->lineHeapSize, 4u * 1024 * 1024);
+        EXPECT_EQ(LineCount(*ed), 30002u);
+        ExpectWellFormed();
+    }
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -154,6 +154,22 @@ TEST_F(ControlLifetimeTest, TheUpperPaneHasTheFocus) {
     EXPECT_EQ(GetFocus(), (HWND)ed->panes[0].hwnd);
 }
 
+TEST_F(ControlLifetimeTest, AControlBornDisabledWorksInItsUpperPane) {
+    // A disabled parent (or a minimized one) refuses the focus at creation: the
+    // upper pane is the active pane all the same.
+    ASSERT_TRUE(MakeControl(400, 300, WS_DISABLED));
+    EditorInstance* ed = Record(control);
+    EXPECT_EQ(ed->hwndActivePane, ed->panes[0].hwnd);
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "line\r\n";
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    EnableWindow(control, TRUE);
+    Send(EM_LINESCROLL, 0, 20);
+    EXPECT_EQ(ed->panes[0].scrollY, 20 * static_cast<int32_t>(ed->lineHeight));
+    SetFocus(control);
+    EXPECT_EQ(GetFocus(), (HWND)ed->panes[0].hwnd);
+}
+
 TEST_F(ControlLifetimeTest, TheClockIsMeasuredOncePerProcess) {
     ASSERT_TRUE(MakeControl());
     DWORD mhz = 0, size = sizeof mhz;

@@ -106,6 +106,22 @@ TEST_F(ViewMessagesTest, NewFontsKeepEachPaneOnItsTopRow) {
     EXPECT_EQ(ed->panes[0].topLineY, static_cast<uint32_t>(10 * Lh()));
 }
 
+TEST_F(ViewMessagesTest, ANewTextFontKeepsThePaneOnItsTopRow) {
+    SetLines(200);
+    Send(EM_LINESCROLL, 0, 51);
+    HFONT big = MakeFont("DejaVu Sans Mono", -24);
+    Send(WM_SETFONT, reinterpret_cast<WPARAM>(big));
+    UpdateWindow(Upper());
+    EXPECT_EQ(ed->panes[0].scrollY, 51 * Lh());
+    EXPECT_EQ(ed->panes[0].topLineY % ed->lineHeight, 0u);
+    EXPECT_EQ(Send(EM_GETFIRSTVISIBLELINE), 51);
+    // The first row of the pane is line 51, wherever in the row the point is.
+    for (int32_t y : {1, Lh() / 2, Lh() - 1}) {
+        POINTL p = {60, y};
+        EXPECT_EQ(Send(EM_LINEFROMCHAR, Send(EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&p))), 51) << y;
+    }
+}
+
 TEST_F(ViewMessagesTest, HighlightsBySetGetAndClear) {
     SetLines(5);
     EXPECT_EQ(Send(EMX_GETLINEHILITE, 99), -1);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "shell/win/ControlBlock.h"
+#include "store/PositionMap.h"
 
 namespace qv {
 namespace {
@@ -62,6 +63,24 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
                         (ed.panes[0].vScrollShown ? 16 : 0);
         ed.visibleColumns = width > 0 ? static_cast<uint32_t>(width) / ed.charWidth : 0;
     }
+}
+
+}  // namespace qv
+
+namespace qv {
+
+void ChangeFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
+    uint32_t rows[2];
+    for (int i = 0; i < 2; ++i)
+        rows[i] = ed.lineHeight ? static_cast<uint32_t>(ed.panes[i].scrollY) / ed.lineHeight : 0;
+    MeasureFonts(ed, fonts);
+    for (int i = 0; i < 2; ++i) {
+        ViewPane& pane = ed.panes[i];
+        pane.scrollY = static_cast<int32_t>(rows[i] * ed.lineHeight);
+        pane.topLine = pane.topLineY = pane.topLineStart = 0;
+    }
+    // The caches walk down again now, so queries before the next paint agree.
+    for (ViewPane& pane : ed.panes) SyncPaneTop(ed, pane.hwnd, static_cast<uint32_t>(pane.scrollY));
 }
 
 }  // namespace qv

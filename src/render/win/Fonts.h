@@ -9,4 +9,9 @@ namespace qv {
 // overhang, the character sets, altFontRise from slot 2, and visibleColumns.
 void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]);
 
+// MeasureFonts with each pane kept on the same top row across a change of row
+// height: the scroll offsets go to rows before and back to pixels after, and the
+// top-line caches are walked again from the top.
+void ChangeFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]);
+
 }  // namespace qv

@@ -60,6 +60,9 @@ LRESULT OnWmCreate(HWND hwnd) {
     CreateBrushes(ed);
     CreateChildren(ed);
     ::SetWindowPos(Hwnd(ed.hwndSplitBar), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOOWNERZORDER);
+    // The upper pane is the active pane even when it cannot take the focus now (a
+    // disabled or minimized parent refuses it).
+    ed.hwndActivePane = ed.panes[0].hwnd;
     ::SetFocus(Hwnd(ed.panes[0].hwnd));
     return 0;
 }

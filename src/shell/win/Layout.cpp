@@ -135,7 +135,7 @@ uint32_t UpdateScrollBars(EditorInstance& ed, ViewPane& pane) {
 
     uint32_t vMax = total;
     if (total < height) vMax = RoundDown(height, lh);
-    if (ed.panes[0].hScrollShown) vMax -= kBarThickness;
+    if (ed.panes[0].hScrollShown) vMax = vMax > kBarThickness ? vMax - kBarThickness : 0;
 
     for (ViewPane& each : ed.panes) {
         each.vScrollShown = 0;

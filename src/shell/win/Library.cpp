@@ -50,10 +50,14 @@ void AttachLibrary(HINSTANCE instance) {
     CreateKeywordStorage();
 }
 
-void DetachLibrary() {
+void DetachLibrary(bool freed) {
     if (gLibrary.markerImages) ::ImageList_Destroy(gLibrary.markerImages);
     gLibrary.markerImages = nullptr;
     ReleaseKeywordStorage();
+    if (freed) {
+        ::UnregisterClassA(kControlClass, gLibrary.hInstance);
+        ::UnregisterClassA(kPaneClass, gLibrary.hInstance);
+    }
 }
 
 }  // namespace qv

@@ -23,7 +23,9 @@ constexpr int kMarkerBitmapId = 102;
 constexpr int kMarginCursorId = 103;
 
 void AttachLibrary(HINSTANCE instance);
-void DetachLibrary();
+// `freed`: the host frees the library while the process goes on. The classes are
+// then unregistered: their procedures would otherwise point into unloaded code.
+void DetachLibrary(bool freed);
 
 // The two window procedures.
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -155,15 +155,7 @@ LRESULT OnEmxSetKeywords(EditorInstance& ed, const Message& m) {
 LRESULT OnEmxSetFonts(EditorInstance& ed, const Message& m) {
     const auto* fonts = reinterpret_cast<const FontRef*>(m.lParam);
     if (!fonts) return 0;
-    uint32_t rows[2];
-    for (int i = 0; i < 2; ++i)
-        rows[i] = ed.lineHeight ? static_cast<uint32_t>(ed.panes[i].scrollY) / ed.lineHeight : 0;
-    MeasureFonts(ed, fonts);
-    for (int i = 0; i < 2; ++i) {
-        ViewPane& pane = ed.panes[i];
-        pane.scrollY = static_cast<int32_t>(rows[i] * ed.lineHeight);
-        pane.topLine = pane.topLineY = pane.topLineStart = 0;
-    }
+    ChangeFonts(ed, fonts);
     RefreshBothPanes(ed);
     UpdateScrollBars(ed, ActivePane(ed));
     gLayout.measureFontChanged = 1;

@@ -92,13 +92,13 @@ LRESULT OnWmClear(EditorInstance& ed, const Message&) {
     return 0;
 }
 
-// WM_SETFONT: the text font (slot 0) measured, the longest line measured again;
-// the redraw flag is not read; then default.
+// WM_SETFONT: the text font (slot 0) measured, each pane kept on its top row, the
+// longest line measured again; the redraw flag is not read; then default.
 LRESULT OnWmSetFont(EditorInstance& ed, const Message& m) {
     FontRef fonts[kFontSlotCount];
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     fonts[kFontText] = reinterpret_cast<FontRef>(m.wParam);
-    MeasureFonts(ed, fonts);
+    ChangeFonts(ed, fonts);
     WithFlag(gLayout.measureFontChanged, [&] { MeasureLongestLine(ed); });
     return m.Default();
 }
