@@ -144,8 +144,10 @@ LRESULT OnEmGetRect(EditorInstance& ed, const Message& m) {
 // horizontal offset is not bounded, the vertical one stops at the top; answers 1.
 LRESULT OnEmLineScroll(EditorInstance& ed, const Message& m) {
     ViewPane& pane = ActivePane(ed);
-    const int32_t x = ed.panes[0].scrollX + static_cast<int32_t>(m.wParam) * static_cast<int32_t>(ed.charWidth);
-    ed.panes[0].scrollX = ed.panes[1].scrollX = x;
+    const int64_t x = static_cast<int64_t>(ed.panes[0].scrollX) +
+                      static_cast<int64_t>(static_cast<int32_t>(m.wParam)) * ed.charWidth;
+    ed.panes[0].scrollX = ed.panes[1].scrollX =
+        static_cast<int32_t>(x < INT32_MIN ? INT32_MIN : x > INT32_MAX ? INT32_MAX : x);
     const int64_t y = static_cast<int64_t>(pane.scrollY) +
                       static_cast<int64_t>(static_cast<int32_t>(m.lParam)) * static_cast<int32_t>(ed.lineHeight);
     pane.scrollY = y < 0 ? 0 : y > INT32_MAX ? INT32_MAX : static_cast<int32_t>(y);
