@@ -194,9 +194,6 @@ const HandlerEntry kEntries[] = {
     {EM_GETRECT, OnEmGetRect},
     {EM_LINESCROLL, OnEmLineScroll},
     {EM_SCROLLCARET, OnEmScrollCaret},
-    {EM_GETFIRSTVISIBLELINE, OnEmGetFirstVisibleLine},
-    {EM_POSFROMCHAR, OnEmPosFromChar},
-    {EM_CHARFROMPOS, OnEmCharFromPos},
     {EM_GETMODIFY, OnEmGetModify},
     {EM_SETMODIFY, OnEmSetModify},
     {EM_GETLINECOUNT, OnEmGetLineCount},
@@ -208,6 +205,9 @@ const HandlerEntry kEntries[] = {
     {EM_UNDO, OnEmUndo},
     {EM_LINEFROMCHAR, OnEmLineFromChar},
     {EM_EMPTYUNDOBUFFER, OnEmEmptyUndoBuffer},
+    {EM_GETFIRSTVISIBLELINE, OnEmGetFirstVisibleLine},
+    {EM_POSFROMCHAR, OnEmPosFromChar},
+    {EM_CHARFROMPOS, OnEmCharFromPos},
 };
 
 }  // namespace
