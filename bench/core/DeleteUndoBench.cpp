@@ -21,6 +21,11 @@ void SetCounters(benchmark::State& state, int64_t bytes, uint32_t lines) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * lines);
 }
 
+// Three document sizes, to show how the cost grows with the line count.
+void ThreeDocumentSizes(benchmark::internal::Benchmark* b) {
+    b->ArgName("lines")->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 void BM_DeleteWholeDocument(benchmark::State& state) {
     const uint32_t lines = static_cast<uint32_t>(state.range(0));
     const std::string source = GenerateSource(lines, kAverageLine);
@@ -44,13 +49,7 @@ void BM_DeleteWholeDocument(benchmark::State& state) {
     }
     SetCounters(state, bytes, lines);
 }
-BENCHMARK(BM_DeleteWholeDocument)
-    ->ArgName("lines")
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_DeleteWholeDocument)->Apply(ThreeDocumentSizes);
 
 void BM_UndoWholeDocumentDelete(benchmark::State& state) {
     const uint32_t lines = static_cast<uint32_t>(state.range(0));
@@ -75,13 +74,7 @@ void BM_UndoWholeDocumentDelete(benchmark::State& state) {
     }
     SetCounters(state, bytes, lines);
 }
-BENCHMARK(BM_UndoWholeDocumentDelete)
-    ->ArgName("lines")
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_UndoWholeDocumentDelete)->Apply(ThreeDocumentSizes);
 
 // A new document and the range of its middle half.
 struct MiddleHalf {
@@ -116,13 +109,7 @@ void BM_DeleteMiddleHalf(benchmark::State& state) {
     }
     SetCounters(state, bytes, lines / 2);
 }
-BENCHMARK(BM_DeleteMiddleHalf)
-    ->ArgName("lines")
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_DeleteMiddleHalf)->Apply(ThreeDocumentSizes);
 
 void BM_UndoMiddleHalfDelete(benchmark::State& state) {
     const uint32_t lines = static_cast<uint32_t>(state.range(0));
@@ -147,13 +134,7 @@ void BM_UndoMiddleHalfDelete(benchmark::State& state) {
     }
     SetCounters(state, bytes, lines / 2);
 }
-BENCHMARK(BM_UndoMiddleHalfDelete)
-    ->ArgName("lines")
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_UndoMiddleHalfDelete)->Apply(ThreeDocumentSizes);
 
 }  // namespace
 }  // namespace qv::bench
