@@ -101,11 +101,12 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
 bool SetWholeText(EditorInstance& ed, const char* text) {
     BeginEditCommand();
     if (!text) text = "";
-    // The new document is built beside the old one, which stays untouched until
-    // the new one is complete.
     // Emptying a document changes its text although nothing is inserted: the
     // parent must hear of it as of any other replacement.
     const bool hadText = LineCount(ed) > 1 || LineLength(ed, 0) > 1;
+    // The new document is built beside the old one, which stays untouched until
+    // the new one is complete. CreateStore also puts the view, the selection and
+    // the caches back at the top; inserting at 0 leaves them there.
     EditorInstance fresh = ed;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
@@ -125,17 +126,6 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         ed.panes[1].vScrollShown = 0;
         ed.panes[0].hScrollShown = 0;
     }
-    for (ViewPane& pane : ed.panes) {
-        pane.scrollY = 0;
-        pane.caretX = 0;
-        pane.scrollX = 0;
-        pane.topLine = 0;
-        pane.topLineY = 0;
-        pane.topLineStart = 0;
-    }
-    ed.selAnchor = ed.caretPos = 0;
-    ed.clickGridX = ed.dragGridX = 0;
-    ed.curLine = ed.curLineStart = ed.curLineSlot = ed.curRecord = 0;
     LocateChar(ed, 0);
     BeginEditCommand();
     return true;

@@ -6,10 +6,14 @@
 
 namespace qv {
 
-void RedrawSelection(EditorInstance& ed) {
-    if (ed.hideSelection || ed.selAnchor == ed.caretPos) return;
+void InvalidateSelectionInBothPanes(EditorInstance& ed) {
     InvalidateRange(ed, ed.panes[1].hwnd, ed.selAnchor, ed.caretPos);
     InvalidateRange(ed, ed.panes[0].hwnd, ed.selAnchor, ed.caretPos);
+}
+
+void RedrawSelection(EditorInstance& ed) {
+    if (ed.hideSelection || ed.selAnchor == ed.caretPos) return;
+    InvalidateSelectionInBothPanes(ed);
 }
 
 bool RefuseLockedSelection(EditorInstance& ed) {

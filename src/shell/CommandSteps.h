@@ -9,6 +9,9 @@ namespace qv {
 // invalidated in the lower pane, then in the upper pane.
 void RedrawSelection(EditorInstance& ed);
 
+// The rows of the selection invalidated in the lower pane, then in the upper pane.
+void InvalidateSelectionInBothPanes(EditorInstance& ed);
+
 // "Locked-range refusal": true, after a beep, when a line between selAnchor and
 // caretPos is locked or the control is read-only; the caller then changes nothing.
 bool RefuseLockedSelection(EditorInstance& ed);

@@ -13,6 +13,7 @@
 #include "edit/UndoLog.h"
 #include "pane/PaneView.h"
 #include "render/Words.h"
+#include "shell/CommandSteps.h"
 #include "shell/win/MessageTable.h"
 #include "store/PositionMap.h"
 
@@ -39,11 +40,6 @@ uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
 // "Unless the selection is hidden and not empty", for EM_EXSETSEL's repaints.
 bool SelectionDrawn(const EditorInstance& ed) { return !(ed.hideSelection && ed.selAnchor != ed.caretPos); }
 
-void InvalidateSelection(EditorInstance& ed) {
-    InvalidateRange(ed, ed.panes[1].hwnd, ed.selAnchor, ed.caretPos);
-    InvalidateRange(ed, ed.panes[0].hwnd, ed.selAnchor, ed.caretPos);
-}
-
 // EM_CANPASTE: answers whether the clipboard holds format wParam; 0 stands for no
 // format at all.
 LRESULT OnEmCanPaste(EditorInstance&, const Message& m) {
@@ -69,11 +65,11 @@ LRESULT OnEmExLineFromChar(EditorInstance& ed, const Message& m) {
 LRESULT OnEmExSetSel(EditorInstance& ed, const Message& m) {
     const auto* range = reinterpret_cast<const CHARRANGE*>(m.lParam);
     if (!range) return 0;
-    if (SelectionDrawn(ed)) InvalidateSelection(ed);
+    if (SelectionDrawn(ed)) InvalidateSelectionInBothPanes(ed);
     ed.caretPos = LocateChar(ed, static_cast<CharIndex>(range->cpMax)).index;
     ed.selAnchor = LocateChar(ed, static_cast<CharIndex>(range->cpMin)).index;
     if (SelectionDrawn(ed)) {
-        InvalidateSelection(ed);
+        InvalidateSelectionInBothPanes(ed);
         PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
     }
     NotifyParent(ed, kReasonSelChange);
