@@ -10,11 +10,11 @@
 #include <string>
 
 #include "core/support/FakePlatform.h"
-#include "edit/DocumentCommands.h"
+#include "command/DocumentCommands.h"
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "pane/MouseState.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineStore.h"
 #include "store/PositionMap.h"
 

@@ -22,7 +22,7 @@
 
 #include "BenchSource.h"
 #include "quorvane.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "shell/Types.h"
+#include "base/Types.h"
 
 namespace qv {
 

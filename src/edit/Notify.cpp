@@ -1,6 +1,6 @@
 #include "edit/Notify.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "store/PositionMap.h"
 
 namespace qv {

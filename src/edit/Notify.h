@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

@@ -5,8 +5,6 @@
 
 #include "edit/EditState.h"
 #include "edit/UndoLog.h"
-#include "pane/CaretGeometry.h"
-#include "pane/MouseState.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
 #include "store/PositionMap.h"
@@ -341,11 +339,6 @@ void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
     }
 }
 
-void ReanchorAtCaret(EditorInstance& ed) {
-    Point caret = ThePlatform().GetCaretPos();
-    PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
-}
-
 CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     if (ok) *ok = true;
     CharIndex start = std::min(a, b);
@@ -402,10 +395,8 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     }
     AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n);
 
-    gMouse.mouseDragState = kMouseIdle;
     ed.mouseSelStart = 0;
     ed.mouseSelEnd = 0;
-    ReanchorAtCaret(ed);
     return start;
 }
 

@@ -18,8 +18,8 @@
 
 #include <cstdint>
 
-#include "shell/EditorInstance.h"
-#include "shell/Platform.h"
+#include "base/EditorInstance.h"
+#include "base/Platform.h"
 
 namespace qv {
 
@@ -95,10 +95,6 @@ uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint3
 
 // Copies the `n` stored characters from `p` on into `out` (which has room for n).
 void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out);
-
-// Re-establishes the current-line cache at the line under the caret's screen
-// position in the upper pane, as range operations do when they end.
-void ReanchorAtCaret(EditorInstance& ed);
 
 // Shows the wait cursor for as long as it lives, then restores the previous one.
 class WaitCursor {

@@ -129,7 +129,6 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
             // selection runs on over the closing CR, as the deleted range did.
             ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
             gEdit.absorbNextCr = 0;
-            ReanchorAtCaret(ed);
             break;
         }
     }
@@ -187,7 +186,6 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
                 DeleteChar(ed, pos, &one);
                 if (one == EditOutcome::Failed) break;  // not reached: the room is secured first
             }
-            ReanchorAtCaret(ed);
             break;
         }
     }

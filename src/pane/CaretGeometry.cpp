@@ -1,6 +1,6 @@
 #include "pane/CaretGeometry.h"
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 

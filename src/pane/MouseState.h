@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/Types.h"
+#include "base/Types.h"
 
 namespace qv {
 

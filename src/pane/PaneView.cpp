@@ -3,8 +3,8 @@
 #include "edit/Notify.h"
 #include "pane/CaretGeometry.h"
 #include "render/Markers.h"
-#include "shell/Platform.h"
-#include "shell/ScrollTiming.h"
+#include "base/Platform.h"
+#include "base/ScrollTiming.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 

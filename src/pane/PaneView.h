@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

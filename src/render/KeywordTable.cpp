@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "store/LineRecord.h"
 
 namespace qv {

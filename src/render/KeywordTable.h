@@ -33,7 +33,7 @@
 
 #include <cstdint>
 
-#include "shell/Types.h"
+#include "base/Types.h"
 
 namespace qv {
 

@@ -32,7 +32,7 @@
 #include <cstdint>
 
 #include "render/Surface.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

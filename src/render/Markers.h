@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

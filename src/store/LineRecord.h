@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

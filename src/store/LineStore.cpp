@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "store/LineRecord.h"
 
 namespace qv {

@@ -11,7 +11,7 @@
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "render/Markers.h"
-#include "shell/ScrollTiming.h"
+#include "base/ScrollTiming.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 

@@ -228,7 +228,7 @@ TEST_F(TextEditTest, DeletingTheWholeTextKeepsTheClosingCr) {
     EXPECT_EQ(RecordText(records[0]), "ab\rcd");  // one character fewer than the range
     EXPECT_EQ(records[0].wholeText, 1u);
     EXPECT_EQ(records[0].absorb, 0u);
-    EXPECT_EQ(gMouse.mouseDragState, 0u);
+    EXPECT_EQ(gMouse.mouseDragState, kMouseDragging);  // the commands end drags
     EXPECT_EQ(ed->mouseSelStart, 0u);
     EXPECT_EQ(ed->mouseSelEnd, 0u);
     // Now only the closing CR is left: nothing to delete, nothing logged.
@@ -288,13 +288,16 @@ TEST_F(TextEditTest, ARangeFromALineStartOrAcrossLinesJoinsThem) {
     ExpectWellFormed();
 }
 
-TEST_F(TextEditTest, RangeDeletionShowsTheWaitCursorAndReanchorsAtTheCaret) {
+TEST_F(TextEditTest, RangeDeletionShowsTheWaitCursorAndTheCommandReanchorsAtTheCaret) {
     std::string text;
     for (int i = 0; i < 20; ++i) text += "line\r";
     SetText(text);
     ed->lineHeight = 10;
     platform.caret = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
-    DeleteRange(*ed, 0, 2);
+    gMouse.mouseDragState = kMouseDragging;
+    ed->selAnchor = 0, ed->caretPos = 2;
+    ClearSelection(*ed);
+    EXPECT_EQ(gMouse.mouseDragState, 0u);
     EXPECT_EQ(ed->curLine, 3u);
     EXPECT_EQ(ed->curLineStart, 3u * 5 - 2);
     ASSERT_EQ(platform.cursorsSet.size(), 1u);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "win/support/TestHost.h"
 
 using qv::EditorInstance;

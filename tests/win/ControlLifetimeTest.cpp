@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineRecord.h"
 #include "win/support/TestHost.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineRecord.h"
 #include "win/support/TestHost.h"
 

@@ -1,7 +1,7 @@
 // The nine children's places, the split view and its drag, the scroll bars.
 #include <string>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "win/support/TestHost.h"
 
 using qv::EditorInstance;

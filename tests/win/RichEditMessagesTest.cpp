@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineRecord.h"
 #include "win/support/TestHost.h"
 

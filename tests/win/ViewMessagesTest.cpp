@@ -6,7 +6,7 @@
 
 #include <richedit.h>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineRecord.h"
 #include "win/support/TestHost.h"
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

@@ -12,7 +12,7 @@
 #include "pane/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
-#include "shell/win/ControlBlock.h"
+#include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
 #include "store/PositionMap.h"

@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "shell/win/ControlBlock.h"
+#include "base/win/ControlBlock.h"
 #include "store/PositionMap.h"
 
 namespace qv {

@@ -7,9 +7,8 @@
 #include "render/LineNumbers.h"
 #include "render/LinePainter.h"
 #include "render/win/GdiSurface.h"
-#include "shell/win/ControlBlock.h"
-#include "shell/win/Layout.h"
-#include "shell/win/Library.h"
+#include "base/win/ControlBlock.h"
+#include "base/win/LibraryState.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 

@@ -4,8 +4,8 @@
 
 #include "render/BlockPatterns.h"
 #include "render/win/Brushes.h"
-#include "shell/ScrollTiming.h"
-#include "shell/win/ControlBlock.h"
+#include "base/ScrollTiming.h"
+#include "base/win/ControlBlock.h"
 #include "shell/win/Library.h"
 #include "shell/win/MessageTable.h"
 #include "shell/win/ProcessorClock.h"

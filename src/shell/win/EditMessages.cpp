@@ -2,17 +2,17 @@
 // the range goes to the default procedure.
 #include <cstring>
 
-#include "edit/DocumentCommands.h"
+#include "command/DocumentCommands.h"
 #include "edit/Notify.h"
-#include "edit/UndoCommand.h"
+#include "command/UndoCommand.h"
 #include "edit/UndoLog.h"
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "shell/win/MessageTable.h"
 #include "render/LineLocks.h"
-#include "shell/Platform.h"
-#include "shell/win/ControlBlock.h"
-#include "shell/CommandSteps.h"
+#include "base/Platform.h"
+#include "base/win/ControlBlock.h"
+#include "command/CommandSteps.h"
 #include "shell/win/Layout.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"

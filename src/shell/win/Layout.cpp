@@ -4,8 +4,8 @@
 
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
-#include "shell/Platform.h"
-#include "shell/win/ControlBlock.h"
+#include "base/Platform.h"
+#include "base/win/ControlBlock.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 
@@ -23,8 +23,6 @@ struct LayoutState {
 };
 extern LayoutState gLayout;
 
-constexpr int kBarThickness = 16;
-constexpr int kSplitBarHeight = 4;
 constexpr uint32_t kOpenSplitRatio = 0x206;  // 256/518 of the height: just under half
 
 // Moves every child to its place for the current client size, split and bars.

@@ -1,20 +1,12 @@
-// What the library keeps for the whole process, from process attach to detach.
+// The library's entry: registering the two window classes and loading the
+// process-wide resources at process attach, releasing them at detach.
 #pragma once
 
 #include <windows.h>
 
-#include <commctrl.h>
+#include "base/win/LibraryState.h"
 
 namespace qv {
-
-struct LibraryState {
-    HINSTANCE hInstance;       // owner of both classes and of every child window
-    HCURSOR splitCursor;       // resource 101, over the split bar
-    HCURSOR marginCursor;      // resource 103, over the margins
-    HIMAGELIST markerImages;   // eight 9 x 9 marker images from bitmap 102
-    WNDPROC staticClassProc;   // what the split bar passes its messages on to
-};
-extern LibraryState gLibrary;
 
 constexpr char kControlClass[] = "Quorvane";
 constexpr char kPaneClass[] = "QuorvaneEdit";

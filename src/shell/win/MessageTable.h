@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

@@ -9,11 +9,11 @@
 #include "edit/Find.h"
 #include "edit/Notify.h"
 #include "edit/TextEdit.h"
-#include "edit/UndoCommand.h"
+#include "command/UndoCommand.h"
 #include "edit/UndoLog.h"
 #include "pane/PaneView.h"
 #include "render/Words.h"
-#include "shell/CommandSteps.h"
+#include "command/CommandSteps.h"
 #include "shell/win/MessageTable.h"
 #include "store/PositionMap.h"
 

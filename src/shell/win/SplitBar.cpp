@@ -1,6 +1,6 @@
 #include "shell/win/SplitBar.h"
 
-#include "shell/win/ControlBlock.h"
+#include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "quorvane.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 namespace {

@@ -2,7 +2,7 @@
 // gdi32 measurement.
 #pragma once
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 namespace qv {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "core/support/FakePlatform.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineStore.h"
 
 namespace qv::test {

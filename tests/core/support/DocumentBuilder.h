@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
 

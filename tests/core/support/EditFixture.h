@@ -10,7 +10,7 @@
 
 #include "core/support/CoreFixture.h"
 #include "core/support/DocumentBuilder.h"
-#include "edit/DocumentCommands.h"
+#include "command/DocumentCommands.h"
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 namespace qv::test {
 

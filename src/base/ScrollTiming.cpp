@@ -1,4 +1,4 @@
-#include "shell/ScrollTiming.h"
+#include "base/ScrollTiming.h"
 
 namespace qv {
 

@@ -1,7 +1,7 @@
 // Steps that many message handlers share, named as the handlers use them.
 #pragma once
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 
@@ -18,5 +18,14 @@ bool RefuseLockedSelection(EditorInstance& ed);
 
 // Both panes invalidated whole, lower first, without erasing.
 void InvalidateBothPanes(EditorInstance& ed);
+
+// What a command does after a range deletion: any mouse drag ends (its positions
+// no longer hold), and the current-line cache is re-established at the line under
+// the caret's screen position in the upper pane.
+void EndRangeDeletion(EditorInstance& ed);
+
+// Ends any mouse drag of the process: a drag's positions no longer hold once a
+// command has rewritten the text under it.
+void EndMouseDrag();
 
 }  // namespace qv

@@ -1,4 +1,4 @@
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

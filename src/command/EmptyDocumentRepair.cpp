@@ -1,7 +1,7 @@
-#include "edit/EmptyDocumentRepair.h"
+#include "command/EmptyDocumentRepair.h"
 
 #include "edit/TextEdit.h"
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "store/PositionMap.h"
 
 namespace qv {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

@@ -1,8 +1,9 @@
-#include "edit/DocumentCommands.h"
+#include "command/DocumentCommands.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "command/CommandSteps.h"
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
@@ -39,6 +40,14 @@ Range SelectionRange(EditorInstance& ed) {
     return {std::min(std::min(ed.selAnchor, ed.caretPos), hi), hi};
 }
 
+// DeleteRange as the commands run it: a drag ends and the current line is
+// re-established under the caret.
+CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* deleted) {
+    const CharIndex pos = DeleteRange(ed, a, b, deleted);
+    if (a != b && *deleted) EndRangeDeletion(ed);
+    return pos;
+}
+
 // A group flag on the newest record alone would make the next undo take an
 // unrelated record with it.
 void UngroupNewestRecord(EditorInstance& ed) {
@@ -63,7 +72,7 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
 
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
-    CharIndex pos = DeleteRange(ed, lo, hi, &deleted);
+    CharIndex pos = DeleteSelected(ed, lo, hi, &deleted);
     if (!deleted) {  // not reached: the room is secured above
         Report(ok, false);
         return 0;
@@ -134,7 +143,7 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
     bool deleted = true;
-    const CharIndex pos = DeleteRange(ed, ed.selAnchor, ed.caretPos, &deleted);
+    const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
     if (deleted) ed.selAnchor = ed.caretPos = pos;
     BeginEditCommand();
     Report(ok, deleted);
@@ -146,7 +155,7 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     const auto [lo, hi] = SelectionRange(ed);
     if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveEditRoom(ed, lo, hi, &ch, 1)) return false;
     bool deleted = true;
-    CharIndex p = DeleteRange(ed, lo, hi, &deleted);
+    CharIndex p = DeleteSelected(ed, lo, hi, &deleted);
     if (!deleted) return false;  // not reached: the room is secured above
     p = InsertionPoint(ed, p);
     ed.selAnchor = ed.caretPos = p;

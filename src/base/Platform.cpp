@@ -1,4 +1,4 @@
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 namespace qv {
 namespace {

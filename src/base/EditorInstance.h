@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/Types.h"
+#include "base/Types.h"
 
 namespace qv {
 
@@ -35,6 +35,11 @@ struct ViewPane {
     uint32_t topLineY;
     CharIndex topLineStart;
 };
+
+// Child-window geometry: scroll bars are 16 pixels thick (the corner boxes are
+// 16 x 16) and the split bar is 4 pixels high.
+constexpr int kBarThickness = 16;
+constexpr int kSplitBarHeight = 4;
 
 // The six font slots; the host owns the fonts and the control never deletes them.
 enum FontSlot : uint32_t {

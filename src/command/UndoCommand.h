@@ -3,7 +3,7 @@
 #pragma once
 
 #include "edit/UndoLog.h"
-#include "shell/EditorInstance.h"
+#include "base/EditorInstance.h"
 
 namespace qv {
 

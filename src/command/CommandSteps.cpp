@@ -1,8 +1,10 @@
-#include "shell/CommandSteps.h"
+#include "command/CommandSteps.h"
 
+#include "base/Platform.h"
+#include "pane/CaretGeometry.h"
+#include "pane/MouseState.h"
 #include "pane/PaneView.h"
 #include "render/LineLocks.h"
-#include "shell/Platform.h"
 
 namespace qv {
 
@@ -25,6 +27,14 @@ bool RefuseLockedSelection(EditorInstance& ed) {
 void InvalidateBothPanes(EditorInstance& ed) {
     ThePlatform().InvalidateRect(ed.panes[1].hwnd, nullptr, false);
     ThePlatform().InvalidateRect(ed.panes[0].hwnd, nullptr, false);
+}
+
+void EndMouseDrag() { gMouse.mouseDragState = kMouseIdle; }
+
+void EndRangeDeletion(EditorInstance& ed) {
+    EndMouseDrag();
+    const Point caret = ThePlatform().GetCaretPos();
+    PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
 }
 
 }  // namespace qv

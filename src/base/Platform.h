@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "shell/Types.h"
+#include "base/Types.h"
 
 namespace qv {
 

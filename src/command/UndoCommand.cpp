@@ -1,13 +1,15 @@
-#include "edit/UndoCommand.h"
+#include "command/UndoCommand.h"
 
+#include "command/CommandSteps.h"
 #include "edit/Notify.h"
 #include "pane/PaneView.h"
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 namespace qv {
 namespace {
 
 UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
+    if (result == UndoResult::Applied) EndMouseDrag();
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);
     ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
