@@ -8,6 +8,15 @@
 #   make bench   the core benchmarks (optimised, no sanitizers) and, under Wine,
 #                the benchmark host
 
+# Quiet front door: progress, results and errors only.
+MAKEFLAGS += --no-print-directory
+SHELL := /bin/bash
+.SHELLFLAGS := -o pipefail -c
+QUIET_CMAKE := -DCMAKE_RULE_MESSAGES=OFF -Wno-dev
+# ctest prints a start and a pass line per test; keep failures, their output and
+# the summary.
+CTEST_FILTER := grep -vE '^ +Start |Test +\#[0-9]+: .* Passed|^Internal ctest|^Test project|^$$' || true
+
 NATIVE := build/native
 WIN    := build/win
 BENCH  := build/bench
@@ -24,21 +33,24 @@ bootstrap:
 build: native win
 
 native: bootstrap
-	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug $(QUIET_CMAKE) >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS)
 
 win: bootstrap
-	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo $(QUIET_CMAKE) >/dev/null
 	@cmake --build $(WIN) -j$(JOBS)
 
 test: build
 	@$(MAKE) --no-print-directory test-native test-win
 
 test-native:
-	@ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS)
+	@tools/check-layers
+	@echo "Native tests (sanitizers on):"
+	@ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS) | { $(CTEST_FILTER); }
 
 test-win:
-	@$(XVFB) ctest --test-dir $(WIN) --output-on-failure
+	@echo "Windows tests (under Wine):"
+	@$(XVFB) ctest --test-dir $(WIN) --output-on-failure | { $(CTEST_FILTER); }
 
 demo: win
 	@if [ -n "$$DISPLAY" ]; then \
