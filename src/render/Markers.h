@@ -35,4 +35,13 @@ void SetLineMarker(EditorInstance& ed, LineNumber line, uint32_t id);
 // that does not exist is ignored.
 void UnfoldBlock(EditorInstance& ed, LineNumber line);
 
+// Marks block starts: every line that matches `startPattern` gets marker kind 8
+// (0x80). Both panes are invalidated. A NULL pattern marks nothing.
+void MarkBlockStarts(EditorInstance& ed, const char* startPattern);
+
+// The unfold guard every edit runs first: unfolds each folded block whose header
+// or hidden lines lie on the lines from the line holding min(a, b) to the line
+// holding max(a, b), so that no edit strands hidden lines without their header.
+void UnfoldForEdit(EditorInstance& ed, CharIndex a, CharIndex b);
+
 }  // namespace qv

@@ -12,10 +12,4 @@ LRESULT OnPaneKeyDown(EditorInstance&, HWND, WPARAM, LPARAM, bool& handled) {
 // Typed characters are not inserted yet; the message answers 0.
 LRESULT OnPaneChar(EditorInstance&, HWND, WPARAM, LPARAM) { return 0; }
 
-// Clicks, drags and the wheel are not answered yet: they go to the default procedure.
-LRESULT OnPaneMouse(EditorInstance&, HWND, UINT, WPARAM, LPARAM, bool& handled) {
-    handled = false;
-    return 0;
-}
-
 }  // namespace qv
