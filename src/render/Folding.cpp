@@ -100,6 +100,9 @@ bool UnfoldBlockHolding(EditorInstance& ed, LineNumber line) {
 }
 
 void UnfoldForEdit(EditorInstance& ed, CharIndex a, CharIndex b) {
+    // Without hidden lines no edit can strand any (a folded start with nothing
+    // hidden below it may stay as it is): typing costs no lookup for the guard.
+    if (ed.hiddenLineCount == 0) return;
     if (a > b) {
         CharIndex t = a;
         a = b;
@@ -108,9 +111,6 @@ void UnfoldForEdit(EditorInstance& ed, CharIndex a, CharIndex b) {
     // The upper end first, so that the cache ends on the lower end's line.
     const LineNumber last = LocateChar(ed, b).line;
     const LineNumber first = LocateChar(ed, a).line;
-    // Without hidden lines no edit can strand any; a folded start with nothing
-    // hidden below it may stay as it is.
-    if (ed.hiddenLineCount == 0) return;
     // The run the first line lies in may begin above the edit; every other run the
     // edit touches begins inside it, below a start line the loop meets.
     UnfoldBlockHolding(ed, first);

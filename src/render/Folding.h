@@ -59,7 +59,7 @@ bool UnfoldBlockHolding(EditorInstance& ed, LineNumber line);
 // or hidden lines lie on the lines from the line holding min(a, b) to the line
 // holding max(a, b) (a join touches both of its lines: callers pass the CR and the
 // position after it). No edit then strands hidden lines without their start line.
-// Leaves the current line on the lower end's line.
+// May move the current line (to the lower end's line).
 void UnfoldForEdit(EditorInstance& ed, CharIndex a, CharIndex b);
 
 }  // namespace qv
