@@ -7,6 +7,7 @@
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
+#include "render/Folding.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
 #include "store/PositionMap.h"
@@ -21,6 +22,9 @@ uint32_t Saturate(uint64_t v) {
 void Report(bool* ok, bool value) {
     if (ok) *ok = value;
 }
+
+// The index after `p`, never wrapping past the end.
+CharIndex NextIndex(CharIndex p) { return p == kNoIndex ? p : p + 1; }
 
 // Secures the undo room for the records a command may log: the deleted selection
 // and `insertedChars` more characters. One record needs what its own append checks
@@ -69,6 +73,7 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
         Report(ok, false);
         return 0;
     }
+    UnfoldForEdit(ed, lo, hi);
 
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
@@ -142,6 +147,7 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
 
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
+    if (ed.selAnchor != ed.caretPos) UnfoldForEdit(ed, ed.selAnchor, ed.caretPos);
     bool deleted = true;
     const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
     if (deleted) ed.selAnchor = ed.caretPos = pos;
@@ -154,6 +160,7 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     BeginEditCommand();
     const auto [lo, hi] = SelectionRange(ed);
     if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveEditRoom(ed, lo, hi, &ch, 1)) return false;
+    UnfoldForEdit(ed, lo, hi);
     bool deleted = true;
     CharIndex p = DeleteSelected(ed, lo, hi, &deleted);
     if (!deleted) return false;  // not reached: the room is secured above
@@ -197,6 +204,7 @@ uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
         Report(ok, false);
         return 0;
     }
+    UnfoldForEdit(ed, p, NextIndex(p));  // a CR joins its line and the next
     EditOutcome outcome;
     const uint32_t c = DeleteChar(ed, p, &outcome);
     Report(ok, outcome != EditOutcome::Failed);
@@ -215,6 +223,7 @@ uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
         Report(ok, false);
         return 0;
     }
+    UnfoldForEdit(ed, p, NextIndex(p));  // a CR joins its line and the next
     EditOutcome outcome;
     const uint32_t c = DeleteChar(ed, p, &outcome);
     if (outcome == EditOutcome::Failed) {

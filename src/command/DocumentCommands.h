@@ -6,7 +6,9 @@
 //
 // A command that cannot get its room changes nothing and logs nothing: the store
 // has shown its message box, and the command reports the failure beside its
-// result.
+// result. Before it changes the text, every command opens the folded blocks on
+// the lines it touches (UnfoldForEdit), so no hidden line loses its block start.
+// SetWholeText replaces everything and needs no such guard.
 #pragma once
 
 #include <cstdint>

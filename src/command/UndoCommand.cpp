@@ -3,6 +3,7 @@
 #include "command/CommandSteps.h"
 #include "edit/Notify.h"
 #include "pane/PaneView.h"
+#include "render/Folding.h"
 #include "base/Platform.h"
 
 namespace qv {
@@ -19,8 +20,16 @@ UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
 
 }  // namespace
 
-UndoResult UndoCommand(EditorInstance& ed) { return FinishCommand(ed, UndoStep(ed)); }
+UndoResult UndoCommand(EditorInstance& ed) {
+    CharIndex lo, hi;
+    if (UndoStepSpan(ed, lo, hi)) UnfoldForEdit(ed, lo, hi);
+    return FinishCommand(ed, UndoStep(ed));
+}
 
-UndoResult RedoCommand(EditorInstance& ed) { return FinishCommand(ed, RedoStep(ed)); }
+UndoResult RedoCommand(EditorInstance& ed) {
+    CharIndex lo, hi;
+    if (RedoStepSpan(ed, lo, hi)) UnfoldForEdit(ed, lo, hi);
+    return FinishCommand(ed, RedoStep(ed));
+}
 
 }  // namespace qv

@@ -7,8 +7,9 @@
 
 namespace qv {
 
-// Even when there is nothing to undo or redo the caret is placed, the panes are
-// repainted and the parent is notified.
+// First the folded blocks on the lines the step changes are opened (the unfold
+// guard of every edit). Even when there is nothing to undo or redo the caret is
+// placed, the panes are repainted and the parent is notified.
 UndoResult UndoCommand(EditorInstance& ed);
 UndoResult RedoCommand(EditorInstance& ed);
 

@@ -203,6 +203,52 @@ bool IsGroupedPair(const UndoRecord& first, const UndoRecord& second) {
     return first.group && second.group && first.position == second.position;
 }
 
+// The newest record and the one before it, when the two are a paste's grouped
+// pair (the deletion, then the insertion).
+bool NewestPair(const EditorInstance& ed, UndoRecord& newest, UndoRecord& before) {
+    return NewestRecord(ed, newest) && newest.group && newest.kind == UndoKind::InsertText &&
+           newest.start > 0 && ReadUndoRecord(ed, Load32(ed.undoLog + newest.start), before) &&
+           before.end == newest.start && before.kind == UndoKind::DeleteRange && IsGroupedPair(newest, before);
+}
+
+// The record after the end of the log and the one after it, when the two are a
+// grouped pair.
+bool NextPair(const EditorInstance& ed, UndoRecord& next, UndoRecord& after) {
+    return ReadUndoRecord(ed, ed.undoLogUsed, next) && next.group && next.kind == UndoKind::DeleteRange &&
+           ReadUndoRecord(ed, next.end, after) && after.kind == UndoKind::InsertText && IsGroupedPair(next, after);
+}
+
+// The text a record's undo (or redo) changes, as char indexes before it: a
+// deletion spans its characters; an insertion is empty at its position, or reaches
+// one further when its first CR is absorbed by a kept line break, since the rest of
+// the text then goes into the line after that break.
+struct Span {
+    CharIndex lo, hi;
+};
+Span SpanOf(const UndoRecord& rec, bool undo) {
+    const CharIndex p = rec.position;
+    const auto reach = [p](uint32_t n) { return p > kNoIndex - n ? kNoIndex : p + n; };
+    bool deletes = false;
+    switch (rec.kind) {
+        case UndoKind::InsertChar:
+        case UndoKind::InsertText:
+            deletes = undo;
+            break;
+        case UndoKind::DeleteKey:
+        case UndoKind::BackspaceKey:
+        case UndoKind::DeleteRange:
+            deletes = !undo;
+            break;
+        case UndoKind::OverwriteChar:
+            return {p, reach(1)};
+    }
+    if (deletes) return {p, reach(rec.count)};
+    return {p, reach(rec.absorb ? 1 : 0)};
+}
+Span Union(Span a, Span b) {
+    return {a.lo < b.lo ? a.lo : b.lo, a.hi > b.hi ? a.hi : b.hi};
+}
+
 // One step: a record, and the next one too when it carries the group flag. A
 // grouped pair, given as `deleting` (whose application deletes its characters at
 // its position) and `inserting` (whose application inserts its text there), is
@@ -304,20 +350,37 @@ UndoResult UndoStep(EditorInstance& ed) {
     // A grouped pair is undone insertion first: the pasted text is deleted, then
     // the replaced selection goes back in.
     UndoRecord newest, before;
-    const bool pair = NewestRecord(ed, newest) && newest.group && newest.kind == UndoKind::InsertText &&
-                      newest.start > 0 && ReadUndoRecord(ed, Load32(ed.undoLog + newest.start), before) &&
-                      before.end == newest.start && before.kind == UndoKind::DeleteRange &&
-                      IsGroupedPair(newest, before);
+    const bool pair = NewestPair(ed, newest, before);
     return RunStep(ed, ApplyUndo, pair ? &newest : nullptr, &before);
 }
 
 UndoResult RedoStep(EditorInstance& ed) {
     // A grouped pair is redone deletion first, then the pasted text goes in again.
     UndoRecord next, after;
-    const bool pair = ReadUndoRecord(ed, ed.undoLogUsed, next) && next.group &&
-                      next.kind == UndoKind::DeleteRange && ReadUndoRecord(ed, next.end, after) &&
-                      after.kind == UndoKind::InsertText && IsGroupedPair(next, after);
+    const bool pair = NextPair(ed, next, after);
     return RunStep(ed, ApplyRedo, pair ? &next : nullptr, &after);
+}
+
+bool UndoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi) {
+    UndoRecord newest, before;
+    if (!NewestRecord(ed, newest)) return false;
+    const bool pair = NewestPair(ed, newest, before);
+    Span span = SpanOf(newest, true);
+    if (pair) span = Union(span, SpanOf(before, true));
+    lo = span.lo;
+    hi = span.hi;
+    return true;
+}
+
+bool RedoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi) {
+    UndoRecord next, after;
+    if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return false;
+    const bool pair = NextPair(ed, next, after);
+    Span span = SpanOf(next, false);
+    if (pair) span = Union(span, SpanOf(after, false));
+    lo = span.lo;
+    hi = span.hi;
+    return true;
 }
 
 }  // namespace qv

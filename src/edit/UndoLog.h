@@ -134,4 +134,11 @@ void EmptyUndoLog(EditorInstance& ed);
 UndoResult UndoStep(EditorInstance& ed);
 UndoResult RedoStep(EditorInstance& ed);
 
+// The text the next UndoStep / RedoStep changes, from `lo` to `hi` in char indexes
+// of the text as it stands: the characters a step deletes, and for an insertion its
+// position (and the position after it when its first CR is absorbed by a kept line
+// break). A grouped pair gives the span of both. False when there is no step.
+bool UndoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi);
+bool RedoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi);
+
 }  // namespace qv

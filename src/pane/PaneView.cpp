@@ -2,7 +2,7 @@
 
 #include "edit/Notify.h"
 #include "pane/CaretGeometry.h"
-#include "render/Markers.h"
+#include "render/Folding.h"
 #include "base/Platform.h"
 #include "base/ScrollTiming.h"
 #include "store/LineRecord.h"
@@ -163,11 +163,9 @@ int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t
     if (!IsShown(pane) || count == 0) return -1;
     const LineNumber caretLine = ed.curLine < count ? ed.curLine : count - 1;
 
-    // A caret inside a folded block has no row: open the block first.
-    LineNumber shown = caretLine;
-    while (shown > 0 && IsLineHiddenAt(ed, shown)) --shown;
-    const bool unfolded = shown != caretLine;
-    if (unfolded) UnfoldBlock(ed, shown);
+    // A caret inside a folded block has no row: open that block first. A line the
+    // host hid itself stays hidden, and no other block is touched.
+    const bool unfolded = UnfoldBlockHolding(ed, caretLine);
 
     const int64_t lineHeight = ed.lineHeight;
     const int64_t height = PaneHeight(pane);

@@ -64,8 +64,8 @@ void InvalidateLine(EditorInstance& ed, WindowRef paneWindow, LineNumber line);
 void InvalidateRange(EditorInstance& ed, WindowRef paneWindow, CharIndex a, CharIndex b);
 
 // Brings the caret (on curLine, at caretPos) into the pane's view, `t` being the
-// pane's scrollY at the call. A caret on a line inside a folded block unfolds the
-// block and repaints the pane whole. Vertically the caret's row becomes the top row
+// pane's scrollY at the call. A caret on a line inside a folded block unfolds that
+// block (only it) and repaints the pane whole; a line the host hid stays hidden. Vertically the caret's row becomes the top row
 // or the last whole row; horizontally the view jumps eight average characters past
 // the edge the caret crossed (never left of 0), unless gScroll.holdScrollX is set.
 // Answers 0 when anything was scrolled or repainted, -1 when nothing moved.

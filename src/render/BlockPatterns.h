@@ -1,5 +1,8 @@
 // The process-wide block patterns: the block-start and block-end patterns that a
 // stream-in marks block starts with. Every new control resets them.
+//
+// The same two pointers, start first, are the pattern pair a host passes by address
+// to EMX_MARKBLOCKS, EMX_FOLDBLOCK and EMX_FOLDALL.
 #pragma once
 
 namespace qv {
@@ -8,6 +11,7 @@ struct BlockPatterns {
     const char* start;
     const char* end;
 };
+static_assert(sizeof(BlockPatterns) == 2 * sizeof(const char*), "the host's pattern pair");
 extern BlockPatterns gBlockPatterns;
 
 // "$ proc" and "$ endp".

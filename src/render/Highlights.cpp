@@ -17,6 +17,10 @@ int32_t GetLineHighlight(const EditorInstance& ed, LineNumber line) {
 }
 
 void ClearHighlights(EditorInstance& ed, uint32_t value) {
+    // Only highlight values: a value with marker, lock or hidden bits would clear
+    // those bits on every line that carries nothing else (and unhide lines behind
+    // hiddenLineCount's back).
+    if (value == 0 || value > kFlagHiliteMask) return;
     for (LineNumber line = 0, count = LineCount(ed); line < count; ++line) {
         LineRecordView rec = LineRecordOf(ed, line);
         uint32_t flags = rec.flags();

@@ -17,7 +17,8 @@ int32_t GetLineHighlight(const EditorInstance& ed, LineNumber line);
 
 // Clears to 0 the LineFlags of every line whose whole LineFlags equals `value`; with
 // 9, of every line whose whole LineFlags is 1 to 9. A line that also carries a
-// marker, a lock or the hidden bit never matches.
+// marker, a lock or the hidden bit never matches. Values other than the highlights
+// 1 to 15 match nothing.
 void ClearHighlights(EditorInstance& ed, uint32_t value);
 
 }  // namespace qv

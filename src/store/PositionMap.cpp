@@ -191,4 +191,10 @@ void ResetPaneCachesBefore(EditorInstance& ed, CharIndex p) {
     }
 }
 
+void ResetPaneCachesFromLine(EditorInstance& ed, LineNumber line) {
+    for (ViewPane& pane : ed.panes) {
+        if (pane.topLine >= line) pane.topLine = pane.topLineY = pane.topLineStart = 0;
+    }
+}
+
 }  // namespace qv

@@ -54,6 +54,11 @@ void SyncPaneTop(EditorInstance& ed, WindowRef paneWindow, uint32_t s);
 // has its top-line cache reset to (0, 0, 0); its scroll offset stays.
 void ResetPaneCachesBefore(EditorInstance& ed, CharIndex p);
 
+// Before lines from `line` on are hidden or shown: a pane whose top line is `line`
+// or lies after it has its top-line cache reset to (0, 0, 0), since that line's
+// row moves (or, hidden, would no longer be a row of its own).
+void ResetPaneCachesFromLine(EditorInstance& ed, LineNumber line);
+
 // The stored length of `line` (which must exist).
 uint32_t LineLength(const EditorInstance& ed, LineNumber line);
 bool IsLineHiddenAt(const EditorInstance& ed, LineNumber line);

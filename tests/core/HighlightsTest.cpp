@@ -50,5 +50,22 @@ TEST_F(HighlightsTest, NineClearsOneToNine) {
     EXPECT_EQ(Flags(3), kFlagHidden | 3);
 }
 
+// Values that are no highlight match nothing: 0x100 would unlock every line that is
+// only locked, 0x200 unhide lines behind hiddenLineCount's back.
+TEST_F(HighlightsTest, OnlyHighlightValuesClear) {
+    LineRecordOf(*ed, 0).setFlags(kFlagLocked);
+    LineRecordOf(*ed, 1).setFlags(kFlagHidden);
+    ed->hiddenLineCount = 1;
+    LineRecordOf(*ed, 2).setFlags(0x40);
+    SetLineHighlight(*ed, 3, 15);
+    for (uint32_t value : {0x100u, 0x200u, 0x40u, 0x10Fu, 0u, 16u}) ClearHighlights(*ed, value);
+    EXPECT_EQ(Flags(0), kFlagLocked);
+    EXPECT_EQ(Flags(1), kFlagHidden);
+    EXPECT_EQ(ed->hiddenLineCount, 1u);
+    EXPECT_EQ(Flags(2), 0x40u);
+    ClearHighlights(*ed, 15);
+    EXPECT_EQ(Flags(3), 0u);
+}
+
 }  // namespace
 }  // namespace qv::test

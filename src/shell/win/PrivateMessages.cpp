@@ -2,12 +2,19 @@
 // identifiers too: the control procedure dispatches a WM_COMMAND's identifier
 // through this table with the WM_COMMAND's own arguments. Unused numbers go to the
 // default procedure.
+#include <richedit.h>
+
 #include <initializer_list>
 
 #include "quorvane.h"
+#include "command/CommandSteps.h"
+#include "edit/TextEdit.h"
 #include "pane/PaneView.h"
 #include "render/Highlights.h"
 #include "render/KeywordTable.h"
+#include "render/LineLocks.h"
+#include "render/Markers.h"
+#include "render/Words.h"
 #include "render/win/Brushes.h"
 #include "render/win/Fonts.h"
 #include "base/ScrollTiming.h"
@@ -23,6 +30,50 @@ namespace {
 void FocusUpperPane(EditorInstance& ed) { ::SetFocus(Hwnd(ed.panes[0].hwnd)); }
 
 uint32_t Arg(WPARAM w) { return static_cast<uint32_t>(w); }
+
+// A line of a search as the messages answer it: kNoLine is -1.
+LRESULT LineResult(LineNumber line) { return line == kNoLine ? -1 : static_cast<LRESULT>(line); }
+
+bool IsLine(const EditorInstance& ed, WPARAM w) { return w < LineCount(ed); }
+
+// "Hide the host popup": the host's window of entry 3, when it has one, moved to
+// an empty rectangle at 0, 0 and repainted.
+void HideHostPopup() {
+    if (HWND popup = Hwnd(hostWindows.windows[kHostPopupWindow])) ::MoveWindow(popup, 0, 0, 0, 0, TRUE);
+}
+
+// "Refresh the markers": their lines and kinds brought up to date, then both panes
+// repainted.
+void RefreshMarkers(EditorInstance& ed) {
+    EnumerateMarkers(ed, nullptr);
+    RefreshBothPanes(ed);
+}
+
+// The caret to the start of `line` through the control's own messages, as a host
+// would move it, so the parent hears of the change as of any EM_EXSETSEL: the
+// selection, then the caret's row to the middle of the active pane.
+void CaretToLineStart(EditorInstance& ed, HWND control, LineNumber line) {
+    const LONG start = static_cast<LONG>(LineStart(ed, line));
+    CHARRANGE range = {start, start};
+    ::SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    ::SendMessageA(control, EMX_CENTERCARET, 0, 0);
+}
+
+// The caret's line, and whether it was hidden, before a fold.
+struct CaretLine {
+    LineNumber line;
+    bool hidden;
+};
+CaretLine CaretLineOf(const EditorInstance& ed) {
+    const LineNumber line = LineFromChar(ed, ed.caretPos);
+    return {line, IsLineHidden(ed, line) != 0};
+}
+// True when the fold just made hid the caret's line.
+bool FoldHid(const EditorInstance& ed, const CaretLine& before) {
+    return !before.hidden && IsLineHidden(ed, before.line);
+}
+
+const BlockPatterns* PatternsOf(const Message& m) { return reinterpret_cast<const BlockPatterns*>(m.lParam); }
 
 // ---- View and editing settings -------------------------------------------------------
 
@@ -217,6 +268,30 @@ LRESULT OnEmxClearHilites(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_SETLINELOCK: locks line wParam when lParam is nonzero, else unlocks it;
+// answers 0. A line past the end is ignored.
+LRESULT OnEmxSetLineLock(EditorInstance& ed, const Message& m) {
+    SetLineLocked(ed, Arg(m.wParam), m.lParam != 0);
+    return 0;
+}
+
+// EMX_ISLINELOCKED: answers 1 when line wParam is locked or the control is
+// read-only, else 0 (also past the end).
+LRESULT OnEmxIsLineLocked(EditorInstance& ed, const Message& m) { return IsLineLocked(ed, Arg(m.wParam)) != 0; }
+
+// EMX_SETLINEHIDDEN: hides line wParam when lParam is nonzero, else shows it (a line
+// inside a folded block opens the block); both panes invalidated; answers 0. A line
+// past the end is ignored.
+LRESULT OnEmxSetLineHidden(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return 0;
+    SetLineHidden(ed, Arg(m.wParam), m.lParam != 0);
+    InvalidateBothPanes(ed);
+    return 0;
+}
+
+// EMX_ISLINEHIDDEN: answers 1 when line wParam is hidden, else 0 (also past the end).
+LRESULT OnEmxIsLineHidden(EditorInstance& ed, const Message& m) { return IsLineHidden(ed, Arg(m.wParam)) != 0; }
+
 // EMX_REDRAWLINE: the line's row redrawn in both panes; answers 0.
 LRESULT OnEmxRedrawLine(EditorInstance& ed, const Message& m) {
     InvalidateLineInBothPanes(ed, Arg(m.wParam));
@@ -322,6 +397,156 @@ LRESULT OnEmxSetSplit(EditorInstance& ed, const Message& m) {
 // EMX_GETSPLIT: answers splitRatio.
 LRESULT OnEmxGetSplit(EditorInstance& ed, const Message&) { return ed.splitRatio; }
 
+// ---- Markers and collapsible blocks ----------------------------------------------------
+// The bookmark messages hide the host popup first and refresh the markers last. A
+// line past the end, a NULL pattern pair or a NULL pattern the message uses gets
+// the message's "nothing" answer and changes nothing.
+
+// EMX_ENUMMARKERS: lParam the 84-byte enumeration record or NULL: the marked lines'
+// line words refreshed, the markers other than the current one shown as bookmarks,
+// up to ten (id, line) pairs and the current id written; answers 0.
+LRESULT OnEmxEnumMarkers(EditorInstance& ed, const Message& m) {
+    EnumerateMarkers(ed, reinterpret_cast<void*>(m.lParam));
+    return 0;
+}
+
+// EMX_SETMARKER: line wParam gets marker id lParam (0 removes it) and becomes the
+// current marker; a folded block starting there is opened first; answers 0.
+LRESULT OnEmxSetMarker(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return 0;
+    HideHostPopup();
+    SetLineMarker(ed, Arg(m.wParam), static_cast<uint32_t>(m.lParam));
+    RefreshMarkers(ed);
+    return 0;
+}
+
+// EMX_GETMARKER: answers line wParam's marker id, which becomes the current marker,
+// or -1 past the end.
+LRESULT OnEmxGetMarker(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return -1;
+    HideHostPopup();
+    const uint32_t id = GetLineMarker(ed, Arg(m.wParam));
+    RefreshMarkers(ed);
+    return static_cast<LRESULT>(id);
+}
+
+// EMX_NEXTMARKER: answers the first marked line after line wParam carrying id
+// lParam, or -1.
+LRESULT OnEmxNextMarker(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return -1;
+    HideHostPopup();
+    const LineNumber found = FindNextMarker(ed, Arg(m.wParam), static_cast<uint32_t>(m.lParam));
+    RefreshMarkers(ed);
+    return LineResult(found);
+}
+
+// EMX_PREVMARKER: answers the last marked line before line wParam carrying id
+// lParam, or -1.
+LRESULT OnEmxPrevMarker(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return -1;
+    HideHostPopup();
+    const LineNumber found = FindPrevMarker(ed, Arg(m.wParam), static_cast<uint32_t>(m.lParam));
+    RefreshMarkers(ed);
+    return LineResult(found);
+}
+
+// EMX_FINDMARKER: the first line carrying id wParam becomes the current marker
+// (kind 4); answers that line, or -1 (always for id 0, with nothing changed).
+LRESULT OnEmxFindMarker(EditorInstance& ed, const Message& m) {
+    const uint32_t id = Arg(m.wParam);
+    if (id == kMarkerNone) return -1;
+    HideHostPopup();
+    const LineNumber found = FindMarker(ed, id);
+    RefreshMarkers(ed);
+    return LineResult(found);
+}
+
+// EMX_CLEARMARKERS: every folded block opened, then every bookmark and block state
+// removed (lParam is not used); repaints; answers 0.
+LRESULT OnEmxClearMarkers(EditorInstance& ed, const Message&) {
+    ClearMarkers(ed);
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_MARKBLOCKS: lParam a pattern pair: the lines matching its start pattern get
+// the block-start kind, under the wait cursor; answers 0.
+LRESULT OnEmxMarkBlocks(EditorInstance& ed, const Message& m) {
+    const BlockPatterns* patterns = PatternsOf(m);
+    if (!patterns || !patterns->start) return 0;
+    WaitCursor wait;
+    MarkBlockStarts(ed, patterns->start);
+    return 0;
+}
+
+// EMX_MATCHBLOCKPATTERN: answers the column where pattern lParam matches line
+// wParam, or -1.
+LRESULT OnEmxMatchBlockPattern(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return -1;
+    return MatchBlockPattern(ed, Arg(m.wParam), reinterpret_cast<const char*>(m.lParam));
+}
+
+// EMX_GETWORD: the word at the caret, at most wParam - 1 characters and a NUL, into
+// the buffer at lParam; answers the count (0 for a NULL buffer or a size of 0).
+LRESULT OnEmxGetWord(EditorInstance& ed, const Message& m) {
+    auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
+    if (!buffer || m.wParam == 0) return 0;
+    const CharIndex start = WordStart(ed, ed.caretPos);
+    const CharIndex end = WordEnd(ed, start);
+    uint32_t n = end - start;
+    if (n > m.wParam - 1) n = static_cast<uint32_t>(m.wParam - 1);
+    CopyStoredText(ed, start, n, buffer);
+    buffer[n] = 0;
+    return n;
+}
+
+// EMX_FOLDBLOCK: folds the block starting at line wParam up to the next line
+// matching the end pattern of pair lParam; a caret the fold hides goes to the start
+// of the block; repaints; answers 0.
+LRESULT OnEmxFoldBlock(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return 0;
+    const CaretLine caret = CaretLineOf(ed);
+    if (!FoldBlock(ed, Arg(m.wParam), PatternsOf(m))) return 0;
+    if (FoldHid(ed, caret)) CaretToLineStart(ed, m.hwnd, Arg(m.wParam));
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_FOLDALL: folds every unfolded block (pair lParam); when it folded any, a caret
+// it hid goes to the start of its block, the active pane scrolls back to the end of
+// the shorter document when it lay beyond it, and both panes repaint; answers 0.
+LRESULT OnEmxFoldAll(EditorInstance& ed, const Message& m) {
+    const CaretLine caret = CaretLineOf(ed);
+    if (FoldAllBlocks(ed, PatternsOf(m)) == 0) return 0;
+    if (FoldHid(ed, caret)) {
+        const LineNumber header = FoldedHeaderOf(ed, caret.line);
+        if (header != kNoLine) CaretToLineStart(ed, m.hwnd, header);
+    }
+    ViewPane& pane = ActivePane(ed);
+    const int64_t lh = ed.lineHeight;
+    int64_t limit = (static_cast<int64_t>(LineCount(ed)) - 1 - ed.hiddenLineCount) * lh - pane.textRect.bottom;
+    if (limit < 0) limit = 0;
+    if (lh) limit -= limit % lh;
+    if (pane.scrollY > limit) pane.scrollY = static_cast<int32_t>(limit);
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_UNFOLDBLOCK: opens the block starting at line wParam; repaints; answers 0.
+LRESULT OnEmxUnfoldBlock(EditorInstance& ed, const Message& m) {
+    if (!IsLine(ed, m.wParam)) return 0;
+    UnfoldBlock(ed, Arg(m.wParam));
+    RefreshBothPanes(ed);
+    return 0;
+}
+
+// EMX_UNFOLDALL: opens every folded block; repaints when it opened any (the caret
+// stays where it is); answers 0.
+LRESULT OnEmxUnfoldAll(EditorInstance& ed, const Message&) {
+    if (UnfoldAllBlocks(ed) != 0) RefreshBothPanes(ed);
+    return 0;
+}
+
 // EMX_GETCURRENTMARKER: answers currentMarkerId.
 LRESULT OnEmxGetCurrentMarker(EditorInstance& ed, const Message&) { return ed.currentMarkerId; }
 
@@ -352,7 +577,14 @@ const HandlerEntry kEntries[] = {
     {EMX_CLEARHILITES, OnEmxClearHilites},
     {EMX_SETSTICKYCARETX, OnEmxSetStickyCaretX},
     {EMX_SETCOLUMNSELMODE, OnEmxSetColumnSelMode},
+    {EMX_ENUMMARKERS, OnEmxEnumMarkers},
+    {EMX_SETMARKER, OnEmxSetMarker},
+    {EMX_GETMARKER, OnEmxGetMarker},
+    {EMX_NEXTMARKER, OnEmxNextMarker},
+    {EMX_PREVMARKER, OnEmxPrevMarker},
+    {EMX_FINDMARKER, OnEmxFindMarker},
     {EMX_GETCURRENTMARKER, OnEmxGetCurrentMarker},
+    {EMX_CLEARMARKERS, OnEmxClearMarkers},
     {EMX_REPAINTALL, OnEmxRepaintAll},
     {EMX_TOGGLELINENUMBERS, OnEmxToggleLineNumbers},
     {EMX_GETLINENUMBERS, OnEmxGetLineNumbers},
@@ -361,6 +593,17 @@ const HandlerEntry kEntries[] = {
     {EMX_CENTERCARET, OnEmxCenterCaret},
     {EMX_SETMARKERCALLBACK, OnEmxSetMarkerCallback},
     {EMX_SETREADONLY, OnEmxSetReadOnly},
+    {EMX_MARKBLOCKS, OnEmxMarkBlocks},
+    {EMX_MATCHBLOCKPATTERN, OnEmxMatchBlockPattern},
+    {EMX_GETWORD, OnEmxGetWord},
+    {EMX_FOLDBLOCK, OnEmxFoldBlock},
+    {EMX_FOLDALL, OnEmxFoldAll},
+    {EMX_UNFOLDBLOCK, OnEmxUnfoldBlock},
+    {EMX_UNFOLDALL, OnEmxUnfoldAll},
+    {EMX_SETLINELOCK, OnEmxSetLineLock},
+    {EMX_ISLINELOCKED, OnEmxIsLineLocked},
+    {EMX_SETLINEHIDDEN, OnEmxSetLineHidden},
+    {EMX_ISLINEHIDDEN, OnEmxIsLineHidden},
     {EMX_SETSPLIT, OnEmxSetSplit},
     {EMX_GETSPLIT, OnEmxGetSplit},
     {EMX_REDRAWLINE, OnEmxRedrawLine},
