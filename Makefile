@@ -7,6 +7,10 @@
 #                and exit when there is no display)
 #   make bench   the core benchmarks (optimised, no sanitizers) and, under Wine,
 #                the benchmark host
+#   make generate   rewrite include/quorvane.h, quorvane.inc, Quorvane.pas and
+#                docs/reference.md from interface/quorvane.toml
+#   make dist    build, then dist/quorvane-VERSION.zip: the DLL, the headers, the
+#                docs, the demo and the C host example
 
 # Quiet front door: progress, results and errors only.
 MAKEFLAGS += --no-print-directory
@@ -23,7 +27,7 @@ BENCH  := build/bench
 JOBS   ?= $(shell nproc)
 XVFB   := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all build native win test test-native test-win demo bench bootstrap clean
+.PHONY: all build native win test test-native test-win demo bench bootstrap generate dist clean
 
 all: build
 
@@ -68,5 +72,11 @@ bench: bootstrap win
 	@$(BENCH)/core_bench
 	@if [ -x $(WIN)/bin/QuorvaneBench.exe ]; then $(XVFB) tools/wine-run $(WIN)/bin/QuorvaneBench.exe; fi
 
+generate:
+	@tools/qvgen
+
+dist: win
+	@tools/make-dist $(WIN) dist
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -8,6 +8,28 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # One self-contained 32-bit DLL: no runtime DLLs beside it.
 set(QV_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
+# ---- The interface: headers and reference generated from interface/quorvane.toml --
+# Everything in this build compiles against the generated header (quorvane_public);
+# the committed copies in include/ and docs/ must equal these, which the test
+# interface_check proves together with the agreement of the three languages.
+set(QV_GEN_DIR ${CMAKE_BINARY_DIR}/interface)
+set(QV_GEN_FILES ${QV_GEN_DIR}/include/quorvane.h ${QV_GEN_DIR}/include/quorvane.inc
+    ${QV_GEN_DIR}/include/Quorvane.pas ${QV_GEN_DIR}/docs/reference.md)
+file(GLOB QV_GEN_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/interface/*.py)
+add_custom_command(
+    OUTPUT ${QV_GEN_FILES}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/qvgen --out ${QV_GEN_DIR} --always
+    DEPENDS ${CMAKE_SOURCE_DIR}/interface/quorvane.toml ${CMAKE_SOURCE_DIR}/tools/qvgen ${QV_GEN_TOOLS}
+    COMMENT "Generating the headers and the reference")
+add_custom_target(quorvane_interface DEPENDS ${QV_GEN_FILES})
+add_library(quorvane_public INTERFACE)
+target_include_directories(quorvane_public INTERFACE ${QV_GEN_DIR}/include)
+add_dependencies(quorvane_public quorvane_interface)
+
+add_test(NAME interface_check
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-interface --cc ${CMAKE_C_COMPILER}
+                 --work ${CMAKE_BINARY_DIR}/interface-check)
+
 # ---- Resources: generated from the readable pixel art in src/resources ----------
 set(QV_RES_DIR ${CMAKE_BINARY_DIR}/res)
 file(GLOB QV_RES_ART CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.txt)
@@ -18,14 +40,16 @@ add_custom_command(
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/resgen.py ${QV_RES_ART}
     COMMENT "Generating cursors and marker bitmap")
 add_custom_target(quorvane_resources DEPENDS ${QV_RES_FILES})
-set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc PROPERTIES OBJECT_DEPENDS "${QV_RES_FILES}")
+# The resource script takes the version from the generated header.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc PROPERTIES
+                            OBJECT_DEPENDS "${QV_RES_FILES};${QV_GEN_DIR}/include/quorvane.h")
 
 # ---- The control ---------------------------------------------------------------
 add_library(Quorvane SHARED ${QV_WIN_SOURCES} ${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc)
-add_dependencies(Quorvane quorvane_resources)
+add_dependencies(Quorvane quorvane_resources quorvane_interface)
 set_target_properties(Quorvane PROPERTIES PREFIX "" OUTPUT_NAME Quorvane)
-target_include_directories(Quorvane PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/include ${QV_RES_DIR})
-target_link_libraries(Quorvane PRIVATE quorvane_core user32 gdi32 comctl32 advapi32 kernel32)
+target_include_directories(Quorvane PRIVATE ${CMAKE_SOURCE_DIR}/src ${QV_RES_DIR})
+target_link_libraries(Quorvane PRIVATE quorvane_core quorvane_public user32 gdi32 comctl32 advapi32 kernel32)
 # The DLL exports nothing: hosts talk to it through window messages only.
 target_link_options(Quorvane PRIVATE ${QV_STATIC_LINK} -Wl,--exclude-all-symbols)
 
@@ -44,9 +68,8 @@ set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env QV_WINEPREFIX=${CMAKE_BINARY_DIR}
 file(GLOB QV_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp
      ${CMAKE_SOURCE_DIR}/tests/win/support/*.c)
 add_library(win_test_support STATIC ${QV_WIN_TEST_SUPPORT})
-target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests
-                           ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(win_test_support PUBLIC gtest user32 gdi32 comctl32 advapi32)
+target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(win_test_support PUBLIC quorvane_public gtest user32 gdi32 comctl32 advapi32)
 
 file(GLOB QV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 foreach(test_source ${QV_WIN_TESTS})
@@ -60,6 +83,15 @@ foreach(test_source ${QV_WIN_TESTS})
 endforeach()
 
 # ---- Hosts ------------------------------------------------------------------------
+# The C host example of the release: built here so it is proven to compile and link,
+# and run as a test that creates a control, sets a font and a text and reads them back.
+add_executable(QuorvaneHostExample WIN32 ${CMAKE_SOURCE_DIR}/examples/host.c)
+target_link_libraries(QuorvaneHostExample PRIVATE quorvane_public user32 gdi32)
+target_link_options(QuorvaneHostExample PRIVATE ${QV_STATIC_LINK})
+add_dependencies(QuorvaneHostExample Quorvane)
+add_test(NAME win_HostExample COMMAND QuorvaneHostExample --check WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(win_HostExample PROPERTIES TIMEOUT 120)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/demo/CMakeLists.txt)
     add_subdirectory(demo)
 endif()

@@ -455,7 +455,8 @@ protected:
     std::vector<uint8_t> block;
 };
 
-TEST_F(VersionRecord, FixedPartIsVersionOneOfADll) {
+// The DLL carries the version the header declares (both come from the interface file).
+TEST_F(VersionRecord, FixedPartIsTheHeadersVersionOfADll) {
     EXPECT_NE(::FindResourceA(Library(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */),
               nullptr);
     VS_FIXEDFILEINFO* fixed = nullptr;
@@ -463,10 +464,12 @@ TEST_F(VersionRecord, FixedPartIsVersionOneOfADll) {
     ASSERT_TRUE(query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    const DWORD high = MAKELONG(QUORVANE_VERSION_MINOR, QUORVANE_VERSION_MAJOR);
+    const DWORD low = MAKELONG(0, QUORVANE_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 }
 
@@ -476,8 +479,12 @@ TEST_F(VersionRecord, StringsNameTheProduct) {
     EXPECT_EQ(String("OriginalFilename"), "Quorvane.dll");
     EXPECT_EQ(String("InternalName"), "Quorvane");
     EXPECT_EQ(String("CompanyName"), "Quorvane");
-    EXPECT_EQ(String("FileVersion"), "1.0.0.0");
-    EXPECT_EQ(String("ProductVersion"), "1.0.0.0");
+    EXPECT_EQ(String("FileVersion"), QUORVANE_VERSION_STRING);
+    EXPECT_EQ(String("ProductVersion"), QUORVANE_VERSION_STRING);
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%d.%d.%d", QUORVANE_VERSION_MAJOR, QUORVANE_VERSION_MINOR,
+                  QUORVANE_VERSION_PATCH);
+    EXPECT_EQ(String("FileVersion"), numbers);
     EXPECT_NE(String("LegalCopyright").find("Quorvane"), std::string::npos);
 }
 

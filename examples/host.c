@@ -1,0 +1,179 @@
+/*
+ * host.c - a complete host of the Quorvane control, in plain C.
+ *
+ * One window with one editor control: fonts first, then keyword groups and
+ * colours, then the text; the title bar follows the notification (line, column,
+ * modified). Build it with any 32-bit Windows C compiler and put Quorvane.dll
+ * beside the program:
+ *
+ *     i686-w64-mingw32-gcc -mwindows -I include examples/host.c -o host.exe
+ *     cl /I include examples\host.c user32.lib gdi32.lib
+ *
+ *     host.exe            shows the editor
+ *     host.exe --check    creates the control, sets a font and a text, reads them
+ *                         back and exits with 0 when everything agrees
+ */
+#include <windows.h>
+#include <string.h>
+
+#include "quorvane.h"
+
+#define ID_EDITOR 100
+
+static const char sampleText[] =
+    "; a small procedure\r\n"
+    "main proc\r\n"
+    "    mov eax, 1      ; the answer\r\n"
+    "    call ExitProcess\r\n"
+    "main endp";
+
+static HWND editor;
+static HFONT textFont, boldFont, numberFont;
+static BOOL notified;
+
+/* Fonts first: every measurement (row height, character width, tab stops) comes
+ * from slot 0. The control never deletes them; they live as long as the window. */
+static void SetFonts(HWND ed)
+{
+    FontSet fs;
+    memset(&fs, 0, sizeof fs);
+    textFont = CreateFontA(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+    boldFont = CreateFontA(-15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+    numberFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
+    fs.fonts[QV_FONT_TEXT] = textFont;
+    fs.fonts[QV_FONT_STYLE1] = boldFont;
+    fs.fonts[QV_FONT_STYLE2] = textFont;
+    fs.fonts[QV_FONT_STYLE3] = textFont;
+    fs.fonts[QV_FONT_LINENUMBERS] = numberFont;
+    SendMessageA(ed, EMX_SETFONTS, 0, (LPARAM)&fs);
+}
+
+/* Keyword groups share one table in the process; the group value is the colour
+ * with a style code (the font slot) in its high byte. */
+static void SetColours(HWND ed)
+{
+    ColorSet cs;
+    SendMessageA(ed, EMX_SETKEYWORDS, 0, 0);
+    SendMessageA(ed, EMX_SETKEYWORDS, RGB(0, 0, 160), (LPARAM) "mov,push,pop,add,sub,ret");
+    SendMessageA(ed, EMX_SETKEYWORDS, (QV_STYLE_NEXTWORD << QV_STYLE_SHIFT) | RGB(0, 0, 160), (LPARAM) "call");
+    SendMessageA(ed, EMX_SETKEYWORDS, (QV_STYLE_FONT1 << QV_STYLE_SHIFT) | RGB(128, 0, 128),
+                 (LPARAM) "proc,endp");
+    SendMessageA(ed, EMX_GETCOLORS, 0, (LPARAM)&cs); /* read, change, set */
+    cs.colors[QV_COLOR_BACKGROUND] = RGB(255, 255, 255);
+    cs.colors[QV_COLOR_COMMENT] = (QV_STYLE_TEXT << QV_STYLE_SHIFT) | RGB(0, 128, 0);
+    SendMessageA(ed, EMX_SETCOLORS, 0, (LPARAM)&cs);
+}
+
+static HWND CreateEditor(HWND parent)
+{
+    HWND ed = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, parent,
+                              (HMENU)ID_EDITOR, GetModuleHandleA(NULL), NULL);
+    if (!ed)
+        return NULL;
+    SetFonts(ed);
+    SetColours(ed);
+    SendMessageA(ed, EMX_TOGGLELINENUMBERS, 0, 0);
+    SendMessageA(ed, WM_SETTEXT, 0, (LPARAM)sampleText); /* then the text */
+    SendMessageA(ed, EM_SETMODIFY, FALSE, 0);
+    return ed;
+}
+
+static void ShowPosition(HWND window, const SelChangeEx *sc)
+{
+    char title[96];
+    wsprintfA(title, "Quorvane host - line %lu, column %lu%s", (unsigned long)sc->line + 1,
+              (unsigned long)(sc->caret - sc->lineStart + 1), SendMessageA(editor, EM_GETMODIFY, 0, 0) ? " *" : "");
+    SetWindowTextA(window, title);
+}
+
+static LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        editor = CreateEditor(window);
+        return editor ? 0 : -1;
+    case WM_SIZE:
+        MoveWindow(editor, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(editor);
+        return 0;
+    case WM_NOTIFY: {
+        const NMHDR *nm = (const NMHDR *)lParam;
+        if (nm->idFrom == ID_EDITOR && nm->code == QVN_SELCHANGE) {
+            const SelChangeEx *sc = (const SelChangeEx *)lParam;
+            notified = TRUE;
+            if (sc->reason == QV_REASON_CHANGE)
+                ShowPosition(window, sc);
+        }
+        return 0;
+    }
+    case WM_DESTROY:
+        DeleteObject(textFont);
+        DeleteObject(boldFont);
+        DeleteObject(numberFont);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+/* --check: the text and the font come back as they were given. */
+static int Check(HWND window)
+{
+    char line[64];
+    char text[256];
+    FontSet fs;
+    int failures = 0;
+
+    memset(&fs, 0, sizeof fs);
+    SendMessageA(editor, EMX_GETFONTS, 0, (LPARAM)&fs);
+    failures += fs.fonts[QV_FONT_TEXT] != textFont || fs.fonts[QV_FONT_LINENUMBERS] != numberFont;
+    failures += SendMessageA(editor, EM_GETLINECOUNT, 0, 0) != 5;
+    *(WORD *)line = sizeof line - 1;
+    line[SendMessageA(editor, EM_GETLINE, 1, (LPARAM)line)] = '\0';
+    failures += strcmp(line, "main proc") != 0;
+    SendMessageA(editor, WM_SETTEXT, 0, (LPARAM) "ab\r\ncd");
+    SendMessageA(editor, WM_GETTEXT, sizeof text, (LPARAM)text);
+    failures += strcmp(text, "ab\rcd\r") != 0; /* line ends come back as single CRs */
+    failures += SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) != 6;
+    failures += !notified;
+    DestroyWindow(window);
+    return failures;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
+{
+    WNDCLASSA wc;
+    HWND window;
+    MSG msg;
+    BOOL check = strstr(commandLine, "--check") != NULL;
+    (void)previous;
+
+    if (!LoadLibraryA("Quorvane.dll")) { /* registers QUORVANE_CLASS */
+        if (!check)
+            MessageBoxA(NULL, "Quorvane.dll was not found.", "Quorvane host", MB_ICONERROR);
+        return 2;
+    }
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.lpszClassName = "QuorvaneHost";
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, "QuorvaneHost", "Quorvane host", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 720, 520, NULL, NULL, instance, NULL);
+    if (!window)
+        return 3;
+    if (check)
+        return Check(window);
+    ShowWindow(window, show);
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
