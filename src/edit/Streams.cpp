@@ -382,6 +382,7 @@ uint32_t StreamOut(EditorInstance& ed, EditStream& stream, const StreamOutReques
         host.Fail(kErrorNotEnoughMemory);
         return 0;
     }
+    stream.error = 0;  // an empty text makes no call, and is still a success
     Writer writer(host, buffer.get(), request.unicode);
     if (request.selection) {
         // The closing CR is never part of a selection's text.

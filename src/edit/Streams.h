@@ -8,9 +8,10 @@
 //     of it; a negative cb is 0, the end of the stream;
 //   - stream-out sets cb to the count before every call; a smaller cb is a failed
 //     write;
-//   - dwError is 0 during every call; a callback's nonzero answer is stored in it,
-//     and so are the control's own failures (a short write, no room, no buffer), so
-//     a transfer that failed never looks like one that worked;
+//   - dwError is 0 during every call and after a transfer that went well (a
+//     stream-out with nothing to write too); a callback's nonzero answer is stored
+//     in it, and so are the control's own failures (a short write, no room, no
+//     buffer), so a transfer that failed never looks like one that worked;
 //   - the callback and the cookie are read once, at the start;
 //   - the process-wide edit state is kept across every call, so a callback that
 //     edits another control does not disturb the one streaming;

@@ -322,6 +322,7 @@ TEST_F(StreamsTest, LineEndsOfEveryKindAndTheirSplitsBetweenBuffers) {
     OutHost none;  // an empty document calls nothing
     EXPECT_EQ(Out(none), 0u);
     EXPECT_TRUE(none.calls.empty());
+    EXPECT_EQ(error, 0u);
 }
 
 TEST_F(StreamsTest, ALongLineIsSplitAcrossCallsAndItsCrLfStaysTogether) {
