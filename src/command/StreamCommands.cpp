@@ -32,7 +32,8 @@ bool Accepts(EditStream* stream, const StreamFormat& format) {
 uint32_t CountHiddenLines(const EditorInstance& ed) {
     uint32_t hidden = 0;
     const uint32_t count = LineCount(ed);
-    for (LineNumber line = 0; line < count; ++line) hidden += (LineRecordOf(ed, line).flags() & kFlagHidden) != 0;
+    for (LineNumber line = 0; line < count; ++line)
+        hidden += (LineRecordOf(ed, line).flags() & kFlagHidden) != 0;
     return hidden;
 }
 

@@ -24,9 +24,17 @@ constexpr uint32_t kAnsiPerBuffer = 3 * kUnitsPerBuffer;
 // units of a piece fill at most the transfer buffer.
 constexpr uint32_t kAnsiPieceSize = kTransferBufferSize / 2;
 
-uint32_t Saturate(uint64_t v) { return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v); }
+// LineHeap bytes a piece's characters may take, records and their growth
+// included, for the growth ahead of the exact reservation.
+constexpr uint32_t kAheadPerChar = 4;
 
-bool IsHighSurrogate(uint16_t u) { return u >= 0xD800 && u < 0xDC00; }
+uint32_t Saturate(uint64_t v) {
+    return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
+}
+
+bool IsHighSurrogate(uint16_t u) {
+    return u >= 0xD800 && u < 0xDC00;
+}
 
 // One allocation through the platform for the whole transfer, freed at its end.
 class TransferBuffer {
@@ -167,6 +175,10 @@ public:
     // room (or their undo room) could not be had.
     bool Insert(const uint8_t* text, uint32_t n) {
         if (n == 0) return true;
+        // The areas grow in proportion to what they hold, not a step per buffer;
+        // the exact checks below still decide.
+        GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
+                       request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
         if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
             return false;
         if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;

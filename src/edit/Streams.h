@@ -46,18 +46,18 @@ constexpr uint32_t kTransferBufferSize = 0x8000;
 constexpr uint32_t kMaxStreamBytes = 0x7FFFFFFF;
 
 // The format flags in wParam that the control reads.
-constexpr uint32_t kStreamFormatMask = 0x0F;  // 2, 3, 4: SF_RTF, SF_RTFNOOBJS, SF_TEXTIZED
+constexpr uint32_t kStreamFormatMask = 0x0F;   // 2, 3, 4: SF_RTF, SF_RTFNOOBJS, SF_TEXTIZED
 constexpr uint32_t kStreamUnicode = 0x10;      // SF_UNICODE
 constexpr uint32_t kStreamSelection = 0x8000;  // SFF_SELECTION
 
 // The errors the control stores in dwError (the platform's numbers).
-constexpr uint32_t kErrorAccessDenied = 5;      // a locked line or a read-only control
-constexpr uint32_t kErrorNotEnoughMemory = 8;   // no transfer buffer, or no room for the text
-constexpr uint32_t kErrorWriteFault = 29;       // the callback took fewer bytes than it was given
-constexpr uint32_t kErrorNotSupported = 50;     // a rich-text format
-constexpr uint32_t kErrorInvalidParameter = 87; // no callback
-constexpr uint32_t kErrorBusy = 170;            // a stream-in while a stream runs
-constexpr uint32_t kErrorFileTooLarge = 223;    // more than kMaxStreamBytes
+constexpr uint32_t kErrorAccessDenied = 5;       // a locked line or a read-only control
+constexpr uint32_t kErrorNotEnoughMemory = 8;    // no transfer buffer, or no room for the text
+constexpr uint32_t kErrorWriteFault = 29;        // the callback took fewer bytes than it was given
+constexpr uint32_t kErrorNotSupported = 50;      // a rich-text format
+constexpr uint32_t kErrorInvalidParameter = 87;  // no callback
+constexpr uint32_t kErrorBusy = 170;             // a stream-in while a stream runs
+constexpr uint32_t kErrorFileTooLarge = 223;     // more than kMaxStreamBytes
 
 struct StreamFormat {
     bool supported;  // false for the rich-text formats, which the control cannot do
@@ -82,12 +82,12 @@ struct StreamInRequest {
 };
 
 struct StreamInResult {
-    uint32_t bytes = 0;       // the callback's bytes whose text went in (LF and NUL counted)
-    uint32_t inserted = 0;    // characters inserted, an absorbed CR included
-    CharIndex end = 0;        // the index after the inserted text
-    bool started = false;     // a callback call succeeded: the range was replaced
-    bool changed = false;     // the text changed
-    bool abandoned = false;   // the control went away during a call
+    uint32_t bytes = 0;      // the callback's bytes whose text went in (LF and NUL counted)
+    uint32_t inserted = 0;   // characters inserted, an absorbed CR included
+    CharIndex end = 0;       // the index after the inserted text
+    bool started = false;    // a callback call succeeded: the range was replaced
+    bool changed = false;    // the text changed
+    bool abandoned = false;  // the control went away during a call
 };
 
 // Reads the host's text through the callback, buffer after buffer until it hands

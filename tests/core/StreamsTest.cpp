@@ -213,25 +213,30 @@ struct Utf16Case {
 };
 
 Utf16Case RandomUtf16(std::mt19937& rng, size_t units) {
+    struct Piece {
+        std::u16string units;
+        std::string ansi;
+    };
+    static const Piece kPieces[] = {
+        {u"\xD83D\xDE00", "?"},  // a surrogate pair: one character
+        {u"\x4E01", "?"},        // not in the code page
+        {u"\xE9", "\xE9"},
+        {u"\r", "\r"},
+        {u"\n", "\n"},
+        {std::u16string(1, u'\0'), std::string(1, '\0')},
+        {u"q", "q"},
+        {u"Z", "Z"},
+    };
     Utf16Case c;
-    auto put = [&c](uint16_t u) {
+    auto put = [&c](char16_t u) {
         c.bytes += static_cast<char>(u & 0xFF);
         c.bytes += static_cast<char>(u >> 8);
     };
     if (rng() % 2) put(0xFEFF);  // a byte-order mark: no text
     for (size_t i = 0; i < units; ++i) {
-        switch (rng() % 8) {
-            case 0: put(0xD83D), put(0xDE00), c.ansi += '?'; break;  // a surrogate pair: one character
-            case 1: put(0x4E01), c.ansi += '?'; break;               // not in the code page
-            case 2: put(0x00E9), c.ansi += '\xE9'; break;
-            case 3: put('\r'), c.ansi += '\r'; break;
-            case 4: put('\n'), c.ansi += '\n'; break;
-            case 5: put(0), c.ansi += '\0'; break;
-            default: {
-                const char letter = static_cast<char>('a' + rng() % 26);
-                put(static_cast<uint8_t>(letter)), c.ansi += letter;
-            }
-        }
+        const Piece& piece = kPieces[rng() % (sizeof kPieces / sizeof kPieces[0])];
+        for (char16_t u : piece.units) put(u);
+        c.ansi += piece.ansi;
     }
     return c;
 }
@@ -301,8 +306,8 @@ TEST_F(StreamsTest, LineEndsOfEveryKindAndTheirSplitsBetweenBuffers) {
     };
     const Case cases[] = {
         {{"ab\r\nc"}, {"ab\r", "c\r"}, "ab\r\nc\r\n"},
-        {{"a\nb\n"}, {"a\r", "b\r", "\r"}, "a\r\nb\r\n"},       // a lone LF breaks the line
-        {{"a\r", "\nb"}, {"a\r", "b\r"}, "a\r\nb\r\n"},         // CR LF split between buffers
+        {{"a\nb\n"}, {"a\r", "b\r", "\r"}, "a\r\nb\r\n"},                      // a lone LF breaks the line
+        {{"a\r", "\nb"}, {"a\r", "b\r"}, "a\r\nb\r\n"},                        // CR LF split between buffers
         {{"a\r", std::string(1, '\0'), "\nb"}, {"a\r", "b\r"}, "a\r\nb\r\n"},  // a NUL between
         {{"a\r\r\n\n\rb"}, {"a\r", "\r", "\r", "\r", "b\r"}, "a\r\n\r\n\r\n\r\nb\r\n"},
         {{std::string("n\0u\0l", 5)}, {"nul\r"}, "nul\r\n"},

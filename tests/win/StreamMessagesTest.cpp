@@ -194,8 +194,8 @@ TEST_F(StreamTest, FilesOfEveryKindLoadSaveAndLoadAgainUnchanged) {
     std::string mixed = Lines(300, "\r\n") + Lines(300, "\n", 2) + Lines(300, "\r", 3) + "no end";
     static const char kNuls[] = "a\0b\r\n\0\r\0\nc\0x\0y\r\n\0";
     const std::string nuls(kNuls, sizeof kNuls - 1);
-    std::string longLines = std::string(100000, 'L') + "\r\n" + std::string(100000, 'M') + "\n" +
-                            std::string(99999, 'N') + "\r";
+    std::string longLines =
+        std::string(100000, 'L') + "\r\n" + std::string(100000, 'M') + "\n" + std::string(99999, 'N') + "\r";
     std::string big;
     while (big.size() < 20u * 1000 * 1000) big += Lines(5000, "\r\n", static_cast<unsigned>(big.size()));
     const struct {
@@ -260,8 +260,8 @@ TEST_F(StreamTest, Utf16FilesConvertThroughTheAnsiCodePage) {
     const std::wstring withMark = L"\xFEFF" + text;  // a byte-order mark is no text
     const std::string bytes(reinterpret_cast<const char*>(withMark.data()), withMark.size() * 2);
     char ansi[64] = {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi, sizeof ansi,
-                                      nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi,
+                                      sizeof ansi, nullptr, nullptr);
     SetText("");
     EXPECT_EQ(LoadText(bytes, SF_TEXT | SF_UNICODE), static_cast<LRESULT>(bytes.size()));
     const std::string stored = Normalised(std::string(ansi, n)) + "\r";
@@ -355,16 +355,19 @@ std::vector<Attempt> EditAttempts() {
     return {
         {"WM_SETTEXT", [](HWND c, HWND) { return SendMessageA(c, WM_SETTEXT, 0, (LPARAM)kText); }},
         {"EM_REPLACESEL", [](HWND c, HWND) { return SendMessageA(c, EM_REPLACESEL, 1, (LPARAM)kText); }},
-        {"WM_CLEAR", [](HWND c, HWND) { return SendMessageA(c, EM_SETSEL, 0, -1), SendMessageA(c, WM_CLEAR, 0, 0); }},
+        {"WM_CLEAR",
+         [](HWND c, HWND) { return SendMessageA(c, EM_SETSEL, 0, -1), SendMessageA(c, WM_CLEAR, 0, 0); }},
         {"WM_CUT", [](HWND c, HWND) { return SendMessageA(c, WM_CUT, 0, 0); }},
         {"WM_PASTE", [](HWND c, HWND) { return SendMessageA(c, WM_PASTE, 0, 0); }},
         {"EM_UNDO", [](HWND c, HWND) { return SendMessageA(c, EM_UNDO, 0, 0); }},
         {"EM_REDO", [](HWND c, HWND) { return SendMessageA(c, EM_REDO, 0, 0); }},
         {"EM_EMPTYUNDOBUFFER", [](HWND c, HWND) { return SendMessageA(c, EM_EMPTYUNDOBUFFER, 0, 0); }},
-        {"EMX_UNFOLDALL as WM_COMMAND", [](HWND c, HWND) { return SendMessageA(c, WM_COMMAND, EMX_UNFOLDALL, 0); }},
+        {"EMX_UNFOLDALL as WM_COMMAND",
+         [](HWND c, HWND) { return SendMessageA(c, WM_COMMAND, EMX_UNFOLDALL, 0); }},
         {"WM_CHAR", [](HWND, HWND p) { return SendMessageA(p, WM_CHAR, 'k', 0); }},
         {"WM_KEYDOWN", [](HWND, HWND p) { return SendMessageA(p, WM_KEYDOWN, VK_DELETE, 0); }},
-        {"nested EM_STREAMIN", [](HWND c, HWND) {
+        {"nested EM_STREAMIN",
+         [](HWND c, HWND) {
              FileHost nested;
              EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&nested), 0, ReadFromFile};
              const LRESULT r = SendMessageA(c, EM_STREAMIN, SF_TEXT, (LPARAM)&stream);
@@ -386,7 +389,8 @@ TEST_F(StreamTest, ACallbackCannotEditTheControlWhileItsStreamRuns) {
     std::string nestedSave;
     loading.during = [&](int call) {
         if (call != 2) return;
-        for (const Attempt& attempt : EditAttempts()) EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
+        for (const Attempt& attempt : EditAttempts())
+            EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
         PumpMessages();  // paints and all: the text is whole between buffers
         // Reading is allowed: the first buffer's text is there.
         TempFile partial;
@@ -401,7 +405,8 @@ TEST_F(StreamTest, ACallbackCannotEditTheControlWhileItsStreamRuns) {
     SetText("saved text");
     FileHost saving;
     saving.during = [&](int) {
-        for (const Attempt& attempt : EditAttempts()) EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
+        for (const Attempt& attempt : EditAttempts())
+            EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
     };
     Save(out, saving);
     EXPECT_EQ(out.Read(), "saved text\r\n");

@@ -27,7 +27,8 @@ namespace qv {
 namespace {
 
 // The core's stream record and numbers are the platform's.
-static_assert(sizeof(EditStream) == sizeof(EDITSTREAM) && offsetof(EditStream, cookie) == offsetof(EDITSTREAM, dwCookie) &&
+static_assert(sizeof(EditStream) == sizeof(EDITSTREAM) &&
+                  offsetof(EditStream, cookie) == offsetof(EDITSTREAM, dwCookie) &&
                   offsetof(EditStream, error) == offsetof(EDITSTREAM, dwError) &&
                   offsetof(EditStream, callback) == offsetof(EDITSTREAM, pfnCallback),
               "EditStream is laid out as EDITSTREAM");

@@ -2,8 +2,8 @@
 
 #include <richedit.h>
 
-#include "quorvane.h"
 #include "base/win/ControlBlock.h"
+#include "quorvane.h"
 #include "store/LineStore.h"
 
 namespace qv {
@@ -47,14 +47,18 @@ bool RefusedWhileStreaming(EditorInstance& ed, UINT msg, WPARAM wParam) {
     return ChangesTextOrLines(msg) || ChangesLinesPrivately(msg);
 }
 
-StreamScope::StreamScope(EditorInstance& ed) : ed_(ed) { ++PrivateOf(ed).streamDepth; }
+StreamScope::StreamScope(EditorInstance& ed) : ed_(ed) {
+    ++PrivateOf(ed).streamDepth;
+}
 
 StreamScope::~StreamScope() {
     ControlPrivate& priv = PrivateOf(ed_);
     if (--priv.streamDepth == 0 && priv.destroyedWhileStreaming) ReleaseControlRecord(ed_);
 }
 
-const uint32_t* StreamScope::abandoned() const { return &PrivateOf(ed_).destroyedWhileStreaming; }
+const uint32_t* StreamScope::abandoned() const {
+    return &PrivateOf(ed_).destroyedWhileStreaming;
+}
 
 void ReleaseControlRecord(EditorInstance& ed) {
     ControlPrivate& priv = PrivateOf(ed);
