@@ -345,6 +345,9 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
     Inserter inserter(ed, request);
     bool ended = false;  // the callback handed back 0 bytes: the stream is complete
     for (;;) {
+        // A callback that claims more than it wrote hands over zeros, which are
+        // dropped, never the bytes of an earlier call.
+        std::memset(raw, 0, kTransferBufferSize);
         int32_t cb = 0;
         const bool answered = host.Call(raw, kTransferBufferSize, cb);
         if (host.Abandoned()) {

@@ -5,7 +5,8 @@
 // The callback is called as callback(cookie, buffer, count, &cb) and answers 0 to
 // go on, anything else to stop. Nothing a callback hands back is trusted:
 //   - stream-in sets cb to 0 before every call and takes at most the buffer's size
-//     of it; a negative cb is 0, the end of the stream;
+//     of it; a negative cb is 0, the end of the stream; the buffer is zeroed before
+//     every call, so bytes claimed but not written are NULs, which are dropped;
 //   - stream-out sets cb to the count before every call; a smaller cb is a failed
 //     write;
 //   - dwError is 0 during every call and after a transfer that went well (a

@@ -351,6 +351,16 @@ TEST_F(StreamsTest, CountsFromTheHostAreNeverTrusted) {
     EXPECT_EQ(in.calls, 2);
     EXPECT_EQ(Text(), std::string(kBuffer, 'h') + "\r");
 
+    // A count larger than what was written hands over zeros, never an earlier
+    // call's bytes again.
+    SetText("");
+    InHost liar;
+    liar.input = "helloab";
+    liar.pieces = {5, 2};
+    liar.claims = {{2, 5}};
+    EXPECT_EQ(In(liar).bytes, 10u);
+    EXPECT_EQ(Text(), "helloab\r");
+
     // A stream larger than a count can say stops before the buffer that passes it.
     SetText("");
     InHost big;
