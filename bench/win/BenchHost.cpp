@@ -6,12 +6,21 @@
 //             UpdateWindow), at the top of the document and at its middle
 //   page down 300 x WM_VSCROLL SB_PAGEDOWN from the pane's scroll bar, each one
 //             painted at once, from the top of the document
+// and then, once per stream run, loading and saving a file as a host does:
+//   stream in   EM_STREAMIN of 20 MB / 500,000 lines of plain source into an empty
+//               document, the callback handing over 32 KB a call from memory
+//   stream out  EM_STREAMOUT of that document into memory
+//   and, for comparison, WM_SETTEXT of the same text
 //
-//   QuorvaneBench.exe [--rounds N] [--repaints N] [--pages N] [--snapshot pane.bmp]
+//   QuorvaneBench.exe [--rounds N] [--repaints N] [--pages N] [--streams N]
+//                     [--snapshot pane.bmp]
 //
-// Every round prints its figures; the summary gives the best round of each. The
-// automatic scroll pacing is switched off, so only painting is measured.
+// Every round prints its figures; the summary gives the best round of each, and
+// the median of the stream runs with their spread. The automatic scroll pacing is
+// switched off, so only painting is measured.
 #include <windows.h>
+
+#include <richedit.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,11 +39,14 @@ constexpr unsigned kDocumentLines = 100000;
 constexpr int kPaneWidth = 800;
 constexpr int kPaneHeight = 600;
 constexpr int kWarmUpPaints = 5;
+constexpr unsigned kStreamLines = 500000;
+constexpr unsigned kStreamAverageLine = 40;  // bytes with CR LF: 20 MB
 
 struct Options {
     int rounds = 3;
     int repaints = 200;
     int pages = 300;
+    int streams = 5;
     const char* snapshot = nullptr;  // where to save the pane after the first repaint
 };
 
@@ -232,6 +244,86 @@ Paging PageDown(HWND control, int count) {
     return paging;
 }
 
+// A host's file in memory: the stream callbacks read it and write to `saved`.
+struct MemoryFile {
+    const std::string* text = nullptr;
+    size_t offset = 0;
+    std::string saved;
+    unsigned calls = 0;
+};
+
+DWORD CALLBACK ReadMemoryFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* cb) {
+    MemoryFile& file = *reinterpret_cast<MemoryFile*>(cookie);
+    const size_t take = std::min(static_cast<size_t>(count), file.text->size() - file.offset);
+    std::memcpy(buffer, file.text->data() + file.offset, take);
+    file.offset += take;
+    *cb = static_cast<LONG>(take);
+    ++file.calls;
+    return 0;
+}
+
+DWORD CALLBACK WriteMemoryFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* cb) {
+    MemoryFile& file = *reinterpret_cast<MemoryFile*>(cookie);
+    file.saved.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(count));
+    *cb = count;
+    ++file.calls;
+    return 0;
+}
+
+struct StreamRuns {
+    Series in, out, setText;
+    unsigned lines = 0;
+    unsigned inCalls = 0, outCalls = 0;
+    bool complete = true;  // every run read and wrote every byte
+};
+
+// Each run empties the document (untimed), streams the text in, then out.
+StreamRuns MeasureStreams(HWND control, const std::string& text, int runs) {
+    StreamRuns result;
+    for (int run = 0; run < runs; ++run) {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        Pump();
+        MemoryFile file;
+        file.text = &text;
+        file.saved.reserve(text.size() + 64);
+        EDITSTREAM in = {reinterpret_cast<DWORD_PTR>(&file), 0, ReadMemoryFile};
+        LONGLONG start = Now();
+        const LRESULT read = SendMessageA(control, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&in));
+        result.in.ms.push_back(MsSince(start));
+        result.inCalls = file.calls;
+        result.lines = static_cast<unsigned>(SendMessageA(control, EM_GETLINECOUNT, 0, 0));
+        Pump();
+
+        file.calls = 0;
+        EDITSTREAM out = {reinterpret_cast<DWORD_PTR>(&file), 0, WriteMemoryFile};
+        start = Now();
+        const LRESULT written = SendMessageA(control, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&out));
+        result.out.ms.push_back(MsSince(start));
+        result.outCalls = file.calls;
+        // A last line that is not empty is saved with a line break after it.
+        const bool lastLineEmpty = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+        const size_t expected = text.size() + (lastLineEmpty ? 0 : 2);
+        result.complete = result.complete && read == static_cast<LRESULT>(text.size()) && in.dwError == 0 &&
+                          out.dwError == 0 && written == static_cast<LRESULT>(expected) &&
+                          file.saved.size() == expected && file.saved.compare(0, text.size(), text) == 0;
+    }
+    // The same text through WM_SETTEXT, for comparison.
+    for (int run = 0; run < runs; ++run) {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        Pump();
+        const LONGLONG start = Now();
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        result.setText.ms.push_back(MsSince(start));
+    }
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    return result;
+}
+
+void PrintSpread(const char* name, const Series& s, double megabytes) {
+    std::printf("  %-22s median %8.1f ms  (min %.1f, max %.1f, n=%u)  %.1f MB/s\n", name, s.Median(),
+                s.Best(), s.Worst(), static_cast<unsigned>(s.ms.size()), megabytes / (s.Median() / 1000.0));
+}
+
 // The pane's pixels as they are on the screen, top row first, 0x00RRGGBB each.
 std::vector<DWORD> CapturePane(HWND pane, int& width, int& height) {
     RECT rc;
@@ -323,6 +415,8 @@ int main(int argc, char** argv) {
             options.repaints = ParseCount(argv[i + 1], options.repaints);
         else if (std::strcmp(argv[i], "--pages") == 0)
             options.pages = ParseCount(argv[i + 1], options.pages);
+        else if (std::strcmp(argv[i], "--streams") == 0)
+            options.streams = ParseCount(argv[i + 1], options.streams);
         else if (std::strcmp(argv[i], "--snapshot") == 0)
             options.snapshot = argv[i + 1];
     }
@@ -396,6 +490,17 @@ int main(int argc, char** argv) {
         "best of %d rounds: load %.1f ms; full repaint %.3f ms (top), %.3f ms (line 50000); "
         "page down %.3f ms per page, %.1f ms for %d\n",
         options.rounds, bestLoad, bestTop, bestMiddle, bestPage, bestPagesTotal, options.pages);
+
+
+    const std::string plain = qvbench::GeneratePlainSource(kStreamLines, kStreamAverageLine);
+    const double megabytes = static_cast<double>(plain.size()) / 1e6;
+    const StreamRuns streams = MeasureStreams(bench.control, plain, options.streams);
+    std::printf("streams: %.1f MB, %u lines of plain source; %u callback calls in (32 KB each), %u out\n",
+                megabytes, streams.lines, streams.inCalls, streams.outCalls);
+    PrintSpread("stream in (EM_STREAMIN)", streams.in, megabytes);
+    PrintSpread("stream out (EM_STREAMOUT)", streams.out, megabytes);
+    PrintSpread("the same by WM_SETTEXT", streams.setText, megabytes);
+    if (!streams.complete) std::printf("  (a stream run did not move every byte)\n");
 
     DestroyWindow(bench.main);
     Pump();

@@ -72,4 +72,34 @@ std::string GenerateColouredSource(unsigned lines) {
     return text;
 }
 
+std::string GeneratePlainSource(unsigned lines, unsigned averageLine) {
+    static const char* const kWords[] = {"mov",    "eax",   "ebx", "push", "pop", "call", "ret", "invoke",
+                                         "offset", "dword", "ptr", "lea",  "esi", "edi",  "cmp", "jne"};
+    const unsigned wordCount = sizeof(kWords) / sizeof(kWords[0]);
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * averageLine + 64);
+    unsigned seed = 0x2545F491u;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const unsigned body = averageLine > 2 ? averageLine - 2 : 0;  // CR LF aside
+    for (unsigned line = 0; line < lines; ++line) {
+        const size_t target = body ? next() % (2 * body + 1) : 0;
+        const size_t lineStart = text.size();
+        if (target > 0) text += '\t';
+        while (text.size() - lineStart < target) {
+            if (next() % 8 == 0) {
+                text += "; note ";
+            } else {
+                text += kWords[next() % wordCount];
+                text += ' ';
+            }
+        }
+        text.resize(lineStart + target);
+        if (line + 1 < lines) text += "\r\n";
+    }
+    return text;
+}
+
 }  // namespace qvbench

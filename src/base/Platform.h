@@ -1,8 +1,9 @@
 // The narrow interface through which the platform-free core reaches the platform:
 // private heaps, the one error box, cursors and beeps, the parent notification,
-// text measurement with the control's font, and a non-owning proxy of the pane
-// windows (invalidate, scroll, update, caret). The Windows layer implements it
-// with kernel32, user32 and gdi32; the native tests implement it with a recorder.
+// text measurement with the control's font, a non-owning proxy of the pane
+// windows (invalidate, scroll, update, caret), and the buffers and code-page
+// conversions of stream transfers. The Windows layer implements it with kernel32,
+// user32 and gdi32; the native tests implement it with a recorder.
 //
 // There is one platform per process, installed before the first control exists.
 #pragma once
@@ -83,6 +84,19 @@ public:
     // The pacing wait between two automatic scroll steps: `count` turns of an empty
     // loop, or a wait of the same length.
     virtual void Spin(uint32_t count) = 0;
+
+    // ---- Stream transfers ---------------------------------------------------------------
+    // A zero-filled block for one stream transfer (global memory in the real
+    // control), or nullptr when it cannot be had; freed at the transfer's end.
+    virtual uint8_t* AllocTransferBuffer(uint32_t size) = 0;
+    virtual void FreeTransferBuffer(uint8_t* block) = 0;
+    // Conversions through the ANSI code page. Each answers what it wrote, never
+    // more than `capacity`; a character the code page lacks becomes its default
+    // character. A surrogate pair must be given whole, a two-byte character too.
+    virtual uint32_t WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) = 0;
+    virtual uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) = 0;
+    // True when `byte` begins a two-byte character of the ANSI code page.
+    virtual bool IsAnsiLeadByte(uint8_t byte) = 0;
 };
 
 // The process's platform. Installed by the library at process attach, or by a test.

@@ -52,6 +52,15 @@ bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes);
 // adds many lines secures all its slots before it starts.
 bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes);
 
+// Growth ahead of a text of unknown length that arrives in pieces (a stream-in):
+// each area with less room past its used part than asked for (`heapBytes` for the
+// LineHeap, `indexBytes` for the LineIndex, `undoBytes` for the undo log) grows by
+// at least a quarter of its size, so that the copies of all the growths stay linear
+// in the text rather than one step's worth per piece. Quiet: a growth that cannot
+// be had shows nothing and leaves the area as it was; the exact room checks that
+// follow decide, and show the message when even they fail.
+void GrowAreasAhead(EditorInstance& ed, uint32_t heapBytes, uint32_t indexBytes, uint32_t undoBytes);
+
 // Opens slot `line` (moving the later slots up) and appends an empty record of
 // `recordSize` bytes there; it becomes curRecord / curLineSlot. curLine and
 // curLineStart are the caller's. False, with nothing changed, when either area

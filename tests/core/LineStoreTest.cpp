@@ -253,6 +253,25 @@ TEST_F(LineStoreTest, FailedCreationKeepsTheOldStore) {
     EXPECT_EQ(CurrentRecord(*ed).length(), 5u);
 }
 
+TEST_F(LineStoreTest, GrowthAheadTakesAQuarterMoreAndFailsQuietly) {
+    const uint32_t heap = ed->lineHeapSize, index = ed->lineIndexSize, undo = ed->undoLogSize;
+    GrowAreasAhead(*ed, 1000, 1000, 0);  // room enough: nothing grows
+    EXPECT_EQ(ed->lineHeapSize, heap);
+    EXPECT_EQ(ed->lineIndexSize, index);
+
+    platform.reallocsLeft = 0;  // growth fails: no message, nothing changes
+    GrowAreasAhead(*ed, heap, index, undo);
+    EXPECT_TRUE(platform.errors.empty());
+    EXPECT_EQ(ed->lineHeapSize, heap);
+    EXPECT_EQ(ed->undoLogSize, undo);
+    platform.reallocsLeft = -1;
+
+    GrowAreasAhead(*ed, heap, index, undo);
+    EXPECT_GE(ed->lineHeapSize, ed->lineHeapUsed + heap + kLineHeapRule.headroom + heap / 4);
+    EXPECT_GE(ed->lineIndexSize, ed->lineIndexUsed + index + kLineIndexRule.headroom + index / 4);
+    EXPECT_GE(ed->undoLogSize, undo + kUndoRule.headroom + undo / 4);
+}
+
 TEST_F(LineStoreTest, RecreationReplacesTheTextAndResetsTheView) {
     FillCurrent(5);
     ASSERT_TRUE(InsertLineRecord(*ed, 1, 32));

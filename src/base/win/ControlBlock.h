@@ -15,6 +15,12 @@ struct ControlPrivate {
     // per control, so a control whose second pane could not be made leaves no
     // trace in the next one.
     uint32_t paneCreations;
+    // Streams running on the control: a stream-out may run inside a stream-in's
+    // callback. While one runs, nothing may change the text it reads or writes.
+    uint32_t streamDepth;
+    // The window was destroyed during a stream's callback: the stream stops, and the
+    // last one to end releases the store and the record.
+    uint32_t destroyedWhileStreaming;
 };
 
 struct ControlBlock {
@@ -27,6 +33,8 @@ inline EditorInstance* InstanceOf(HWND hwnd) {
     return reinterpret_cast<EditorInstance*>(::GetWindowLongPtrA(hwnd, 0));
 }
 inline ControlPrivate& PrivateOf(EditorInstance& ed) { return reinterpret_cast<ControlBlock&>(ed).priv; }
+// True while a stream runs on the control: text-changing messages and keys are refused.
+inline bool StreamRunning(EditorInstance& ed) { return PrivateOf(ed).streamDepth != 0; }
 inline HWND Hwnd(WindowRef w) { return static_cast<HWND>(w); }
 
 }  // namespace qv

@@ -157,6 +157,11 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     if (msg == WM_CREATE) return OnPaneCreate(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    // Keys cannot change the text while a stream reads or writes it.
+    if ((msg == WM_CHAR || msg == WM_KEYDOWN) && StreamRunning(*ed)) {
+        if (msg == WM_CHAR) ::MessageBeep(MB_ICONHAND);
+        return 0;
+    }
     bool handled = true;
     LRESULT result = 0;
     switch (msg) {

@@ -10,6 +10,7 @@
 #include "shell/win/MessageTable.h"
 #include "shell/win/ProcessorClock.h"
 #include "shell/win/SplitBar.h"
+#include "shell/win/StreamGuard.h"
 #include "store/LineStore.h"
 
 namespace qv {
@@ -68,14 +69,14 @@ LRESULT OnWmCreate(HWND hwnd) {
 }
 
 // WM_DESTROY: the record is detached first, so every later message goes to the
-// default procedure; then the panes, brushes, store and record go.
+// default procedure; then the panes, brushes, store and record go (the store and
+// the record only once a stream running in a callback has ended).
 LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
     ::SetWindowLongPtrA(m.hwnd, 0, 0);
     ::DestroyWindow(Hwnd(ed.panes[1].hwnd));
     ::DestroyWindow(Hwnd(ed.panes[0].hwnd));
     DeleteBrushes(ed);
-    DestroyStore(ed);
-    ::GlobalFree(&reinterpret_cast<ControlBlock&>(ed));
+    ReleaseControlRecord(ed);
     return m.Default();
 }
 
@@ -92,6 +93,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
     const Message m = {hwnd, msg, wParam, lParam};
     if (msg == WM_DESTROY) return OnWmDestroy(*ed, m);
+    if (RefusedWhileStreaming(*ed, msg, wParam)) return 0;
 
     Handler handler = nullptr;
     if (InRange(msg, 0x432, 0x4E1)) handler = kRichEditMessages.Find(msg);

@@ -6,6 +6,10 @@
 // has the same name.
 #undef FindText
 
+#include <cstddef>
+
+#include "base/win/ControlBlock.h"
+#include "command/StreamCommands.h"
 #include "edit/Find.h"
 #include "edit/Notify.h"
 #include "edit/TextEdit.h"
@@ -14,11 +18,28 @@
 #include "pane/PaneView.h"
 #include "render/Words.h"
 #include "command/CommandSteps.h"
+#include "shell/win/Layout.h"
 #include "shell/win/MessageTable.h"
+#include "shell/win/StreamGuard.h"
 #include "store/PositionMap.h"
 
 namespace qv {
 namespace {
+
+// The core's stream record and numbers are the platform's.
+static_assert(sizeof(EditStream) == sizeof(EDITSTREAM) &&
+                  offsetof(EditStream, cookie) == offsetof(EDITSTREAM, dwCookie) &&
+                  offsetof(EditStream, error) == offsetof(EDITSTREAM, dwError) &&
+                  offsetof(EditStream, callback) == offsetof(EDITSTREAM, pfnCallback),
+              "EditStream is laid out as EDITSTREAM");
+static_assert(kStreamUnicode == SF_UNICODE && kStreamSelection == SFF_SELECTION && SF_RTF == 2 &&
+                  SF_RTFNOOBJS == 3 && SF_TEXTIZED == 4,
+              "stream format flags");
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY &&
+                  kErrorWriteFault == ERROR_WRITE_FAULT && kErrorNotSupported == ERROR_NOT_SUPPORTED &&
+                  kErrorInvalidParameter == ERROR_INVALID_PARAMETER && kErrorBusy == ERROR_BUSY &&
+                  kErrorFileTooLarge == ERROR_FILE_TOO_LARGE,
+              "stream errors");
 
 // The characters from `a` to `b` (ordered unsigned, so -1 is the end of the text,
 // then clamped) as stored, and a NUL, into `buffer`; answers the count. The upper
@@ -112,6 +133,37 @@ LRESULT OnEmHideSelection(EditorInstance& ed, const Message& m) {
     return m.wParam;
 }
 
+// EM_STREAMIN: the text from the callback of the EDITSTREAM at lParam in the format
+// of wParam (plain or SF_UNICODE; the rich-text formats are refused), into the whole
+// document or, with SFF_SELECTION, over the selection; answers the bytes read. A
+// nested one, from a running stream's callback, answers 0 with dwError ERROR_BUSY.
+LRESULT OnEmStreamIn(EditorInstance& ed, const Message& m) {
+    auto* stream = reinterpret_cast<EditStream*>(m.lParam);
+    if (StreamRunning(ed)) {
+        if (stream) stream->error = kErrorBusy;
+        return 0;
+    }
+    const uint32_t flags = static_cast<uint32_t>(m.wParam);
+    StreamScope scope(ed);
+    const uint32_t bytes = StreamInCommand(ed, stream, flags, scope.abandoned());
+    if (!*scope.abandoned() && stream && ReadStreamFormat(flags).selection) {
+        // The horizontal range after an edit, as for EM_REPLACESEL.
+        gLayout.measureTextChanged = 1;
+        MeasureLongestLine(ed);
+        gLayout.measureTextChanged = 0;
+    }
+    return bytes;
+}
+
+// EM_STREAMOUT: the whole document, or with SFF_SELECTION the selection, to the
+// callback of the EDITSTREAM at lParam, plain or SF_UNICODE; answers the bytes
+// written.
+LRESULT OnEmStreamOut(EditorInstance& ed, const Message& m) {
+    StreamScope scope(ed);
+    return StreamOutCommand(ed, reinterpret_cast<EditStream*>(m.lParam), static_cast<uint32_t>(m.wParam),
+                            scope.abandoned());
+}
+
 // EM_GETTEXTRANGE: the characters of the TEXTRANGE's chrg (ordered, clamped; -1
 // reaches the end of the text) and a NUL into its lpstrText; answers the count.
 LRESULT OnEmGetTextRange(EditorInstance& ed, const Message& m) {
@@ -130,6 +182,21 @@ LRESULT OnEmFindWordBreak(EditorInstance& ed, const Message& m) {
     return m.lParam;
 }
 
+// EM_GETTEXTLENGTHEX: the text's length as the GETTEXTLENGTHEX at wParam asks (NULL
+// is GTL_DEFAULT): each line break once, or twice with GTL_USECRLF, the closing CR
+// never; with GTL_NUMBYTES in code page 1200 two bytes a character. Answers it, or
+// E_INVALIDARG for GTL_NUMCHARS with GTL_NUMBYTES or GTL_PRECISE with GTL_CLOSE.
+LRESULT OnEmGetTextLengthEx(EditorInstance& ed, const Message& m) {
+    const auto* request = reinterpret_cast<const GETTEXTLENGTHEX*>(m.wParam);
+    const DWORD flags = request ? request->flags : GTL_DEFAULT;
+    if (((flags & GTL_NUMCHARS) && (flags & GTL_NUMBYTES)) || ((flags & GTL_PRECISE) && (flags & GTL_CLOSE)))
+        return E_INVALIDARG;
+    uint64_t length = StoredLength(ed) - 1;
+    if (flags & GTL_USECRLF) length += LineCount(ed) - 1;
+    if ((flags & GTL_NUMBYTES) && request->codepage == 1200) length *= 2;
+    return static_cast<LRESULT>(length > 0x7FFFFFFF ? 0x7FFFFFFF : length);
+}
+
 // EM_REDO: one step redone in the active pane; answers 1 when a record was redone.
 LRESULT OnEmRedo(EditorInstance& ed, const Message&) { return RedoCommand(ed) == UndoResult::Applied ? 1 : 0; }
 
@@ -144,11 +211,14 @@ const HandlerEntry kEntries[] = {
     {EM_FINDTEXT, OnEmFindText},
     {EM_GETSELTEXT, OnEmGetSelText},
     {EM_HIDESELECTION, OnEmHideSelection},
+    {EM_STREAMIN, OnEmStreamIn},
+    {EM_STREAMOUT, OnEmStreamOut},
     {EM_GETTEXTRANGE, OnEmGetTextRange},
     {EM_FINDWORDBREAK, OnEmFindWordBreak},
     {EM_FINDTEXTEX, OnEmFindTextEx},
     {EM_REDO, OnEmRedo},
     {EM_CANREDO, OnEmCanRedo},
+    {EM_GETTEXTLENGTHEX, OnEmGetTextLengthEx},
 };
 
 }  // namespace

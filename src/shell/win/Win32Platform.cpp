@@ -99,4 +99,31 @@ void Win32Platform::Spin(uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) __asm__ __volatile__("" ::: "memory");
 }
 
+// A stream's transfer buffer: fixed, zero-filled global memory, outside the
+// control's heaps, so a full text area never keeps a stream from starting.
+uint8_t* Win32Platform::AllocTransferBuffer(uint32_t size) {
+    return static_cast<uint8_t*>(::GlobalAlloc(GPTR, size));
+}
+
+void Win32Platform::FreeTransferBuffer(uint8_t* block) {
+    if (block) ::GlobalFree(block);
+}
+
+uint32_t Win32Platform::WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) {
+    if (n == 0 || capacity == 0) return 0;
+    const int written = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWCH>(units), static_cast<int>(n),
+                                              reinterpret_cast<LPSTR>(out), static_cast<int>(capacity), nullptr,
+                                              nullptr);
+    return written > 0 ? static_cast<uint32_t>(written) : 0;
+}
+
+uint32_t Win32Platform::AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) {
+    if (n == 0 || capacity == 0) return 0;
+    const int written = ::MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<LPCCH>(bytes), static_cast<int>(n),
+                                              reinterpret_cast<LPWSTR>(out), static_cast<int>(capacity));
+    return written > 0 ? static_cast<uint32_t>(written) : 0;
+}
+
+bool Win32Platform::IsAnsiLeadByte(uint8_t byte) { return ::IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
+
 }  // namespace qv

@@ -1,5 +1,5 @@
-// The platform of the real control: kernel32 heaps, user32 windows and caret,
-// gdi32 measurement.
+// The platform of the real control: kernel32 heaps, global memory and code pages,
+// user32 windows and caret, gdi32 measurement.
 #pragma once
 
 #include "base/Platform.h"
@@ -28,6 +28,11 @@ public:
     void HideCaret(WindowRef window) override;
     bool IsRightButtonDown() override;
     void Spin(uint32_t count) override;
+    uint8_t* AllocTransferBuffer(uint32_t size) override;
+    void FreeTransferBuffer(uint8_t* block) override;
+    uint32_t WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) override;
+    uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) override;
+    bool IsAnsiLeadByte(uint8_t byte) override;
 };
 
 }  // namespace qv

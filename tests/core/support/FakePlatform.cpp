@@ -38,6 +38,7 @@ void FakePlatform::ClearRecords() {
     scrolls.clear();
     updates.clear();
     spins = 0;
+    transferSizes.clear();
 }
 
 uint64_t FakePlatform::LiveBytes() const {
@@ -119,5 +120,54 @@ void FakePlatform::ShowCaret(WindowRef) { caretShown = true; }
 void FakePlatform::HideCaret(WindowRef) { caretShown = false; }
 bool FakePlatform::IsRightButtonDown() { return rightButtonDown; }
 void FakePlatform::Spin(uint32_t) { ++spins; }
+
+uint8_t* FakePlatform::AllocTransferBuffer(uint32_t size) {
+    transferSizes.push_back(size);
+    if (!Take(transferAllocsLeft)) return nullptr;
+    ++liveTransferBuffers;
+    return static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
+}
+
+void FakePlatform::FreeTransferBuffer(uint8_t* block) {
+    if (!block) return;
+    --liveTransferBuffers;
+    std::free(block);
+}
+
+uint32_t FakePlatform::WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) {
+    uint32_t written = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint16_t u = units[i];
+        const bool pair = u >= 0xD800 && u < 0xDC00 && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000;
+        const uint32_t dbcs = u - kDoubleByteBase;
+        if (doubleByte && u >= kDoubleByteBase && dbcs < 31u * 256) {
+            if (written + 2 > capacity) break;
+            out[written++] = static_cast<uint8_t>(0x81 + dbcs / 256);
+            out[written++] = static_cast<uint8_t>(dbcs % 256);
+            continue;
+        }
+        if (written + 1 > capacity) break;
+        out[written++] = u <= 0xFF ? static_cast<uint8_t>(u) : '?';
+        if (pair) ++i;
+    }
+    return written;
+}
+
+uint32_t FakePlatform::AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) {
+    uint32_t written = 0;
+    for (uint32_t i = 0; i < n && written < capacity; ++i) {
+        if (IsAnsiLeadByte(bytes[i])) {
+            // A lead byte without its trail byte has no character: the default one.
+            out[written++] = i + 1 < n ? static_cast<uint16_t>(kDoubleByteBase + (bytes[i] - 0x81) * 256 + bytes[i + 1])
+                                       : static_cast<uint16_t>('?');
+            ++i;
+            continue;
+        }
+        out[written++] = bytes[i];
+    }
+    return written;
+}
+
+bool FakePlatform::IsAnsiLeadByte(uint8_t byte) { return doubleByte && byte >= 0x81 && byte <= 0x9F; }
 
 }  // namespace qv::test

@@ -21,6 +21,8 @@ public:
     int createHeapsLeft = -1;
     int allocsLeft = -1;
     int reallocsLeft = -1;
+    // The same for stream transfer buffers.
+    int transferAllocsLeft = -1;
 
     // ---- What the core did -----------------------------------------------------------
     std::vector<std::string> errors;  // texts of the allocation message boxes
@@ -52,6 +54,15 @@ public:
     // Measuring: every character is `charPixels` wide, a TAB advances to the next
     // multiple of tabWidth * charPixels.
     int32_t charPixels = 8;
+    // The ANSI code page: Latin-1 (every byte is the unit of the same value, other
+    // units become '?'), and with `doubleByte` also a two-byte set: lead bytes
+    // 0x81-0x9F, the pair (lead, trail) standing for the unit 0x4E00 + (lead -
+    // 0x81) * 256 + trail. A surrogate pair becomes one '?'.
+    bool doubleByte = false;
+    static constexpr uint16_t kDoubleByteBase = 0x4E00;
+    // Transfer buffers allocated and not yet freed, and the sizes asked for.
+    int liveTransferBuffers = 0;
+    std::vector<uint32_t> transferSizes;
 
     void ClearRecords();
     // Bytes currently allocated in live heaps.
@@ -77,6 +88,11 @@ public:
     void HideCaret(WindowRef window) override;
     bool IsRightButtonDown() override;
     void Spin(uint32_t count) override;
+    uint8_t* AllocTransferBuffer(uint32_t size) override;
+    void FreeTransferBuffer(uint8_t* block) override;
+    uint32_t WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) override;
+    uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) override;
+    bool IsAnsiLeadByte(uint8_t byte) override;
 
 private:
     struct Heap;

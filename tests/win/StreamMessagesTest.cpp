@@ -1,0 +1,486 @@
+// EM_STREAMIN, EM_STREAMOUT and EM_GETTEXTLENGTHEX through the real control: files
+// of every line-end kind, NULs, 100,000-character lines and 20 MB loaded and saved
+// through real files; callbacks that fail, write short, claim huge counts, edit or
+// destroy the control while the stream runs; the formats and the selection.
+#include <richedit.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/EditorInstance.h"
+#include "store/LineRecord.h"
+#include "win/support/TestHost.h"
+
+namespace qvtest {
+namespace {
+
+const qv::EditorInstance* Record(HWND control) {
+    return reinterpret_cast<const qv::EditorInstance*>(GetWindowLongPtrA(control, 0));
+}
+
+// The stored text, closing CR included.
+std::string Stored(HWND control) {
+    const qv::EditorInstance* ed = Record(control);
+    std::string text;
+    for (uint32_t i = 0; i < ed->lineIndexUsed / 4; ++i) {
+        qv::LineRecordView rec(ed->lineHeap + qv::RecordOffset(*ed, i));
+        text.append(reinterpret_cast<const char*>(rec.chars()), rec.length());
+    }
+    return text;
+}
+
+// What the control keeps of a host's bytes: NULs dropped, CR LF and a lone LF
+// made a CR.
+std::string Normalised(const std::string& bytes) {
+    std::string out;
+    bool afterCr = false;
+    for (char c : bytes) {
+        if (c == 0) continue;
+        if (c == '\n') {
+            if (!afterCr) out += '\r';
+            afterCr = false;
+            continue;
+        }
+        afterCr = c == '\r';
+        out += c;
+    }
+    return out;
+}
+
+// What a whole-document stream-out writes: every CR as CR LF; a last line that
+// holds only the closing CR is left out.
+std::string Saved(std::string stored) {
+    if (stored == "\r" || (stored.size() >= 2 && stored.compare(stored.size() - 2, 2, "\r\r") == 0))
+        stored.pop_back();
+    std::string out;
+    out.reserve(stored.size() + stored.size() / 16);
+    for (char c : stored) {
+        out += c;
+        if (c == '\r') out += '\n';
+    }
+    return out;
+}
+
+// ---- Files and the callbacks that read and write them -------------------------------
+
+class TempFile {
+public:
+    TempFile() {
+        char dir[MAX_PATH], name[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        GetTempFileNameA(dir, "qvs", 0, name);
+        path_ = name;
+    }
+    ~TempFile() { DeleteFileA(path_.c_str()); }
+    const char* path() const { return path_.c_str(); }
+    void Write(const std::string& bytes) const {
+        HANDLE f = CreateFileA(path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(f);
+        ASSERT_EQ(written, bytes.size());
+    }
+    std::string Read() const {
+        HANDLE f = CreateFileA(path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::string bytes(GetFileSize(f, nullptr), '\0');
+        DWORD read = 0;
+        if (!bytes.empty()) ReadFile(f, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+        CloseHandle(f);
+        return bytes;
+    }
+
+private:
+    std::string path_;
+};
+
+// The cookie of the file callbacks: an open file, and how the callback misbehaves.
+struct FileHost {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    int calls = 0;
+    int failAt = 0;  // this call answers failCode
+    DWORD failCode = 0;
+    int claimAt = 0;  // this call claims `claim` bytes instead of what it moved
+    LONG claim = 0;
+    std::function<void(int)> during;  // runs inside every call, before the transfer
+};
+
+DWORD CALLBACK ReadFromFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* cb) {
+    FileHost& host = *reinterpret_cast<FileHost*>(cookie);
+    const int call = ++host.calls;
+    if (*cb != 0) ADD_FAILURE() << "cb not preset to 0";
+    if (host.during) host.during(call);
+    if (call == host.failAt) return host.failCode;
+    DWORD read = 0;
+    if (!ReadFile(host.file, buffer, static_cast<DWORD>(count), &read, nullptr)) return GetLastError();
+    *cb = static_cast<LONG>(read);
+    if (call == host.claimAt) *cb = host.claim;
+    return 0;
+}
+
+DWORD CALLBACK WriteToFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* cb) {
+    FileHost& host = *reinterpret_cast<FileHost*>(cookie);
+    const int call = ++host.calls;
+    if (*cb != count) ADD_FAILURE() << "cb not preset to the count";
+    if (host.during) host.during(call);
+    if (call == host.failAt) return host.failCode;
+    DWORD written = 0;
+    const DWORD take = call == host.claimAt ? static_cast<DWORD>(host.claim) : static_cast<DWORD>(count);
+    if (!WriteFile(host.file, buffer, take, &written, nullptr)) return GetLastError();
+    *cb = static_cast<LONG>(written);
+    return 0;
+}
+
+class StreamTest : public ControlTest {
+protected:
+    void SetUp() override {
+        ControlTest::SetUp();
+        ASSERT_TRUE(MakeControl());
+    }
+    void SetText(const char* text) { Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+
+    // EM_STREAMIN / EM_STREAMOUT through `file` with the host's settings.
+    LRESULT Load(const TempFile& file, FileHost& callback, WPARAM flags = SF_TEXT) {
+        callback.file =
+            CreateFileA(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&callback), 0xDEAD, ReadFromFile};
+        const LRESULT bytes = SendMessageA(control, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&stream));
+        CloseHandle(callback.file);
+        error = stream.dwError;
+        return bytes;
+    }
+    LRESULT Save(const TempFile& file, FileHost& callback, WPARAM flags = SF_TEXT) {
+        callback.file = CreateFileA(file.path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&callback), 0xDEAD, WriteToFile};
+        const LRESULT bytes = SendMessageA(control, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&stream));
+        CloseHandle(callback.file);
+        error = stream.dwError;
+        return bytes;
+    }
+    LRESULT LoadText(const std::string& bytes, WPARAM flags = SF_TEXT) {
+        in.Write(bytes);
+        FileHost callback;
+        return Load(in, callback, flags);
+    }
+    std::string SaveText(WPARAM flags = SF_TEXT) {
+        FileHost callback;
+        const LRESULT bytes = Save(out, callback, flags);
+        std::string saved = out.Read();
+        EXPECT_EQ(bytes, static_cast<LRESULT>(saved.size()));
+        return saved;
+    }
+
+    TempFile in, out;
+    DWORD error = 0;
+};
+
+// ---- Round trips through real files ---------------------------------------------------
+
+std::string Lines(unsigned count, const char* end, unsigned seed = 1) {
+    static const char* const kWords[] = {"mov", "eax", "push", "call", "ret", "; note", "invoke", "proc"};
+    std::string text;
+    for (unsigned i = 0; i < count; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const unsigned words = (seed >> 12) % 9;
+        if (words) text += '\t';
+        for (unsigned w = 0; w < words; ++w) text += std::string(kWords[(seed >> (w + 3)) % 8]) + ' ';
+        text += end;
+    }
+    return text;
+}
+
+TEST_F(StreamTest, FilesOfEveryKindLoadSaveAndLoadAgainUnchanged) {
+    std::string mixed = Lines(300, "\r\n") + Lines(300, "\n", 2) + Lines(300, "\r", 3) + "no end";
+    static const char kNuls[] = "a\0b\r\n\0\r\0\nc\0x\0y\r\n\0";
+    const std::string nuls(kNuls, sizeof kNuls - 1);
+    std::string longLines =
+        std::string(100000, 'L') + "\r\n" + std::string(100000, 'M') + "\n" + std::string(99999, 'N') + "\r";
+    std::string big;
+    while (big.size() < 20u * 1000 * 1000) big += Lines(5000, "\r\n", static_cast<unsigned>(big.size()));
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"CR LF", Lines(2000, "\r\n")},
+        {"LF", Lines(2000, "\n")},
+        {"mixed", mixed},
+        {"NUL bytes", nuls},
+        {"100,000-character lines", longLines},
+        {"20 MB", big},
+        {"empty", ""},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        SetText("");
+        Send(EM_SETMODIFY, 0);
+        host->notifications.clear();
+        ASSERT_EQ(LoadText(file.bytes), static_cast<LRESULT>(file.bytes.size()));
+        EXPECT_EQ(error, 0u);
+        const std::string stored = Normalised(file.bytes) + "\r";
+        ASSERT_TRUE(Stored(control) == stored);
+        EXPECT_EQ(Send(EM_GETMODIFY), file.bytes.empty() ? 0 : 1);
+        EXPECT_EQ(Send(EM_CANUNDO), 0);
+        ASSERT_FALSE(host->notifications.empty());
+        EXPECT_EQ(host->notifications.back().record.reason, QV_REASON_CHANGE);
+        EXPECT_EQ(host->notifications.back().record.caret, 0);
+
+        const std::string saved = SaveText();
+        EXPECT_TRUE(saved == Saved(stored)) << saved.size() << " bytes saved";
+        EXPECT_EQ(error, 0u);
+
+        // The saved file loads back and saves the same again. (A text that did not
+        // end with a line break was saved with one.)
+        SetText("");
+        in.Write(saved);
+        FileHost again;
+        EXPECT_EQ(Load(in, again), static_cast<LRESULT>(saved.size()));
+        EXPECT_TRUE(Stored(control) == Normalised(saved) + "\r");
+        EXPECT_TRUE(SaveText() == saved);
+    }
+}
+
+TEST_F(StreamTest, ALoneLfIsALineBreakAndTheTextGoesInFrontOfTheDocument) {
+    SetText("");
+    EXPECT_EQ(LoadText("a\nb\n"), 4);
+    EXPECT_EQ(Send(EM_GETLINECOUNT), 3);
+    EXPECT_EQ(SaveText(), "a\r\nb\r\n");
+
+    SetText("tail");
+    Send(EM_SETSEL, 2, 3);
+    EXPECT_EQ(LoadText("head "), 5);
+    EXPECT_EQ(Stored(control), "head tail\r");
+    DWORD s = 1, e = 1;
+    Send(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+    EXPECT_EQ(s + e, 0u);
+}
+
+TEST_F(StreamTest, Utf16FilesConvertThroughTheAnsiCodePage) {
+    const std::wstring text = L"caf\xE9\r\nna\xEFve\n\xD83D\xDE00!";
+    const std::wstring withMark = L"\xFEFF" + text;  // a byte-order mark is no text
+    const std::string bytes(reinterpret_cast<const char*>(withMark.data()), withMark.size() * 2);
+    char ansi[64] = {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi,
+                                      sizeof ansi, nullptr, nullptr);
+    SetText("");
+    EXPECT_EQ(LoadText(bytes, SF_TEXT | SF_UNICODE), static_cast<LRESULT>(bytes.size()));
+    const std::string stored = Normalised(std::string(ansi, n)) + "\r";
+    EXPECT_EQ(Stored(control), stored);
+
+    const std::string saved = SaveText(SF_TEXT | SF_UNICODE);
+    const std::string expected = Saved(stored);
+    std::wstring wide(expected.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, expected.data(), static_cast<int>(expected.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(saved.data()), saved.size() / 2), wide);
+    EXPECT_EQ(wide.substr(0, 6), L"caf\xE9\r\n");
+}
+
+// ---- Callbacks that misbehave -----------------------------------------------------------
+
+TEST_F(StreamTest, FailuresReachTheHostInDwError) {
+    const std::string text = Lines(8000, "\r\n");  // several buffers
+    in.Write(text);
+    SetText("");
+    FileHost failing;
+    failing.failAt = 3;
+    failing.failCode = 4711;
+    EXPECT_EQ(Load(in, failing), 2 * 32768);
+    EXPECT_EQ(error, 4711u);
+    EXPECT_EQ(Stored(control), Normalised(text.substr(0, 2 * 32768)) + "\r");
+
+    SetText("one\r\ntwo\r\nthree");
+    FileHost writeFails;
+    writeFails.failAt = 2;
+    writeFails.failCode = 99;
+    EXPECT_EQ(Save(out, writeFails), 10);  // the failed call's bytes count
+    EXPECT_EQ(error, 99u);
+    EXPECT_EQ(writeFails.calls, 2);
+
+    FileHost shortWrite;  // a disk that took fewer bytes than it was given
+    shortWrite.claimAt = 2;
+    shortWrite.claim = 2;
+    EXPECT_EQ(Save(out, shortWrite), 7);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_WRITE_FAULT));
+    EXPECT_EQ(out.Read(), "one\r\ntw");
+    EXPECT_EQ(shortWrite.calls, 2);
+}
+
+TEST_F(StreamTest, HugeAndNegativeCountsAreNotBelieved) {
+    in.Write(std::string(40000, 'h'));
+    SetText("");
+    FileHost huge;
+    huge.claimAt = 1;
+    huge.claim = 0x7FFFFFFF;
+    EXPECT_EQ(Load(in, huge), 40000);  // 32768 of the claim, then the rest
+    EXPECT_EQ(Stored(control), std::string(40000, 'h') + "\r");
+
+    SetText("");
+    FileHost negative;
+    negative.claimAt = 1;
+    negative.claim = -40;
+    EXPECT_EQ(Load(in, negative), 0);
+    EXPECT_EQ(negative.calls, 1);
+    EXPECT_EQ(Stored(control), "\r");
+
+    EXPECT_EQ(Send(EM_STREAMIN, SF_TEXT, 0), 0);
+    EXPECT_EQ(Send(EM_STREAMOUT, SF_TEXT, 0), 0);
+    EDITSTREAM none = {0, 0, nullptr};
+    EXPECT_EQ(Send(EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&none)), 0);
+    EXPECT_EQ(none.dwError, static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(StreamTest, RichTextFormatsAreRefused) {
+    SetText("kept");
+    for (WPARAM format : {SF_RTF, SF_RTFNOOBJS, SF_TEXTIZED, SF_RTF | SFF_SELECTION}) {
+        FileHost callback;
+        in.Write("{\\rtf1 x}");
+        EXPECT_EQ(Load(in, callback, format), 0);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+        EXPECT_EQ(Save(out, callback, format), 0);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+        EXPECT_EQ(callback.calls, 0);
+    }
+    EXPECT_EQ(Stored(control), "kept\r");
+}
+
+// What a callback tries while a stream runs, with the answer each gets.
+struct Attempt {
+    const char* name;
+    std::function<LRESULT(HWND control, HWND pane)> send;
+};
+
+std::vector<Attempt> EditAttempts() {
+    static const char kText[] = "intruder";
+    return {
+        {"WM_SETTEXT", [](HWND c, HWND) { return SendMessageA(c, WM_SETTEXT, 0, (LPARAM)kText); }},
+        {"EM_REPLACESEL", [](HWND c, HWND) { return SendMessageA(c, EM_REPLACESEL, 1, (LPARAM)kText); }},
+        {"WM_CLEAR",
+         [](HWND c, HWND) { return SendMessageA(c, EM_SETSEL, 0, -1), SendMessageA(c, WM_CLEAR, 0, 0); }},
+        {"WM_CUT", [](HWND c, HWND) { return SendMessageA(c, WM_CUT, 0, 0); }},
+        {"WM_PASTE", [](HWND c, HWND) { return SendMessageA(c, WM_PASTE, 0, 0); }},
+        {"EM_UNDO", [](HWND c, HWND) { return SendMessageA(c, EM_UNDO, 0, 0); }},
+        {"EM_REDO", [](HWND c, HWND) { return SendMessageA(c, EM_REDO, 0, 0); }},
+        {"EM_EMPTYUNDOBUFFER", [](HWND c, HWND) { return SendMessageA(c, EM_EMPTYUNDOBUFFER, 0, 0); }},
+        {"EMX_UNFOLDALL as WM_COMMAND",
+         [](HWND c, HWND) { return SendMessageA(c, WM_COMMAND, EMX_UNFOLDALL, 0); }},
+        {"WM_CHAR", [](HWND, HWND p) { return SendMessageA(p, WM_CHAR, 'k', 0); }},
+        {"WM_KEYDOWN", [](HWND, HWND p) { return SendMessageA(p, WM_KEYDOWN, VK_DELETE, 0); }},
+        {"nested EM_STREAMIN",
+         [](HWND c, HWND) {
+             FileHost nested;
+             EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&nested), 0, ReadFromFile};
+             const LRESULT r = SendMessageA(c, EM_STREAMIN, SF_TEXT, (LPARAM)&stream);
+             EXPECT_EQ(nested.calls, 0);
+             EXPECT_EQ(stream.dwError, static_cast<DWORD>(ERROR_BUSY));
+             return r;
+         }},
+    };
+}
+
+TEST_F(StreamTest, ACallbackCannotEditTheControlWhileItsStreamRuns) {
+    const std::string text = Lines(6000, "\r\n");
+    in.Write(text);
+    SetText("x");
+    Send(EM_REPLACESEL, 1, reinterpret_cast<LPARAM>("y"));  // something to undo
+    SetText("");
+    const HWND pane = static_cast<HWND>(Record(control)->panes[0].hwnd);
+    FileHost loading;
+    std::string nestedSave;
+    loading.during = [&](int call) {
+        if (call != 2) return;
+        for (const Attempt& attempt : EditAttempts())
+            EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
+        PumpMessages();  // paints and all: the text is whole between buffers
+        // Reading is allowed: the first buffer's text is there.
+        TempFile partial;
+        FileHost saving;
+        EXPECT_GT(Save(partial, saving), 0);
+        nestedSave = partial.Read();
+    };
+    EXPECT_EQ(Load(in, loading), static_cast<LRESULT>(text.size()));
+    EXPECT_EQ(Stored(control), Normalised(text) + "\r");
+    EXPECT_EQ(nestedSave.substr(0, 100), text.substr(0, 100));
+
+    SetText("saved text");
+    FileHost saving;
+    saving.during = [&](int) {
+        for (const Attempt& attempt : EditAttempts())
+            EXPECT_EQ(attempt.send(control, pane), 0) << attempt.name;
+    };
+    Save(out, saving);
+    EXPECT_EQ(out.Read(), "saved text\r\n");
+
+    SetText("after");  // with the stream over, edits work again
+    EXPECT_EQ(Stored(control), "after\r");
+}
+
+TEST_F(StreamTest, AControlDestroyedInsideTheCallbackEndsItsStream) {
+    in.Write(Lines(8000, "\r\n"));
+    FileHost loading;
+    loading.during = [&](int call) {
+        if (call == 2) DestroyWindow(control);
+    };
+    EXPECT_EQ(Load(in, loading), 32768);
+    EXPECT_EQ(loading.calls, 2);
+    EXPECT_FALSE(IsWindow(control));
+
+    MakeControl();
+    SetText("a\r\nb\r\nc");
+    FileHost saving;
+    saving.during = [&](int) { DestroyWindow(host->hwnd()); };  // the whole host goes
+    EXPECT_EQ(Save(out, saving), 3);
+    EXPECT_EQ(saving.calls, 1);
+    EXPECT_FALSE(IsWindow(control));
+    delete host;
+    host = new HostWindow;  // for TearDown
+}
+
+// ---- The selection -------------------------------------------------------------------------
+
+TEST_F(StreamTest, ASelectionIsReplacedAsOneUndoStepAndSavedWithoutTheClosingCr) {
+    SetText("hello world");
+    Send(EM_SETSEL, 6, 11);
+    EXPECT_EQ(LoadText("there\r\nfriend", SF_TEXT | SFF_SELECTION), 13);
+    EXPECT_EQ(Stored(control), "hello there\rfriend\r");
+    DWORD s = 0, e = 0;
+    Send(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+    EXPECT_EQ(s, 18u);
+    EXPECT_EQ(e, 18u);
+    Send(EM_SETSEL, 4, -1);
+    EXPECT_EQ(SaveText(SF_TEXT | SFF_SELECTION), "o there\r\nfriend");
+    EXPECT_EQ(Send(EM_UNDO), 1);
+    EXPECT_EQ(Stored(control), "hello world\r");
+    EXPECT_EQ(Send(EM_CANUNDO), 0);
+
+    Send(EMX_SETREADONLY, 0, 1);  // a read-only control refuses it, and says why
+    Send(EM_SETSEL, 0, 5);
+    EXPECT_EQ(LoadText("no", SF_TEXT | SFF_SELECTION), 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Stored(control), "hello world\r");
+}
+
+// ---- EM_GETTEXTLENGTHEX --------------------------------------------------------------------
+
+TEST_F(StreamTest, GetTextLengthExCountsEachLineBreakOnceOrAsCrLf) {
+    SetText("ab\r\ncd");
+    auto length = [this](DWORD flags, UINT codepage) {
+        GETTEXTLENGTHEX request = {flags, codepage};
+        return Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request));
+    };
+    EXPECT_EQ(Send(EM_GETTEXTLENGTHEX, 0), 5);
+    EXPECT_EQ(length(GTL_DEFAULT, CP_ACP), 5);
+    EXPECT_EQ(length(GTL_NUMCHARS | GTL_PRECISE, CP_ACP), 5);
+    EXPECT_EQ(length(GTL_USECRLF, CP_ACP), 6);
+    EXPECT_EQ(length(GTL_USECRLF, CP_ACP), Send(WM_GETTEXTLENGTH));
+    EXPECT_EQ(length(GTL_NUMBYTES, CP_ACP), 5);
+    EXPECT_EQ(length(GTL_NUMBYTES | GTL_USECRLF, 1200), 12);
+    EXPECT_EQ(length(GTL_NUMBYTES | GTL_NUMCHARS, CP_ACP), E_INVALIDARG);
+    EXPECT_EQ(length(GTL_PRECISE | GTL_CLOSE, CP_ACP), E_INVALIDARG);
+    SetText("");
+    EXPECT_EQ(Send(EM_GETTEXTLENGTHEX, 0), 0);
+    EXPECT_EQ(length(GTL_USECRLF, CP_ACP), 0);
+}
+
+}  // namespace
+}  // namespace qvtest
