@@ -2,8 +2,9 @@
 // private heaps, the one error box, cursors and beeps, the parent notification,
 // text measurement with the control's font, a non-owning proxy of the pane
 // windows (invalidate, scroll, update, caret, focus), the mouse (capture, buttons,
-// the pointer), and the buffers and code-page conversions of stream transfers. The Windows layer implements it with kernel32,
-// user32 and gdi32; the native tests implement it with a recorder.
+// the pointer), and the buffers and code-page conversions of stream transfers.
+// The Windows layer implements it with kernel32, user32 and gdi32; the native
+// tests implement it with a recorder.
 //
 // There is one platform per process, installed before the first control exists.
 #pragma once

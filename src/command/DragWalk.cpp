@@ -42,15 +42,18 @@ Walk StepRight(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharIn
     gMouse.rightStepTaken = 1;
     PaceDrag();
     const uint32_t length = LineLength(ed, line);
-    int64_t w = ed.fixedPitch ? static_cast<int64_t>(ed.charWidth)
-                              : column >= length ? kPastEndStep : CharWidthAt(ed, line, column);
+    int64_t w = ed.fixedPitch      ? static_cast<int64_t>(ed.charWidth)
+                : column >= length ? kPastEndStep
+                                   : CharWidthAt(ed, line, column);
     if (w < 0) return Walk::End;
     if (w == 0) return Walk::Leave;
     if (!ed.fixedPitch) {
         // The caret ran ahead of the view: the step catches up.
         const ViewPane& pane = PaneOf(ed, paneWindow);
-        const int32_t cx = CharToPanePoint(ed, ed.caretPos, static_cast<uint32_t>(pane.scrollY)).x - TextLeft(ed);
-        if (cx > kCatchUpFrom && cx > gMouse.dragTextWidth) w += static_cast<int64_t>(cx) - gMouse.dragTextWidth;
+        const int32_t cx =
+            CharToPanePoint(ed, ed.caretPos, static_cast<uint32_t>(pane.scrollY)).x - TextLeft(ed);
+        if (cx > kCatchUpFrom && cx > gMouse.dragTextWidth)
+            w += static_cast<int64_t>(cx) - gMouse.dragTextWidth;
     }
     const CharIndex old = ed.caretPos;
     SetSharedScrollX(ed, Clamp32(static_cast<int64_t>(ed.panes[0].scrollX) + w));
@@ -93,7 +96,8 @@ Walk StepLeft(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharInd
     if (!platform.IsLeftButtonDown()) return Walk::End;
     const bool more = gMouse.rightStepTaken ? ed.caretPos > gMouse.dragClickPos : ed.caretPos > start;
     if (!more) {
-        if (gMouse.rightStepTaken && ed.caretPos + kClickSlack < gMouse.dragClickPos) gMouse.dragClickPos = start;
+        if (gMouse.rightStepTaken && ed.caretPos + kClickSlack < gMouse.dragClickPos)
+            gMouse.dragClickPos = start;
         return Walk::Leave;
     }
     PaceDrag();

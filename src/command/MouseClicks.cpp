@@ -14,7 +14,9 @@
 namespace qv {
 namespace {
 
-CharIndex Min(CharIndex a, CharIndex b) { return a < b ? a : b; }
+CharIndex Min(CharIndex a, CharIndex b) {
+    return a < b ? a : b;
+}
 
 // The pane becomes the active pane: its WM_SETFOCUS does the same, and a pane that
 // cannot take the focus (a disabled parent) is still the one clicked.
@@ -122,7 +124,6 @@ void MousePress(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     }
 }
 
-
 void EndMouseGesture(EditorInstance& ed) {
     if (MouseGestureActive()) FinishGesture(ed);
 }
@@ -158,7 +159,8 @@ void RightButtonPress() {
 StdCursor PointerShapeAt(EditorInstance& ed, WindowRef pane, int32_t x, int32_t y) {
     if (InMargin(ed, x)) return StdCursor::Margin;
     // The point's words taken unsigned, as the message carries them.
-    const CharIndex p = PointToChar(ed, static_cast<uint32_t>(PaneOf(ed, pane).scrollY), x & 0xFFFF, y & 0xFFFF);
+    const CharIndex p =
+        PointToChar(ed, static_cast<uint32_t>(PaneOf(ed, pane).scrollY), x & 0xFFFF, y & 0xFFFF);
     const bool inside = p > ed.mouseSelStart && p < ed.mouseSelEnd && LineCount(ed) > 1;
     const uint32_t bandStart = ed.columnSelEndCol == 0 ? 0 : ed.columnSelStartCol;
     const bool bandShown = ed.columnSelMode == 0 || ed.columnSelEndCol != bandStart;

@@ -15,7 +15,9 @@
 namespace qv {
 namespace {
 
-CharIndex Min(CharIndex a, CharIndex b) { return a < b ? a : b; }
+CharIndex Min(CharIndex a, CharIndex b) {
+    return a < b ? a : b;
+}
 
 int32_t Clamp32(int64_t v) {
     if (v > INT32_MAX) return INT32_MAX;
@@ -66,7 +68,8 @@ void DragSelect(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     // Above or below the pane the line hit is scrolled into view: the farther the
     // pointer lies outside, the more rows a step scrolls.
     int32_t scrolled = -1;
-    if (rowTop > pane.textRect.bottom || (rowTop < 0 && pane.scrollY >= static_cast<int32_t>(ed.lineHeight))) {
+    if (rowTop > pane.textRect.bottom ||
+        (rowTop < 0 && pane.scrollY >= static_cast<int32_t>(ed.lineHeight))) {
         LocateChar(ed, LineStart(ed, line));
         scrolled = ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY));
         if (!DragGoesOn(ctx, kMouseDragging)) return;

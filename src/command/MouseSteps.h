@@ -16,7 +16,9 @@ namespace qv {
 bool DragGoesOn(const MouseContext& ctx, uint32_t state);
 
 // True once the control was destroyed during a notification.
-inline bool Abandoned(const MouseContext& ctx) { return ctx.abandoned && *ctx.abandoned; }
+inline bool Abandoned(const MouseContext& ctx) {
+    return ctx.abandoned && *ctx.abandoned;
+}
 
 // The wait between two automatic scroll steps: scrollDelaySlow turns, or
 // scrollDelayFast while the right button is held.

@@ -58,8 +58,8 @@ void ScrollSmoothly(EditorInstance& ed, ViewPane& pane, int32_t target, const Mo
 
 }  // namespace
 
-void WheelScroll(EditorInstance& ed, WindowRef paneWindow, int32_t& remainder, int32_t delta, VerticalRange bar,
-                 const MouseContext& ctx) {
+void WheelScroll(EditorInstance& ed, WindowRef paneWindow, int32_t& remainder, int32_t delta,
+                 VerticalRange bar, const MouseContext& ctx) {
     if (ed.wheelLines == 0) {
         remainder = 0;
         return;

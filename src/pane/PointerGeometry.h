@@ -21,7 +21,9 @@ CharIndex TextEnd(const EditorInstance& ed);
 uint32_t LastCaretColumn(const EditorInstance& ed, LineNumber line);
 
 // True for a pane x over the margins (marker and line-number margin).
-inline bool InMargin(const EditorInstance& ed, int32_t x) { return x <= TextLeft(ed); }
+inline bool InMargin(const EditorInstance& ed, int32_t x) {
+    return x <= TextLeft(ed);
+}
 
 // x snapped to the character grid: floor(x / charWidth) * charWidth + 4 (x + 4
 // while no font has given a width).

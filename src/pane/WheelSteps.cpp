@@ -25,7 +25,9 @@ int32_t WheelTarget(const EditorInstance& ed, const ViewPane& pane, int32_t from
     const int64_t start = from;
     if (notches > 0) {
         if (start <= 0) return from;
-        return pixels >= static_cast<uint64_t>(start) ? 0 : static_cast<int32_t>(start - static_cast<int64_t>(pixels));
+        return pixels >= static_cast<uint64_t>(start)
+                   ? 0
+                   : static_cast<int32_t>(start - static_cast<int64_t>(pixels));
     }
     if (bar.max < bar.page) return from;
     const int64_t bottom = bar.max - bar.page;

@@ -9,7 +9,7 @@
 
 namespace qv {
 
-constexpr int32_t kWheelNotch = 120;             // WHEEL_DELTA
+constexpr int32_t kWheelNotch = 120;                // WHEEL_DELTA
 constexpr uint32_t kWheelPageScroll = 0xFFFFFFFFu;  // wheelLines of WHEEL_PAGESCROLL: a page a notch
 
 // Adds `delta` to the pane's `remainder` and answers the whole notches made

@@ -60,7 +60,8 @@ protected:
     // `n` lines "line NN\r" (8 stored characters each).
     void NumberedLines(int n) {
         std::vector<std::string> lines;
-        for (int i = 0; i < n; ++i) lines.push_back("line " + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\r");
+        for (int i = 0; i < n; ++i)
+            lines.push_back("line " + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\r");
         Doc(lines);
     }
     // Pane x of the left edge of `column`, and pane y inside the row of `line`.
@@ -111,10 +112,10 @@ TEST_F(MouseTest, AClickPlacesTheCaretBeforeTheCrPastALinesEnd) {
         int32_t line, column;
         CharIndex caret;
     } cases[] = {
-        {0, 3, 3},     {0, 0, 0},   {0, 30, 10},  // past the end: before the CR
-        {1, 1, 12},    {1, 9, 12},  {2, 0, 13},   {2, 5, 13},
-        {3, 2, 16},    {3, 40, 18},  // the last line: before the closing CR
-        {9, 1, 15},                  // below the document: the last line
+        {0, 3, 3},  {0, 0, 0},  {0, 30, 10},  // past the end: before the CR
+        {1, 1, 12}, {1, 9, 12}, {2, 0, 13},
+        {2, 5, 13}, {3, 2, 16}, {3, 40, 18},  // the last line: before the closing CR
+        {9, 1, 15},                           // below the document: the last line
     };
     for (const Case& c : cases) {
         platform.ClearRecords();
@@ -175,7 +176,7 @@ TEST_F(MouseTest, ADoubleClickSelectsTheWordAtTheAnchor) {
     struct Case {
         int32_t column;
         CharIndex anchor, caret;
-    } cases[] = {{1, 0, 3},   {5, 4, 7},   {9, 9, 9},  // between two separators: nothing
+    } cases[] = {{1, 0, 3},    {5, 4, 7},    {9, 9, 9},                    // between two separators: nothing
                  {10, 10, 15}, {12, 10, 15}, {15, 10, 15}, {17, 17, 18}};  // 0xE9 ends a word
     for (const Case& c : cases) {
         Press(X(c.column), Y(0));
@@ -266,9 +267,9 @@ TEST_F(MouseTest, HoveringSetsThePointersShape) {
         int32_t x, y;
         StdCursor shape;
     } cases[] = {
-        {X(3), Y(1), StdCursor::Arrow},  {X(2), Y(1), StdCursor::IBeam},  // an end is not inside
-        {X(4), Y(3), StdCursor::Arrow},  {X(5), Y(3), StdCursor::IBeam},
-        {X(1), Y(5), StdCursor::IBeam},  {4, Y(2), StdCursor::Margin},
+        {X(3), Y(1), StdCursor::Arrow}, {X(2), Y(1), StdCursor::IBeam},  // an end is not inside
+        {X(4), Y(3), StdCursor::Arrow}, {X(5), Y(3), StdCursor::IBeam},
+        {X(1), Y(5), StdCursor::IBeam}, {4, Y(2), StdCursor::Margin},
     };
     for (const Case& c : cases) {
         platform.cursorsSet.clear();
@@ -381,7 +382,7 @@ TEST_F(MouseTest, BeyondTheRightLimitTheCaretWalksToTheLinesEnd) {
     Press(X(10), Y(0));
     platform.leftButtonDown = true;
     platform.ClearRecords();
-    Move(395, Y(0));  // beyond 400 - 10 - 8
+    Move(395, Y(0));                // beyond 400 - 10 - 8
     EXPECT_EQ(ed->caretPos, 101u);  // after the CR, never into the next line
     EXPECT_EQ(gMouse.lineEndReached, 1u);
     EXPECT_EQ(ed->panes[0].scrollX, (101 - 48) * kChar);
@@ -513,8 +514,9 @@ TEST(WheelSteps, NotchesAccumulateUntilTheDirectionTurns) {
         int32_t delta;
         int32_t notches, remainder;
     } sequence[] = {
-        {120, 1, 0}, {-240, -2, 0}, {60, 0, 60},   {60, 1, 0},    {40, 0, 40},  {-40, 0, -40},  // turned: dropped
-        {-100, -1, -20}, {30, 0, 30}, {32767, 273, 37}, {-32768, -273, -8},
+        {120, 1, 0},     {-240, -2, 0}, {60, 0, 60},      {60, 1, 0},
+        {40, 0, 40},     {-40, 0, -40},  // turned: dropped
+        {-100, -1, -20}, {30, 0, 30},   {32767, 273, 37}, {-32768, -273, -8},
     };
     int32_t remainder = 0;
     for (const Case& c : sequence) {
@@ -533,10 +535,15 @@ TEST(WheelSteps, TheTargetStaysInTheRangeWhateverTheProduct) {
         uint32_t lines;
         int32_t from, notches, to;
     } cases[] = {
-        {3, 480, 1, 432},          {3, 480, -1, 528},      {3, 20, 1, 0},
-        {3, 830, -1, 840},         {3, 900, -1, 900},      // beyond the bottom: not pulled up
-        {0xFFFFFFFFu, 480, 1, 320}, {0xFFFFFFFFu, 480, -2, 800},  // a page: the whole rows
-        {0x7FFFFFFFu, 480, -273, 840}, {0xFFFFFFFEu, 480, 273, 0},  // no wrap-around
+        {3, 480, 1, 432},
+        {3, 480, -1, 528},
+        {3, 20, 1, 0},
+        {3, 830, -1, 840},
+        {3, 900, -1, 900},  // beyond the bottom: not pulled up
+        {0xFFFFFFFFu, 480, 1, 320},
+        {0xFFFFFFFFu, 480, -2, 800},  // a page: the whole rows
+        {0x7FFFFFFFu, 480, -273, 840},
+        {0xFFFFFFFEu, 480, 273, 0},  // no wrap-around
         {3, 480, 0, 480},
     };
     for (const Case& c : cases) {

@@ -8,9 +8,8 @@
 // window under the pointer takes the press) and puts the pane under the real
 // pointer by moving the windows; the real release then reaches the pane, which
 // holds the capture, as a user's would.
-#include <windows.h>
-
 #include <richedit.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <climits>
@@ -41,8 +40,8 @@ public:
             wc.lpszClassName = "QuorvaneMouseParent";
             registered = RegisterClassExA(&wc) != 0;
         }
-        hwnd = CreateWindowExA(0, "QuorvaneMouseParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700,
-                               500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        hwnd = CreateWindowExA(0, "QuorvaneMouseParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                               700, 500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetForegroundWindow(hwnd);
     }
@@ -150,15 +149,17 @@ protected:
     void Make(int width, int height, DWORD style, const char* face = "DejaVu Sans Mono") {
         ASSERT_NE(LoadQuorvane(), nullptr);
         parent = new Parent;
-        control = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE | style, 0, 0, width, height,
-                                  parent->hwnd, reinterpret_cast<HMENU>(7), GetModuleHandleA(nullptr), nullptr);
+        control =
+            CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE | style, 0, 0, width, height,
+                            parent->hwnd, reinterpret_cast<HMENU>(7), GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(control, nullptr);
         ed = reinterpret_cast<EditorInstance*>(GetWindowLongPtrA(control, 0));
         SetFont(face);
         SendMessageA(control, EMX_SETSCROLLDELAY, 0, 2000);
     }
     void SetFont(const char* face) {
-        HFONT f = CreateFontA(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0, face);
+        HFONT f = CreateFontA(-15, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                              face);
         fonts.push_back(f);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), 0);
     }
@@ -247,7 +248,8 @@ protected:
     }
     std::string Text() {
         std::vector<char> buffer(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) + 2);
-        const LRESULT n = SendMessageA(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+        const LRESULT n =
+            SendMessageA(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
         return std::string(buffer.data(), n);
     }
     // The end of the text the host sees (the closing CR's index).
@@ -273,9 +275,9 @@ TEST_F(MouseTest, ClicksPlaceTheCaretAndShiftExtends) {
         WPARAM keys;
         DWORD anchor, caret;
     } cases[] = {
-        {0, 3, 0, 3, 3},   {0, -1, 0, 10, 10},  // past the end: before the CR
-        {1, 1, 0, 12, 12}, {2, -1, 0, 14, 14},  {3, -1, 0, 19, 19},
-        {0, 2, MK_SHIFT, 19, 2},                // Shift keeps the anchor
+        {0, 3, 0, 3, 3},          {0, -1, 0, 10, 10},  // past the end: before the CR
+        {1, 1, 0, 12, 12},        {2, -1, 0, 14, 14},
+        {3, -1, 0, 19, 19},       {0, 2, MK_SHIFT, 19, 2},  // Shift keeps the anchor
         {1, 0, MK_SHIFT, 19, 11},
     };
     for (const Case& c : cases) {
@@ -386,7 +388,8 @@ TEST_F(MouseTest, PointerShapesFollowThePlace) {
     } cases[] = {
         {X(2, 2), YOf(Upper(), 2), arrow},  // inside the last selection
         {X(1, 2), YOf(Upper(), 1), ibeam},  // on its end
-        {X(6, 2), YOf(Upper(), 6), ibeam},  {TextLeft() - 2, YOf(Upper(), 5), margin},
+        {X(6, 2), YOf(Upper(), 6), ibeam},
+        {TextLeft() - 2, YOf(Upper(), 5), margin},
     };
     for (const Case& c : cases) {
         // The pointer's message, and the shape asked for before it: a parent's class
@@ -396,7 +399,8 @@ TEST_F(MouseTest, PointerShapesFollowThePlace) {
         EXPECT_EQ(GetCursor(), c.shape) << c.x << "," << c.y;
         PointerTo(Upper(), c.x, c.y);
         SetCursor(nullptr);
-        EXPECT_EQ(SendMessageA(Upper(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Upper()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+        EXPECT_EQ(SendMessageA(Upper(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Upper()),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
                   TRUE);
         EXPECT_EQ(GetCursor(), c.shape) << c.x << "," << c.y;
     }
@@ -473,22 +477,26 @@ TEST_P(DragTest, DragsPastEveryEdgeScrollAndKeepTheCaretInTheText) {
     // Beyond the right edge on the long line: the caret walks to the line's end.
     SendMessageA(control, EM_LINESCROLL, 0, 55);
     parent->notes.clear();
-    HeldDrag(Upper(), X(60, 3), YOf(Upper(), 60), 398 - (ed->panes[0].vScrollShown ? 16 : 0), YOf(Upper(), 60));
+    HeldDrag(Upper(), X(60, 3), YOf(Upper(), 60), 398 - (ed->panes[0].vScrollShown ? 16 : 0),
+             YOf(Upper(), 60));
     const DWORD lineEnd = static_cast<DWORD>(LineStart(61));
     EXPECT_EQ(ed->caretPos, lineEnd);  // after the CR, not into the next line
     EXPECT_GT(ed->panes[0].scrollX, 0);
-    for (const SelChangeEx& n : parent->Reason(QV_REASON_CHANGE)) EXPECT_LE(static_cast<DWORD>(n.caret), lineEnd);
+    for (const SelChangeEx& n : parent->Reason(QV_REASON_CHANGE))
+        EXPECT_LE(static_cast<DWORD>(n.caret), lineEnd);
     ReleaseButton();
 
     // Near the left edge of the scrolled view: walks back to the line's start with
     // the view back at 0; the next move puts the caret under the pointer.
     POINTL at = {200, YOf(Upper(), 60)};
-    const DWORD clicked = static_cast<DWORD>(SendMessageA(control, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+    const DWORD clicked =
+        static_cast<DWORD>(SendMessageA(control, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
     EXPECT_GT(clicked, static_cast<DWORD>(LineStart(60)) + 10);
     HeldDrag(Upper(), 200, YOf(Upper(), 60), 25, YOf(Upper(), 60));
     EXPECT_EQ(ed->panes[0].scrollX, 0);
     at = {25, YOf(Upper(), 60)};
-    const DWORD under = static_cast<DWORD>(SendMessageA(control, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+    const DWORD under =
+        static_cast<DWORD>(SendMessageA(control, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
     EXPECT_LE(under, static_cast<DWORD>(LineStart(60) + 3));
     EXPECT_GE(ed->caretPos, static_cast<DWORD>(LineStart(60)));
     EXPECT_LE(ed->caretPos, under);
@@ -501,7 +509,8 @@ TEST_P(DragTest, DragsPastEveryEdgeScrollAndKeepTheCaretInTheText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, DragTest,
-                         ::testing::Values(FontCase{"DejaVu Sans Mono", true}, FontCase{"DejaVu Sans", false}),
+                         ::testing::Values(FontCase{"DejaVu Sans Mono", true},
+                                           FontCase{"DejaVu Sans", false}),
                          [](const ::testing::TestParamInfo<FontCase>& info) {
                              return std::string(info.param.fixed ? "Fixed" : "Proportional");
                          });
@@ -514,8 +523,8 @@ TEST_F(MouseTest, TheRightWalkEndsWhenTheButtonIsReleased) {
     };
     HeldDrag(Upper(), X(0, 2), YOf(Upper(), 0), 398, YOf(Upper(), 0));
     parent->during = nullptr;
-    EXPECT_GE(steps, 11);  // the press, then ten steps
-    EXPECT_LT(ed->caretPos, 100u);  // far from the line's end
+    EXPECT_GE(steps, 11);              // the press, then ten steps
+    EXPECT_LT(ed->caretPos, 100u);     // far from the line's end
     EXPECT_EQ(GetCapture(), nullptr);  // the real release ended the drag
     EXPECT_EQ(ed->mouseSelEnd, ed->caretPos);
 }
@@ -653,10 +662,10 @@ TEST_F(MouseTest, TheWheelScrollsByNotchesWithinTheRange) {
         {1, 3, 10 * lh, {-120}, nullptr, 3 * lh, 1},
         {0, 3, 10 * lh, {120, 120}, nullptr, -6 * lh, 2},
         {1, 3, 10 * lh, {240}, nullptr, -6 * lh, 1},
-        {0, 3, 1 * lh, {120}, nullptr, -1 * lh, 1},                     // not above the top
-        {0, 3, 10 * lh, {-60, -30, -30}, nullptr, 3 * lh, 1},           // small deltas add up
-        {0, 3, 10 * lh, {-60, 60, -60}, nullptr, 0, 0},                 // a turn drops the rest
-        {0, 0xFFFFFFFF, 10 * lh, {-120}, nullptr, page, 1},             // WHEEL_PAGESCROLL
+        {0, 3, 1 * lh, {120}, nullptr, -1 * lh, 1},            // not above the top
+        {0, 3, 10 * lh, {-60, -30, -30}, nullptr, 3 * lh, 1},  // small deltas add up
+        {0, 3, 10 * lh, {-60, 60, -60}, nullptr, 0, 0},        // a turn drops the rest
+        {0, 0xFFFFFFFF, 10 * lh, {-120}, nullptr, page, 1},    // WHEEL_PAGESCROLL
         {1, 0xFFFFFFFF, 10 * lh, {240}, nullptr, -10 * lh, 1},
         {0, 0x7FFFFFFF, 10 * lh, {-32768}, nullptr, INT_MAX, 1},        // no overflow
         {0, 0, 10 * lh, {-120, -120}, nullptr, 0, 0},                   // the wheel off

@@ -31,7 +31,8 @@ public:
     MouseScope(const MouseScope&) = delete;
     MouseScope& operator=(const MouseScope&) = delete;
     MouseContext Context() const {
-        return {static_cast<int32_t>(std::lrint(gLayout.avgCharWidth)), &PrivateOf(ed_).destroyedWhileStreaming};
+        return {static_cast<int32_t>(std::lrint(gLayout.avgCharWidth)),
+                &PrivateOf(ed_).destroyedWhileStreaming};
     }
 
 private:
@@ -74,7 +75,8 @@ LRESULT OnPaneMouseWheel(EditorInstance& ed, HWND pane, WPARAM wParam) {
     SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
     ::GetScrollInfo(Hwnd(view.hwndVScroll), SB_CTL, &info);
     int32_t& remainder = PrivateOf(ed).wheelRemainder[&view == &ed.panes[0] ? 0 : 1];
-    WheelScroll(ed, pane, remainder, static_cast<short>(HIWORD(wParam)), {info.nMax, info.nPage}, scope.Context());
+    WheelScroll(ed, pane, remainder, static_cast<short>(HIWORD(wParam)), {info.nMax, info.nPage},
+                scope.Context());
     return 0;
 }
 
