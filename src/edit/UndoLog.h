@@ -96,7 +96,7 @@ bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record
 // (its message box shown) or the kind is not 1-4.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch);
 // Logs a record of kind 5 or 6: up to `count` characters of the first `textBytes`
-// bytes of `text`, LF bytes left out, with the range fields, absorbNextCr, undoGroup
+// bytes of `text` in their stored form (CR LF and a lone LF each one CR), with the range fields, absorbNextCr, undoGroup
 // and wholeTextDelete of the edit state. False, with nothing written, when the area
 // cannot grow, the kind is not 5 or 6, or there is no character to log.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,

@@ -52,12 +52,14 @@ LRESULT OnWmSetText(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, the closing CR
-// when it fits) and a NUL into the buffer at lParam; answers the characters copied.
+// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, never the
+// closing CR) and a NUL into the buffer at lParam; answers the characters copied.
 LRESULT OnWmGetText(EditorInstance& ed, const Message& m) {
     auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
     if (m.wParam == 0 || !buffer) return 0;
-    const CharIndex length = StoredLength(ed);
+    // The closing CR is not the host's text: a host that writes what it reads to a
+    // file and loads it again gets the same document back, not one more line end.
+    const CharIndex length = StoredLength(ed) - 1;
     const uint32_t n = m.wParam - 1 < length ? static_cast<uint32_t>(m.wParam - 1) : length;
     CopyStoredText(ed, 0, n, buffer);
     buffer[n] = 0;
