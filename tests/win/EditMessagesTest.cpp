@@ -187,6 +187,31 @@ TEST_F(TextMessagesTest, GetTextCopiesWhatFitsAndANul) {
     }
 }
 
+// WM_SETTEXT(t) and WM_GETTEXT give t back in its stored form, one CR for each CR
+// LF and each lone LF, and never the closing CR: a host that reads the text, saves
+// it and loads it again keeps the same document, however often.
+TEST_F(TextMessagesTest, SetTextThenGetTextGivesTheTextBackInItsStoredForm) {
+    const char* texts[] = {"", "abc", "ab\r\ncd", "ab\r\n", "\r\n", "\r\n\r\n", "a\nb\n", "\nfoo",
+                           "x\ry", "mixed\r\nends\nand\rcr\r\n\r\n"};
+    for (const char* t : texts) {
+        SCOPED_TRACE(testing::PrintToString(std::string(t)));
+        std::string stored;
+        for (const char* c = t; *c; ++c) {
+            if (*c == '\n' && c > t && c[-1] == '\r') continue;
+            stored += *c == '\n' ? '\r' : *c;
+        }
+        std::string text = t;
+        for (int round = 0; round < 3; ++round) {
+            SetText(text.c_str());
+            char buffer[256];
+            const LRESULT n = Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+            text.assign(buffer, n);
+            EXPECT_EQ(text, stored) << "round " << round;
+            EXPECT_EQ(buffer[n], 0);
+        }
+    }
+}
+
 TEST_F(TextMessagesTest, GetTextWithNoRoomOrNoBufferWritesNothing) {
     SetText("abc");
     char buffer[8];
@@ -680,6 +705,18 @@ TEST_F(ModifyTest, EditsSetTheFlagAndTheHostClearsIt) {
 // ---- EM_CANUNDO, EM_UNDO, EM_EMPTYUNDOBUFFER and their inverse, EM_REDO ------------
 
 class UndoTest : public EditFixture {};
+
+TEST_F(UndoTest, WmUndoUndoesAsEmUndoDoes) {
+    SetText("abc");
+    Select(1, 2);
+    Replace("XY");
+    EXPECT_EQ(Send(WM_UNDO), 1);
+    EXPECT_EQ(Text(), Doc({"abc\r"}));
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(2)));
+    EXPECT_EQ(Send(WM_UNDO), 0);  // nothing left
+    EXPECT_EQ(Send(EM_REDO), 1);
+    EXPECT_EQ(Text(), Doc({"aXYc\r"}));
+}
 
 TEST_F(UndoTest, AnEmptyLogUndoesNothingButStillNotifies) {
     SetText("abc");
