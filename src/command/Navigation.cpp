@@ -30,9 +30,14 @@ void SetScrollX(EditorInstance& ed, int32_t x) { ed.panes[0].scrollX = ed.panes[
 // The index of the closing CR, where the keys stop.
 CharIndex ClosingCr(EditorInstance& ed) { return LocateChar(ed, kNoIndex).index - 1; }
 
-// PointToChar's answer stepped back off the line's CR when the point lay past it,
-// so the caret lands before the line end.
-CharIndex BeforeLineEnd(CharIndex p) { return gScroll.hitPastLineEnd && p > 0 ? p - 1 : p; }
+// PointToChar, stepped back off the line's CR when the point lay past it, so the
+// caret lands before the line end. The flag is cleared first: a look-up that asks
+// for a line's start leaves it as an earlier one set it.
+CharIndex PointBeforeLineEnd(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
+    gScroll.hitPastLineEnd = 0;
+    const CharIndex p = PointToChar(ed, s, x, y);
+    return gScroll.hitPastLineEnd && p > 0 ? p - 1 : p;
+}
 
 // The end of the line at pane row y (for offset s), before its CR; the line
 // becomes the current line. What PointToChar answers for a point far right of the
@@ -48,14 +53,28 @@ CharIndex LineEndAtRow(EditorInstance& ed, uint32_t s, int64_t y) {
     return start.index + length - (endsWithCr ? 1 : 0);
 }
 
+// The pane point of `p`, its line looked up first: a point is measured on the
+// current line when the caret stands right after that line's last character, so
+// the current line must be p's own.
+Point PanePointOf(EditorInstance& ed, const ViewPane& pane, CharIndex p) {
+    LocateChar(ed, p);
+    return CharToPanePoint(ed, p, ScrollOf(pane));
+}
+
+// PlaceCaret with the caret's own line current (see PanePointOf).
+void PlaceCaretOnItsLine(EditorInstance& ed, const ViewPane& pane) {
+    LocateChar(ed, ed.caretPos);
+    PlaceCaret(ed, ScrollOf(pane));
+}
+
 // The collapse rule's swaps: caretPos becomes the larger (smaller) end.
 void StartFromLargerEnd(EditorInstance& ed, const ViewPane& pane) {
     if (ed.selAnchor > ed.caretPos) std::swap(ed.selAnchor, ed.caretPos);
-    PlaceCaret(ed, ScrollOf(pane));
+    PlaceCaretOnItsLine(ed, pane);
 }
 void StartFromSmallerEnd(EditorInstance& ed, const ViewPane& pane) {
     if (ed.selAnchor < ed.caretPos) std::swap(ed.selAnchor, ed.caretPos);
-    PlaceCaret(ed, ScrollOf(pane));
+    PlaceCaretOnItsLine(ed, pane);
 }
 
 // What a key started from, to tell what it changed.
@@ -79,7 +98,7 @@ Before Remember(EditorInstance& ed, const ViewPane& pane) {
 void FinishArrow(EditorInstance& ed, ViewPane& pane, bool shift, bool hadSelection, const Before& before) {
     LocateChar(ed, ed.selAnchor);
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
-    PlaceCaret(ed, ScrollOf(pane));
+    PlaceCaretOnItsLine(ed, pane);
     if (!shift) {
         if (hadSelection) RefreshBothPanes(ed);
     } else {
@@ -105,11 +124,11 @@ void VerticalMove(EditorInstance& ed, ViewPane& pane, bool down, bool ctrl, bool
     }
     // With Shift the moving end goes on from where it stands, so that each key
     // extends the selection by another row.
-    const Point from = CharToPanePoint(ed, shift ? ed.selAnchor : ed.caretPos, ScrollOf(pane));
+    const Point from = PanePointOf(ed, pane, shift ? ed.selAnchor : ed.caretPos);
     const int32_t lh = static_cast<int32_t>(ed.lineHeight);
     const int32_t y = down ? from.y + lh : from.y - lh;
     if (down && ed.stickyCaretX) pane.caretX = ed.clickGridX;
-    const CharIndex p = BeforeLineEnd(PointToChar(ed, ScrollOf(pane), pane.caretX, y));
+    const CharIndex p = PointBeforeLineEnd(ed, ScrollOf(pane), pane.caretX, y);
     ed.selAnchor = p;
     if (!shift) ed.caretPos = p;
     SetScrollX(ed, scrollX);
@@ -140,7 +159,7 @@ void HorizontalMove(EditorInstance& ed, ViewPane& pane, bool right, bool ctrl, b
 void FinishPage(EditorInstance& ed, ViewPane& pane, const Before& before) {
     LocateChar(ed, ed.caretPos);
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
-    PlaceCaret(ed, ScrollOf(pane));
+    PlaceCaretOnItsLine(ed, pane);
     if (!before.Changed(ed, pane)) return;
     RefreshBothPanes(ed);
     NotifyParent(ed, kReasonSelChange);
@@ -157,7 +176,7 @@ void MoveCaretEnd(EditorInstance& ed, CharIndex p, bool shift) {
 void PageUp(EditorInstance& ed, ViewPane& pane, bool shift) {
     const Before before = Remember(ed, pane);
     if (!shift && ed.selAnchor != ed.caretPos) StartFromLargerEnd(ed, pane);
-    int64_t y = CharToPanePoint(ed, ed.caretPos, ScrollOf(pane)).y;
+    int64_t y = PanePointOf(ed, pane, ed.caretPos).y;
     const int32_t page = PageHeight(ed, pane);
     if (page > pane.scrollY) {
         y -= page - pane.scrollY;
@@ -166,7 +185,7 @@ void PageUp(EditorInstance& ed, ViewPane& pane, bool shift) {
         pane.scrollY -= page;
     }
     const int32_t row = static_cast<int32_t>(std::max<int64_t>(y, INT32_MIN));
-    MoveCaretEnd(ed, BeforeLineEnd(PointToChar(ed, ScrollOf(pane), pane.caretX, row)), shift);
+    MoveCaretEnd(ed, PointBeforeLineEnd(ed, ScrollOf(pane), pane.caretX, row), shift);
     FinishPage(ed, pane, before);
 }
 
@@ -174,7 +193,7 @@ void PageUp(EditorInstance& ed, ViewPane& pane, bool shift) {
 // pane's height, to the last line at most.
 void PageDown(EditorInstance& ed, ViewPane& pane, bool shift) {
     const Before before = Remember(ed, pane);
-    int64_t y = CharToPanePoint(ed, ed.caretPos, ScrollOf(pane)).y;
+    int64_t y = PanePointOf(ed, pane, ed.caretPos).y;
     const int64_t page = PageHeight(ed, pane);
     const int64_t documentHeight = int64_t(LineCount(ed) - ed.hiddenLineCount) * ed.lineHeight;
     int64_t last = documentHeight - page;  // the largest offset that still fills the pane
@@ -186,7 +205,7 @@ void PageDown(EditorInstance& ed, ViewPane& pane, bool shift) {
         pane.scrollY += static_cast<int32_t>(page);
     }
     const int32_t row = static_cast<int32_t>(std::min<int64_t>(y, INT32_MAX));
-    MoveCaretEnd(ed, BeforeLineEnd(PointToChar(ed, ScrollOf(pane), pane.caretX, row)), shift);
+    MoveCaretEnd(ed, PointBeforeLineEnd(ed, ScrollOf(pane), pane.caretX, row), shift);
     FinishPage(ed, pane, before);
 }
 
@@ -195,7 +214,7 @@ void PageDown(EditorInstance& ed, ViewPane& pane, bool shift) {
 void FinishLineKey(EditorInstance& ed, ViewPane& pane) {
     LocateChar(ed, ed.caretPos);
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
-    PlaceCaret(ed, ScrollOf(pane));
+    PlaceCaretOnItsLine(ed, pane);
     RefreshBothPanes(ed);
     pane.caretX = ThePlatform().GetCaretPos().x;
     NotifyParent(ed, kReasonSelChange);
@@ -214,7 +233,7 @@ void Home(EditorInstance& ed, ViewPane& pane, bool ctrl, bool shift) {
             ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
         }
         // x equal to the horizontal offset (0) asks for the start of the row's line.
-        p = PointToChar(ed, ScrollOf(pane), 0, CharToPanePoint(ed, ed.caretPos, ScrollOf(pane)).y);
+        p = PointToChar(ed, ScrollOf(pane), 0, PanePointOf(ed, pane, ed.caretPos).y);
     }
     MoveCaretEnd(ed, p, shift);
     FinishLineKey(ed, pane);
@@ -231,10 +250,10 @@ void End(EditorInstance& ed, ViewPane& pane, bool ctrl, bool shift) {
         } else {
             ed.caretPos -= 1;
         }
-        PlaceCaret(ed, ScrollOf(pane));
+        PlaceCaretOnItsLine(ed, pane);
     }
     pane.caretX = kFarRight;
-    const int64_t row = ctrl ? int64_t(kFarRight) : CharToPanePoint(ed, ed.caretPos, ScrollOf(pane)).y;
+    const int64_t row = ctrl ? int64_t(kFarRight) : PanePointOf(ed, pane, ed.caretPos).y;
     MoveCaretEnd(ed, LineEndAtRow(ed, ScrollOf(pane), row), shift);
     FinishLineKey(ed, pane);
 }
@@ -270,7 +289,7 @@ void NavigateCommand(EditorInstance& ed, WindowRef paneWindow, NavKey key, bool 
 void SelectAllCommand(EditorInstance& ed, WindowRef paneWindow) {
     ed.selAnchor = LocateChar(ed, kNoIndex).index;
     ed.caretPos = 0;
-    PlaceCaret(ed, ScrollOf(PaneOf(ed, paneWindow)));
+    PlaceCaretOnItsLine(ed, PaneOf(ed, paneWindow));
     RefreshBothPanes(ed);
     NotifyParent(ed, kReasonSelChange);
 }
