@@ -1,7 +1,8 @@
 // The keys of a pane as commands of the core, on the fake platform: typing with
 // its repaints, the deletion keys with their locks and ends, Ctrl+Backspace, the
-// keyboard's undo and redo with their refusals, and the navigation keys' rules.
-// The Windows tests drive the same keys through the real window procedure.
+// keyboard's undo and redo with their refusals, and what the Windows model test of
+// the keys does not reach: scrolling pages and the rows Shift+Down extends by. The
+// Windows tests drive every key through the real window procedure.
 #include <string>
 #include <vector>
 
@@ -122,13 +123,6 @@ TEST_F(KeyCommandsTest, OverwriteAppliesOnlyToAnEmptySelection) {
     ASSERT_EQ(Records().size(), 3u);
     EXPECT_EQ(Records()[1].kind, UndoKind::InsertChar);
     EXPECT_EQ(Records()[2].kind, UndoKind::OverwriteChar);
-}
-
-TEST_F(KeyCommandsTest, TypedCharactersAreTheBytesFromSpaceUpButDelTabAndCr) {
-    for (uint32_t ch = 0; ch < 0x110; ++ch) {
-        const bool typed = ch <= 0xFF && ((ch >= 0x20 && ch != 0x7F) || ch == '\t' || ch == '\r');
-        EXPECT_EQ(IsTypedChar(ch), typed) << ch;
-    }
 }
 
 TEST_F(KeyCommandsTest, LockedLinesAndReadOnlyRefuseEveryKeyThatEdits) {
@@ -310,24 +304,6 @@ TEST_F(KeyCommandsTest, KeyboardUndoAndRedoRespectReadOnlyAndLocks) {
 
 // ---- Navigation ---------------------------------------------------------------------------
 
-TEST_F(KeyCommandsTest, VerticalKeysAimAtTheRememberedX) {
-    SetText("abcdef\r\nxy\r\nlonger line");  // lines at 0, 7, 10
-    Select(5, 5);
-    ed->panes[0].caretX = ColumnX(5);
-    Nav(NavKey::Down);
-    ExpectSelection(9, 9);  // line 1 is shorter: before its CR
-    EXPECT_EQ(ed->panes[0].caretX, ColumnX(5));
-    Nav(NavKey::Down);
-    ExpectSelection(15, 15);  // back at column 5
-    Nav(NavKey::Up, true);    // Ctrl: the start of the line, caretX 0 from now on
-    ExpectSelection(7, 7);
-    EXPECT_EQ(ed->panes[0].caretX, 0);
-    Nav(NavKey::Up);
-    ExpectSelection(0, 0);
-    Nav(NavKey::Up);  // the first row: stays on its line
-    ExpectSelection(0, 0);
-}
-
 // Shift moves selAnchor row by row from where it stands: each Shift+Down extends
 // the selection by another row.
 TEST_F(KeyCommandsTest, ShiftDownExtendsTheSelectionRowByRow) {
@@ -345,60 +321,6 @@ TEST_F(KeyCommandsTest, ShiftDownExtendsTheSelectionRowByRow) {
     ExpectSelection(9, 2);
     Nav(NavKey::End, false, true);  // Shift+End moves caretPos
     ExpectSelection(9, 4);
-}
-
-TEST_F(KeyCommandsTest, AKeyWithASelectionStartsFromTheEndItChooses) {
-    SetText("aaaa\r\nbbbb\r\ncccc\r\ndddd\r\neeee");  // lines at 0, 5, 10, 15, 20
-    struct Case {
-        NavKey key;
-        CharIndex anchor, caret;
-        CharIndex at;
-    };
-    const Case cases[] = {
-        {NavKey::Down, 7, 17, 12},   // one row below the smaller end
-        {NavKey::Down, 17, 7, 12},
-        {NavKey::Up, 7, 17, 12},     // one row above the larger end
-        {NavKey::Left, 17, 7, 7},    // the smaller end, no further
-        {NavKey::Right, 7, 17, 17},  // the larger end, no further
-        {NavKey::Home, 7, 17, 15},   // the start of the larger end's line
-        {NavKey::End, 5, 15, 14},    // a selection ending at a line start ends on its line
-        {NavKey::End, 15, 5, 14},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(static_cast<int>(c.key)) + ": " + std::to_string(c.anchor) + ", " +
-                     std::to_string(c.caret));
-        Select(c.caret, c.caret);
-        ed->panes[0].caretX = ColumnX(2);
-        Select(c.anchor, c.caret);
-        Nav(c.key);
-        ExpectSelection(c.at, c.at);
-    }
-}
-
-TEST_F(KeyCommandsTest, HorizontalKeysStopAtTheClosingCrAndCtrlAMakesItPartOfTheSelection) {
-    SetText("ab cd");
-    Select(4, 4);
-    Nav(NavKey::Right);
-    ExpectSelection(5, 5);
-    Nav(NavKey::Right);  // the closing CR is the end: no further
-    ExpectSelection(5, 5);
-    Nav(NavKey::Left, true);  // Ctrl: the word start
-    ExpectSelection(3, 3);
-    Nav(NavKey::Left, true);  // over the blank and the word before it
-    ExpectSelection(0, 0);
-    Nav(NavKey::Right, true);
-    ExpectSelection(2, 2);
-    Nav(NavKey::Right, true);
-    ExpectSelection(5, 5);
-    SelectAllCommand(*ed, Upper());
-    ExpectSelection(6, 0);
-    Nav(NavKey::Right);
-    ExpectSelection(5, 5);
-    Nav(NavKey::Home, true);
-    ExpectSelection(0, 0);
-    Nav(NavKey::End, true);
-    ExpectSelection(5, 5);
-    EXPECT_EQ(ed->panes[0].caretX, ColumnX(5));
 }
 
 TEST_F(KeyCommandsTest, PageKeysMoveTheTextAPageUnderTheCaret) {
