@@ -2,7 +2,7 @@
 
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
-#include "shell/win/TextMeasure.h"
+#include "render/win/FontWidths.h"
 #include "shell/win/Win32Platform.h"
 
 namespace qv {
@@ -56,7 +56,7 @@ void DetachLibrary(bool freed) {
     if (gLibrary.markerImages) ::ImageList_Destroy(gLibrary.markerImages);
     gLibrary.markerImages = nullptr;
     ReleaseKeywordStorage();
-    ReleaseTextMeasure();
+    ReleaseFontWidths();
     ReleasePaintBuffer();
     if (freed) {
         ::UnregisterClassA(kControlClass, gLibrary.hInstance);

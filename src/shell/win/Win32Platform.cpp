@@ -7,7 +7,7 @@
 #include "quorvane.h"
 #include "base/EditorInstance.h"
 #include "base/win/LibraryState.h"
-#include "shell/win/TextMeasure.h"
+#include "render/win/FontWidths.h"
 
 namespace qv {
 namespace {
@@ -86,7 +86,7 @@ int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text
 // Two-byte characters are measured whole by DrawTextExA: no table for them.
 const TextWidths* Win32Platform::TextWidthsOf(const EditorInstance& ed) {
     if (ed.dbcsCharSet != 0 || ed.pairedCharSet != 0) return nullptr;
-    return WidthsOfFont(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth);
+    return WidthsOfFont(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth, widths_) ? &widths_ : nullptr;
 }
 
 void Win32Platform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {

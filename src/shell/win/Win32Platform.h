@@ -50,6 +50,7 @@ public:
 
 private:
     void* lockedClipboardText_ = nullptr;  // the CF_TEXT block while it is locked
+    TextWidths widths_ = {};               // what TextWidthsOf answered last
 };
 
 }  // namespace qv

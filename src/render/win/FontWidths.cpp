@@ -1,4 +1,4 @@
-#include "shell/win/TextMeasure.h"
+#include "render/win/FontWidths.h"
 
 #include <cstring>
 #include <string>
@@ -8,7 +8,7 @@ namespace {
 
 constexpr UINT kMeasureFormat =
     DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL;  // 0x2CE0
-constexpr uint32_t kCachedFonts = 4;
+constexpr uint32_t kCachedFonts = 8;
 
 HDC gMeasureDC = nullptr;
 
@@ -98,31 +98,37 @@ int32_t MeasureWithDrawText(HFONT font, uint32_t tabWidth, const uint8_t* text, 
     return width;
 }
 
-const TextWidths* WidthsOfFont(HFONT font, uint32_t tabWidth) {
-    if (!font) return nullptr;
+bool WidthsOfFont(HFONT font, uint32_t tabWidth, TextWidths& widths) {
+    if (!font) return false;
     LOGFONTA logFont = {};
-    if (::GetObjectA(font, sizeof logFont, &logFont) != sizeof logFont) return nullptr;
-    for (uint32_t i = 0; i < gCacheUsed; ++i) {
+    if (::GetObjectA(font, sizeof logFont, &logFont) != sizeof logFont) return false;
+    const CachedFont* found = nullptr;
+    for (uint32_t i = 0; i < gCacheUsed && !found; ++i) {
         const CachedFont& entry = gCache[i];
         if (entry.font == font && entry.tabWidth == tabWidth &&
             std::memcmp(&entry.logFont, &logFont, sizeof logFont) == 0)
-            return entry.additive ? &entry.widths : nullptr;
+            found = &entry;
     }
-    HDC dc = MeasureDC();
-    if (!dc) return nullptr;
-    CachedFont& entry = gCache[gCacheNext];
-    gCacheNext = (gCacheNext + 1) % kCachedFonts;
-    if (gCacheUsed < kCachedFonts) ++gCacheUsed;
-    entry.font = font;
-    entry.logFont = logFont;
-    entry.tabWidth = tabWidth;
-    HGDIOBJ old = ::SelectObject(dc, font);
-    entry.additive = old != nullptr && MakeTable(dc, entry);
-    if (old) ::SelectObject(dc, old);
-    return entry.additive ? &entry.widths : nullptr;
+    if (!found) {
+        HDC dc = MeasureDC();
+        if (!dc) return false;
+        CachedFont& entry = gCache[gCacheNext];
+        gCacheNext = (gCacheNext + 1) % kCachedFonts;
+        if (gCacheUsed < kCachedFonts) ++gCacheUsed;
+        entry.font = font;
+        entry.logFont = logFont;
+        entry.tabWidth = tabWidth;
+        HGDIOBJ old = ::SelectObject(dc, font);
+        entry.additive = old != nullptr && MakeTable(dc, entry);
+        if (old) ::SelectObject(dc, old);
+        found = &entry;
+    }
+    if (!found->additive) return false;
+    widths = found->widths;
+    return true;
 }
 
-void ReleaseTextMeasure() {
+void ReleaseFontWidths() {
     if (gMeasureDC) ::DeleteDC(gMeasureDC);
     gMeasureDC = nullptr;
     gCacheUsed = gCacheNext = 0;
