@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "command/CommandSteps.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
@@ -91,7 +92,7 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
     uint32_t count;
     {
         WaitCursor wait;
-        count = InsertChars(ed, pos, bytes, length, &inserted);
+        count = InsertRun(ed, pos, bytes, length, &inserted);
     }
     // The record tells its undo whether the text's first CR was absorbed by the
     // line break the deletion kept.

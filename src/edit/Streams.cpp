@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Platform.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -23,10 +24,6 @@ constexpr uint32_t kAnsiPerBuffer = 3 * kUnitsPerBuffer;
 // A stream-out piece in SF_UNICODE: each ANSI byte makes at most one unit, so the
 // units of a piece fill at most the transfer buffer.
 constexpr uint32_t kAnsiPieceSize = kTransferBufferSize / 2;
-
-// LineHeap bytes a piece's characters may take, records and their growth
-// included, for the growth ahead of the exact reservation.
-constexpr uint32_t kAheadPerChar = 4;
 
 uint32_t Saturate(uint64_t v) {
     return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
@@ -167,6 +164,7 @@ public:
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
         wasAbsorbing_ = gEdit.absorbNextCr != 0;
+        charwiseFloor_ = ed_.lineHeapUsed;
         started_ = true;
         return true;
     }
@@ -175,16 +173,12 @@ public:
     // room (or their undo room) could not be had.
     bool Insert(const uint8_t* text, uint32_t n) {
         if (n == 0) return true;
-        // The areas grow in proportion to what they hold, not a step per buffer;
-        // the exact checks below still decide.
-        GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
-                       request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
         if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
             return false;
-        if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;
+        if (!GrowFor(text, n)) return false;
         if (request_.replace) std::memcpy(UndoStagingArea(ed_) + count_, text, n);
         bool ok = true;
-        const uint32_t added = InsertChars(ed_, p_, text, n, &ok);
+        const uint32_t added = InsertRun(ed_, p_, text, n, &ok);
         p_ += added;
         count_ += added;
         return ok;
@@ -217,8 +211,31 @@ public:
     }
 
 private:
+    // Secures the room of the next piece. The text's length is not known ahead, so
+    // growing by a step per piece would copy the areas over and over: the LineHeap
+    // grows ahead, up to what the per-character path is known to have used by the
+    // end of this piece (the records of the lines completed so far, at least), and
+    // at most to twice its size; the LineIndex grows as the per-character rule grows
+    // it. Neither area ever ends larger than the per-character path would leave it.
+    bool GrowFor(const uint8_t* text, uint32_t n) {
+        if (gTextPath == TextPath::Charwise) return true;  // the primitives check for themselves
+        const RoomNeed need = MeasureEdit(ed_, p_, 0, false, text, n, gEdit.absorbNextCr != 0);
+        charwiseFloor_ += CharwiseLineBytes(text, n, openLineChars_, firstLineOpen_);
+        const uint64_t required = uint64_t(ed_.lineHeapUsed) + need.heapBytes;
+        if (required > ed_.lineHeapSize) {
+            const uint64_t ahead = std::min<uint64_t>(charwiseFloor_, 2ull * ed_.lineHeapSize);
+            if (!GrowLineHeapExactly(ed_, std::max(required, ahead))) return false;
+        }
+        const uint64_t slots = uint64_t(need.newSlots ? need.newSlots - 1 : 0);
+        return GrowLineIndexTo(ed_, uint64_t(ed_.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom) &&
+               GrowLineIndexTo(ed_, uint64_t(ed_.lineIndexUsed) + 4ull * need.newSlots);
+    }
+
     EditorInstance& ed_;
     const StreamInRequest& request_;
+    uint64_t charwiseFloor_ = 0;
+    uint64_t openLineChars_ = 0;
+    bool firstLineOpen_ = true;
     bool started_ = false;
     bool rangeLogged_ = false;
     bool wasAbsorbing_ = false;

@@ -52,14 +52,17 @@ bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes);
 // adds many lines secures all its slots before it starts.
 bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes);
 
-// Growth ahead of a text of unknown length that arrives in pieces (a stream-in):
-// each area with less room past its used part than asked for (`heapBytes` for the
-// LineHeap, `indexBytes` for the LineIndex, `undoBytes` for the undo log) grows by
-// at least a quarter of its size, so that the copies of all the growths stay linear
-// in the text rather than one step's worth per piece. Quiet: a growth that cannot
-// be had shows nothing and leaves the area as it was; the exact room checks that
-// follow decide, and show the message when even they fail.
-void GrowAreasAhead(EditorInstance& ed, uint32_t heapBytes, uint32_t indexBytes, uint32_t undoBytes);
+// Growth to a known use: the area grows in its steps, in one reallocation, until it
+// holds `needed` bytes (beyond the step grid it stops at `needed` plus the
+// headroom). An exact computation of what a change uses comes first, so these reach
+// no further than the per-character rule would. False, with the message shown,
+// when the area cannot grow.
+bool GrowLineIndexTo(EditorInstance& ed, uint64_t needed);
+bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed);
+// The LineHeap grown to exactly `size` bytes when it is smaller (a text arriving
+// in pieces grows ahead by what the per-character rule is known to reach). False,
+// with the message shown, when it cannot.
+bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size);
 
 // Opens slot `line` (moving the later slots up) and appends an empty record of
 // `recordSize` bytes there; it becomes curRecord / curLineSlot. curLine and

@@ -83,6 +83,7 @@ uint8_t* FakePlatform::ReAllocZeroed(HeapRef ref, uint8_t* old, uint32_t newSize
         std::memcpy(grown, old, std::min(block.second, newSize));
         std::free(old);
         block = {grown, newSize};
+        ++reallocs;
         return grown;
     }
     return nullptr;

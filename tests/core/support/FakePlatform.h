@@ -21,6 +21,7 @@ public:
     int createHeapsLeft = -1;
     int allocsLeft = -1;
     int reallocsLeft = -1;
+    size_t reallocs = 0;  // reallocations that succeeded
     // The same for stream transfer buffers.
     int transferAllocsLeft = -1;
 

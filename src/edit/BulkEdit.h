@@ -1,0 +1,76 @@
+// The bulk paths of insertion and deletion: a whole text inserted, or a run of
+// characters deleted, in one pass over the lines it touches, with the same result
+// as the per-character primitives repeated (InsertChar for every byte but LF,
+// DeleteChar n times at one index). The per-character paths stay: they are the
+// reference the bulk paths are tested against, and single keystrokes use them.
+//
+// What a bulk path keeps of its per-character equivalent, byte for byte:
+//   - the text, the LineFlags and marker words of every line: a split keeps the
+//     first line's on the first line and gives the new lines zero; a join keeps the
+//     first line's; a line that went empty and is removed takes its own away;
+//   - hiddenLineCount, modified, changeCount (one per character inserted, deleted
+//     or kept; a join also counts the characters the per-character path re-inserts
+//     into the next line), absorbNextCr, keepNextCr and crAbsorbed;
+//   - the pane top-line caches reset, the current-line cache left on the same line
+//     with the same length, and maxLineLength raised to what the per-character
+//     lookups would have met.
+// What differs: records are sized to their lines (never below 32 bytes) rather
+// than grown in 32-byte steps, and a line keeps or changes its record by what fits;
+// abandoned bytes are not zeroed. Room is computed exactly before anything changes:
+// the LineHeap grows to what the change uses and the LineIndex to what its lines
+// use, never further than the per-character rule would have grown them.
+//
+// LineIndex slots are moved once per operation; each new line's characters are
+// copied once.
+#pragma once
+
+#include <cstdint>
+
+#include "base/EditorInstance.h"
+
+namespace qv {
+
+// Which implementation the text operations use. Bulk is the control's; Charwise
+// runs the per-character primitives with the room checks they make themselves,
+// for the tests that compare the two and for the benchmarks of the difference.
+enum class TextPath : uint8_t { Bulk, Charwise };
+extern TextPath gTextPath;
+
+// Inserts the `bytes` bytes of `text` at `p`, LF bytes skipped, with overwrite
+// mode off: what InsertChar does for each byte in turn, absorbNextCr (the first CR
+// stands for a kept line break) and the end-mark insertion included. `p` must be
+// the insertion point (in front of the closing CR). Answers the number of
+// characters inserted, an absorbed CR included; `ok` turns false, with nothing
+// changed, when the room could not be had.
+uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok = nullptr);
+
+// Deletes at `p` `n` times: what DeleteChar(p) repeated n times does, keepNextCr
+// (the first line break met is kept once) and the closing CR (never deleted)
+// included. `ok` turns false, with nothing changed, when the room for the joined
+// line could not be had.
+void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok = nullptr);
+
+// LineHeap bytes a deletion of `n` characters at `p` followed by the insertion of
+// `text` at `p` takes, with keepNextCr and absorbNextCr as `keep` and `absorb`, and
+// LineIndex slots it adds. Exact for the bulk paths. Moves the current line to p's.
+struct RoomNeed {
+    uint64_t heapBytes = 0;
+    uint32_t newSlots = 0;
+};
+RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, const uint8_t* text,
+                     uint32_t bytes, bool absorb);
+
+// Grows the areas for `need`: the LineHeap to at least lineHeapUsed + heapBytes
+// and the LineIndex to at least lineIndexUsed + 4 * newSlots, each in its growth
+// steps (one reallocation) and never past what the bytes need by more than a step.
+// False, with the store's message shown, when an area cannot grow.
+bool SecureRoom(EditorInstance& ed, const RoomNeed& need);
+
+// The LineHeap bytes that the per-character path's records of the lines a text
+// completes take at least, for a text that continues an open line of `openChars`
+// characters; `openChars` becomes the characters of the line the text leaves open.
+// The first line completed while `firstLineOpen` is set is not counted (its record
+// was there before) and clears it.
+uint64_t CharwiseLineBytes(const uint8_t* text, uint32_t bytes, uint64_t& openChars, bool& firstLineOpen);
+
+}  // namespace qv
