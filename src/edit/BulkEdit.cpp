@@ -156,6 +156,21 @@ Site SiteOf(const EditorInstance& ed, LineNumber line) {
 
 bool Newest(const Site& site, uint64_t heapUsed) { return uint64_t(site.offset) + site.size == heapUsed; }
 
+// Where a joined line of `length` characters goes: into the first or the last
+// line's record when it fits (the larger one when both do, as the per-character
+// join keeps the last line's record and the next insertion finds the more room),
+// else by growing whichever is the newest, else into a new record.
+enum class JoinRecord : uint8_t { First, Last, GrowFirst, GrowLast, New };
+JoinRecord ChooseJoinRecord(const Site& first, const Site& last, uint64_t length, uint64_t heapUsed) {
+    const bool firstFits = length + kRecChars <= first.size;
+    const bool lastFits = length + kRecChars <= last.size;
+    if (lastFits && (!firstFits || last.size >= first.size)) return JoinRecord::Last;
+    if (firstFits) return JoinRecord::First;
+    if (Newest(first, heapUsed)) return JoinRecord::GrowFirst;
+    if (Newest(last, heapUsed)) return JoinRecord::GrowLast;
+    return JoinRecord::New;
+}
+
 // LineHeap bytes a line takes to hold `length` characters in the record `site`:
 // none when they fit, the growth when the record is the newest, else a new record.
 uint64_t RefitBytes(const Site& site, uint64_t length, uint64_t heapUsed) {
@@ -402,9 +417,13 @@ uint64_t DeletionBytes(const EditorInstance& ed, const DeletionPlan& plan, uint6
     const Site first = SiteOf(ed, plan.line);
     const Site last = SiteOf(ed, plan.line + plan.removed);
     const uint64_t length = plan.finalLength;
-    if (length + kRecChars <= first.size || length + kRecChars <= last.size) return 0;
-    if (Newest(first, heapUsed)) return RecordBytes(length) - first.size;
-    if (Newest(last, heapUsed)) return RecordBytes(length) - last.size;
+    switch (ChooseJoinRecord(first, last, length, heapUsed)) {
+        case JoinRecord::First:
+        case JoinRecord::Last: return 0;
+        case JoinRecord::GrowFirst: return RecordBytes(length) - first.size;
+        case JoinRecord::GrowLast: return RecordBytes(length) - last.size;
+        case JoinRecord::New: break;
+    }
     return RecordBytes(length);
 }
 
@@ -418,11 +437,14 @@ Site SiteAfterDeletion(const EditorInstance& ed, const DeletionPlan& plan, uint6
     const Site first = SiteOf(ed, plan.line);
     const Site last = SiteOf(ed, plan.line + plan.removed);
     const uint32_t length = static_cast<uint32_t>(plan.finalLength);
-    if (length + kRecChars <= first.size) return {first.offset, first.size, length};
-    if (length + kRecChars <= last.size) return {last.offset, last.size, length};
     const uint32_t wanted = static_cast<uint32_t>(RecordBytes(length));
-    if (Newest(first, heapUsed)) return {first.offset, wanted, length};
-    if (Newest(last, heapUsed)) return {last.offset, wanted, length};
+    switch (ChooseJoinRecord(first, last, length, heapUsed)) {
+        case JoinRecord::First: return {first.offset, first.size, length};
+        case JoinRecord::Last: return {last.offset, last.size, length};
+        case JoinRecord::GrowFirst: return {first.offset, wanted, length};
+        case JoinRecord::GrowLast: return {last.offset, wanted, length};
+        case JoinRecord::New: break;
+    }
     return {static_cast<uint32_t>(heapUsed), wanted, length};
 }
 
@@ -460,21 +482,11 @@ void CarryOut(EditorInstance& ed, const DeletionPlan& plan, CharIndex p) {
         const uint32_t tail = length - col;
         Site first = SiteOf(ed, line);
         Site last = SiteOf(ed, lastLine);
-        uint32_t target;
-        if (length + kRecChars <= first.size) {
-            target = first.offset;
-        } else if (length + kRecChars <= last.size) {
-            target = last.offset;
-        } else if (Newest(first, ed.lineHeapUsed)) {
-            target = first.offset;
-            RecordAt(ed, target).setSize(static_cast<uint32_t>(RecordBytes(length)));
-            ed.lineHeapUsed = target + RecordAt(ed, target).size();
-        } else if (Newest(last, ed.lineHeapUsed)) {
-            target = last.offset;
-            RecordAt(ed, target).setSize(static_cast<uint32_t>(RecordBytes(length)));
-            ed.lineHeapUsed = target + RecordAt(ed, target).size();
-        } else {
-            target = ed.lineHeapUsed;
+        uint32_t target = ed.lineHeapUsed;
+        const JoinRecord choice = ChooseJoinRecord(first, last, length, ed.lineHeapUsed);
+        if (choice == JoinRecord::First || choice == JoinRecord::GrowFirst) target = first.offset;
+        if (choice == JoinRecord::Last || choice == JoinRecord::GrowLast) target = last.offset;
+        if (choice == JoinRecord::GrowFirst || choice == JoinRecord::GrowLast || choice == JoinRecord::New) {
             RecordAt(ed, target).setSize(static_cast<uint32_t>(RecordBytes(length)));
             ed.lineHeapUsed = target + RecordAt(ed, target).size();
         }
@@ -542,6 +554,7 @@ RoomNeed InsertionNeed(const Site& site, uint32_t col, const Site* next, const u
 
 RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, const uint8_t* text, uint32_t bytes,
                      bool absorb) {
+    const KeepCurrentLine keepCache(ed);
     const uint32_t count = LineCount(ed);
     const CharLocation at = LocateChar(ed, p);
     const LineNumber line = at.line;
@@ -603,12 +616,20 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
     }
     if (bytes == 0) return 0;
     const InsertionParts parts = SplitForAbsorb(text, bytes, gEdit.absorbNextCr != 0);
-    const CharLocation at = LocateChar(ed, p);
-    const uint32_t count = LineCount(ed);
-    const Site site = SiteOf(ed, at.line);
-    const Site next = at.line + 1 < count ? SiteOf(ed, at.line + 1) : Site{};
-    const RoomNeed need = InsertionNeed(site, at.column, at.line + 1 < count ? &next : nullptr, text, bytes,
-                                        parts.absorb, ed.lineHeapUsed);
+    RoomNeed need;
+    {
+        // Planning looks lines up; the insertion then leaves the cache as the
+        // per-character path does.
+        const KeepCurrentLine keepCache(ed);
+        // Past the end of the text each character goes in front of the closing CR.
+        if (!parts.absorb || parts.headRaw > 0) p = InsertionPoint(ed, p);
+        const CharLocation at = LocateChar(ed, p);
+        const uint32_t count = LineCount(ed);
+        const Site site = SiteOf(ed, at.line);
+        const Site next = at.line + 1 < count ? SiteOf(ed, at.line + 1) : Site{};
+        need = InsertionNeed(site, at.column, at.line + 1 < count ? &next : nullptr, text, bytes, parts.absorb,
+                             ed.lineHeapUsed);
+    }
     if (!SecureRoom(ed, need)) {
         if (ok) *ok = false;
         return 0;
@@ -624,7 +645,7 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
     gEdit.absorbNextCr = 0;
     LocateChar(ed, keptAt + 1);
     inserted += 1;
-    inserted += InsertLines(ed, keptAt + 1, text + parts.headRaw + 1, bytes - parts.headRaw - 1);
+    inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.headRaw + 1, bytes - parts.headRaw - 1);
     return inserted;
 }
 

@@ -38,8 +38,8 @@ extern TextPath gTextPath;
 
 // Inserts the `bytes` bytes of `text` at `p`, LF bytes skipped, with overwrite
 // mode off: what InsertChar does for each byte in turn, absorbNextCr (the first CR
-// stands for a kept line break) and the end-mark insertion included. `p` must be
-// the insertion point (in front of the closing CR). Answers the number of
+// stands for a kept line break) and the end-mark insertion included. Past the end
+// of the text the characters go in front of the closing CR. Answers the number of
 // characters inserted, an absorbed CR included; `ok` turns false, with nothing
 // changed, when the room could not be had.
 uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok = nullptr);
@@ -52,13 +52,45 @@ void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok = nullptr);
 
 // LineHeap bytes a deletion of `n` characters at `p` followed by the insertion of
 // `text` at `p` takes, with keepNextCr and absorbNextCr as `keep` and `absorb`, and
-// LineIndex slots it adds. Exact for the bulk paths. Moves the current line to p's.
+// LineIndex slots it adds. Exact for the bulk paths. The current-line cache and
+// maxLineLength are left as they were.
 struct RoomNeed {
     uint64_t heapBytes = 0;
     uint32_t newSlots = 0;
 };
 RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, const uint8_t* text,
                      uint32_t bytes, bool absorb);
+
+// Puts the current-line cache and maxLineLength back as they were when it goes:
+// planning looks lines up without leaving a trace the per-character path would
+// not leave.
+class KeepCurrentLine {
+public:
+    explicit KeepCurrentLine(EditorInstance& ed)
+        : ed_(ed),
+          line_(ed.curLine),
+          start_(ed.curLineStart),
+          slot_(ed.curLineSlot),
+          record_(ed.curRecord),
+          length_(ed.curLineLength),
+          max_(ed.maxLineLength) {}
+    ~KeepCurrentLine() {
+        ed_.curLine = line_;
+        ed_.curLineStart = start_;
+        ed_.curLineSlot = slot_;
+        ed_.curRecord = record_;
+        ed_.curLineLength = length_;
+        ed_.maxLineLength = max_;
+    }
+    KeepCurrentLine(const KeepCurrentLine&) = delete;
+    KeepCurrentLine& operator=(const KeepCurrentLine&) = delete;
+
+private:
+    EditorInstance& ed_;
+    const LineNumber line_;
+    const CharIndex start_;
+    const uint32_t slot_, record_, length_, max_;
+};
 
 // Grows the areas for `need`: the LineHeap to at least lineHeapUsed + heapBytes
 // and the LineIndex to at least lineIndexUsed + 4 * newSlots, each in its growth

@@ -274,6 +274,7 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
                      uint32_t textBytes) {
     // The per-character primitives check their own room, as they go.
     if (gTextPath == TextPath::Charwise) return true;
+    const KeepCurrentLine keepCache(ed);
     RangeToDelete range;
     if (start != end) range = PlanRangeDeletion(ed, start, end);
     CharIndex at = range.n ? range.start : std::min(start, end);
