@@ -7,6 +7,7 @@
 #include "edit/TextEdit.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -258,6 +259,7 @@ uint32_t InsertLines(EditorInstance& ed, CharIndex p, const uint8_t* text, uint3
         // The lookups met the line as it grew, up to its last character.
         RaiseMaxLineLength(ed, uint64_t(length) + seg.chars - 1);
         MarkChanged(ed, t.chars);
+        NoteLinesChanged(ed, line, line);
         SetCurrentLine(ed, line, lineStart);
         return static_cast<uint32_t>(t.chars);
     }
@@ -303,6 +305,7 @@ uint32_t InsertLines(EditorInstance& ed, CharIndex p, const uint8_t* text, uint3
 
     RaiseMaxLineLength(ed, seen);
     MarkChanged(ed, t.chars);
+    NoteLinesChanged(ed, line, line + k);
     SetCurrentLine(ed, line + k, start);
     return static_cast<uint32_t>(t.chars);
 }
@@ -511,6 +514,7 @@ void CarryOut(EditorInstance& ed, const DeletionPlan& plan, CharIndex p) {
         CloseSlots(ed, line + 1, plan.removed);
     }
     if (plan.keptCr) gEdit.keepNextCr = 0;
+    if (plan.touched) NoteLinesChanged(ed, line, line);
     MarkChanged(ed, plan.changes);
     RaiseMaxLineLength(ed, plan.seen);
     SetCurrentLine(ed, line, p - plan.col);

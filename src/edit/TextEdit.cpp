@@ -8,6 +8,7 @@
 #include "edit/UndoLog.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -62,6 +63,7 @@ uint32_t StoreEndMark(EditorInstance& ed, CharIndex p, EditOutcome& out) {
     rec.chars()[length] = kCR;
     rec.setLength(length + 1);
     ed.curLineLength = length + 1;
+    NoteLinesChanged(ed, ed.curLine, ed.curLine);
     out = EditOutcome::EndMark;
     return where.column;
 }
@@ -81,6 +83,7 @@ bool SplitCurrentLine(EditorInstance& ed, uint32_t keep, uint32_t tail) {
     ed.curLineStart += keep;
     ed.curLine = line + 1;
     ed.curLineLength = tail;
+    NoteLinesChanged(ed, line, line + 1);
     return true;
 }
 
@@ -124,6 +127,7 @@ uint32_t JoinWithNextLine(EditorInstance& ed, CharIndex p, uint32_t prefix, Edit
     joined.setFlags(flags);
     joined.setMarkerId(markerId);
     joined.setMarkerLine(markerLine);
+    NoteLinesChanged(ed, line, line);
     MarkChanged(ed);
     out = EditOutcome::Deleted;
     return kCR;
@@ -162,6 +166,7 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
     if (ed.overwriteMode && ch != kCR && col < length && rec.chars()[col] != kCR) {
         uint8_t replaced = rec.chars()[col];
         rec.chars()[col] = ch;
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Overwrote;
         return replaced;
@@ -187,6 +192,7 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
         ed.curLineLength = length;
         return 0;
     }
+    if (ch != kCR) NoteLinesChanged(ed, ed.curLine, ed.curLine);
     MarkChanged(ed);
     out = EditOutcome::Inserted;
     return 0;
@@ -210,6 +216,7 @@ uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
         rec.chars()[newLength] = 0;
         rec.setLength(newLength);
         ed.curLineLength = newLength;
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Deleted;
         return c;
@@ -220,6 +227,7 @@ uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
         rec.setLength(0);
         RemoveLineRecord(ed, ed.curLine);
         ed.curLineLength = CurrentRecord(ed).length();
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Deleted;
         return kCR;

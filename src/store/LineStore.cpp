@@ -6,6 +6,7 @@
 
 #include "base/Platform.h"
 #include "store/LineRecord.h"
+#include "store/LongestLine.h"
 
 namespace qv {
 namespace {
@@ -132,6 +133,7 @@ bool CreateStore(EditorInstance& ed) {
 }
 
 void DestroyStore(EditorInstance& ed) {
+    ForgetLongestLine(ed);
     Platform& platform = ThePlatform();
     for (HeapRef* heap : {&ed.lineIndexHeapHandle, &ed.lineHeapHandle, &ed.undoHeapHandle}) {
         if (*heap) platform.DestroyHeap(*heap);
