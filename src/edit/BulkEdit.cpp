@@ -40,8 +40,28 @@ struct Segment {
     const uint8_t* begin = nullptr;
     uint32_t raw = 0;
     uint32_t chars = 0;
+    uint32_t leadingLf = 0;  // LF bytes at its start (the LF of a CR LF pair)
     bool endsWithCr = false;
 };
+
+// The first CR or LF in [p, end), or end. A word at a time: a text's lines are
+// short, and a library scan per line would cost more in calls than in bytes.
+const uint8_t* FindLineEnd(const uint8_t* p, const uint8_t* end) {
+    using Word = size_t;
+    constexpr Word kOnes = ~Word(0) / 0xFF;
+    constexpr Word kHigh = kOnes * 0x80;
+    while (static_cast<size_t>(end - p) >= sizeof(Word)) {
+        Word w;
+        std::memcpy(&w, p, sizeof w);
+        const Word cr = w ^ (kOnes * kCR), lf = w ^ (kOnes * kLF);
+        // The lowest byte flagged is the first CR or LF (a flag above it may be false).
+        const Word hit = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh);
+        if (hit) return p + (sizeof(Word) == 8 ? __builtin_ctzll(hit) : __builtin_ctzl(hit)) / 8;
+        p += sizeof(Word);
+    }
+    while (p < end && *p != kCR && *p != kLF) ++p;
+    return p;
+}
 
 // Splits a text at its CRs: a text with k CRs gives k + 1 segments, the last one
 // possibly empty. LF bytes are no characters.
@@ -51,33 +71,38 @@ public:
 
     bool Next(Segment& seg) {
         if (done_) return false;
-        const size_t left = static_cast<size_t>(end_ - pos_);
-        const uint8_t* cr = left ? static_cast<const uint8_t*>(std::memchr(pos_, kCR, left)) : nullptr;
-        const uint8_t* segEnd = cr ? cr : end_;
         seg.begin = pos_;
-        seg.raw = static_cast<uint32_t>(segEnd - pos_);
-        seg.chars = seg.raw - CountLf(pos_, segEnd);
-        seg.endsWithCr = cr != nullptr;
-        if (cr) {
-            pos_ = cr + 1;
-        } else {
-            done_ = true;
+        seg.leadingLf = 0;
+        while (pos_ < end_ && *pos_ == kLF) {
+            ++pos_;
+            ++seg.leadingLf;
         }
+        uint32_t lfs = seg.leadingLf;
+        const uint8_t* p = pos_;
+        for (;;) {
+            const uint8_t* stop = FindLineEnd(p, end_);
+            if (stop == end_) {
+                seg.endsWithCr = false;
+                done_ = true;
+                pos_ = end_;
+                break;
+            }
+            if (*stop == kCR) {
+                seg.endsWithCr = true;
+                pos_ = stop + 1;
+                p = stop;
+                break;
+            }
+            ++lfs;  // a lone LF inside the line: no character
+            p = stop + 1;
+        }
+        const uint8_t* segEnd = seg.endsWithCr ? pos_ - 1 : end_;
+        seg.raw = static_cast<uint32_t>(segEnd - seg.begin);
+        seg.chars = seg.raw - lfs;
         return true;
     }
 
 private:
-    static uint32_t CountLf(const uint8_t* from, const uint8_t* to) {
-        uint32_t n = 0;
-        while (from < to) {
-            const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(from, kLF, static_cast<size_t>(to - from)));
-            if (!lf) break;
-            ++n;
-            from = lf + 1;
-        }
-        return n;
-    }
-
     const uint8_t* pos_;
     const uint8_t* end_;
     bool done_ = false;
@@ -85,12 +110,12 @@ private:
 
 // Copies a segment's characters (its LF bytes left out) to `out`; answers the end.
 uint8_t* CopySegment(uint8_t* out, const Segment& seg) {
-    if (seg.chars == seg.raw) {
-        std::memcpy(out, seg.begin, seg.raw);
-        return out + seg.raw;
-    }
-    const uint8_t* from = seg.begin;
+    const uint8_t* from = seg.begin + seg.leadingLf;
     const uint8_t* const to = seg.begin + seg.raw;
+    if (seg.chars == seg.raw - seg.leadingLf) {
+        std::memcpy(out, from, seg.chars);
+        return out + seg.chars;
+    }
     while (from < to) {
         const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(from, kLF, static_cast<size_t>(to - from)));
         const uint8_t* stop = lf ? lf : to;
@@ -108,8 +133,16 @@ struct TextShape {
     uint32_t firstSeg = 0;     // characters before the first CR (all of them without one)
     uint32_t lastSeg = 0;      // characters after the last CR
     uint64_t middleBytes = 0;  // records of the lines between the first and the last CR
+    uint64_t charwiseMiddleBytes = 0;  // what the per-character path's records of them take at least
     uint32_t longestMiddle = 0;
 };
+
+// The bytes a line of `chars` characters made by a split takes at least on the
+// per-character path: its record grows in 32-byte steps from 32 bytes plus the
+// characters it took over, and held all of its own before its CR went in.
+uint64_t CharwiseBytes(uint64_t chars) {
+    return (RecordBytes(chars) + kRecordGrowth - 1) / kRecordGrowth * kRecordGrowth;
+}
 
 TextShape ShapeOf(const uint8_t* text, uint32_t bytes) {
     TextShape shape;
@@ -123,6 +156,7 @@ TextShape ShapeOf(const uint8_t* text, uint32_t bytes) {
             ++shape.breaks;
             if (index > 0) {
                 shape.middleBytes += RecordBytes(uint64_t(seg.chars) + 1);
+                shape.charwiseMiddleBytes += CharwiseBytes(uint64_t(seg.chars) + 1);
                 shape.longestMiddle = std::max(shape.longestMiddle, seg.chars);
             }
         } else {
@@ -235,8 +269,7 @@ uint64_t InsertionBytes(const Site& site, uint32_t col, const TextShape& t, uint
 
 // Inserts a text at p, which lies in front of the closing CR, with no absorbing
 // and no end-mark insertion. The room is secured. Answers the characters inserted.
-uint32_t InsertLines(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes) {
-    const TextShape t = ShapeOf(text, bytes);
+uint32_t InsertLines(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, const TextShape& t) {
     if (t.chars == 0) return 0;
     const CharLocation at = LocateChar(ed, p);
     ResetPaneCachesBefore(ed, p);
@@ -344,14 +377,16 @@ DeletionPlan PlanDeletion(const EditorInstance& ed, LineNumber line, uint32_t co
         // Every line met whole goes, its CR last; then characters of the line that
         // stays, never its CR.
         LineNumber at = line;
+        const bool anyHidden = ed.hiddenLineCount != 0;
         for (;;) {
-            length = LineLength(ed, at);
+            const LineRecordView rec = LineRecordOf(ed, at);
+            length = rec.length();
             plan.seen = std::max<uint64_t>(plan.seen, length);
             const bool last = at + 1 >= count;
             if (!last && remaining >= length) {
                 remaining -= length;
                 plan.changes += length;
-                plan.hiddenRemoved += IsLineHiddenAt(ed, at) ? 1 : 0;
+                if (anyHidden && (rec.flags() & kFlagHidden)) ++plan.hiddenRemoved;
                 ++plan.removed;
                 ++at;
                 if (remaining == 0) {
@@ -389,8 +424,9 @@ DeletionPlan PlanDeletion(const EditorInstance& ed, LineNumber line, uint32_t co
             remaining -= 1;
             continue;
         }
-        const uint32_t nextLength = LineLength(ed, next);
-        plan.hiddenRemoved += IsLineHiddenAt(ed, next) ? 1 : 0;
+        const LineRecordView nextRec = LineRecordOf(ed, next);
+        const uint32_t nextLength = nextRec.length();
+        if (nextRec.flags() & kFlagHidden) ++plan.hiddenRemoved;
         ++plan.removed;
         plan.joined = true;
         // The per-character join deletes the CR and re-inserts the col characters
@@ -522,35 +558,48 @@ void CarryOut(EditorInstance& ed, const DeletionPlan& plan, CharIndex p) {
 
 // ---- Room -------------------------------------------------------------------------------------
 
-struct InsertionParts {
-    bool absorb;     // the text's first CR meets a kept line break
-    uint32_t headRaw;  // raw bytes before that CR
+// A text to insert: whole, or when its first CR meets a kept line break, its head
+// (the bytes before that CR) and its rest (the bytes after it).
+struct TextParts {
+    bool absorb = false;
+    uint32_t headRaw = 0;
+    TextShape head;  // the whole text when not absorbed
+    TextShape rest;
 };
 
-InsertionParts SplitForAbsorb(const uint8_t* text, uint32_t bytes, bool absorb) {
-    if (!absorb) return {false, bytes};
-    const uint32_t at = FirstCrAt(text, bytes);
-    return {at < bytes, at};
+TextParts PartsOf(const uint8_t* text, uint32_t bytes, bool absorb) {
+    TextParts parts;
+    parts.headRaw = bytes;
+    if (absorb) {
+        const uint32_t at = FirstCrAt(text, bytes);
+        parts.absorb = at < bytes;
+        parts.headRaw = at;
+    }
+    parts.head = ShapeOf(text, parts.headRaw);
+    if (parts.absorb) parts.rest = ShapeOf(text + parts.headRaw + 1, bytes - parts.headRaw - 1);
+    return parts;
+}
+
+// What the lines of a text take, for a caller that grows ahead of it.
+TextSummary SummaryOf(const TextParts& parts) {
+    const TextShape& t = parts.absorb ? parts.rest : parts.head;
+    return {t.chars, t.breaks, t.firstSeg, t.lastSeg, t.charwiseMiddleBytes};
 }
 
 // Heap bytes and slots of inserting at (line, col) of the line whose planning state
 // is `site`; `next` is the line after it (for a text whose first CR is absorbed).
-RoomNeed InsertionNeed(const Site& site, uint32_t col, const Site* next, const uint8_t* text, uint32_t bytes,
-                       bool absorb, uint64_t heapUsed) {
+RoomNeed InsertionNeed(const Site& site, uint32_t col, const Site* next, const TextParts& parts, uint64_t heapUsed) {
     RoomNeed need;
-    const InsertionParts parts = SplitForAbsorb(text, bytes, absorb);
+    need.text = SummaryOf(parts);
     if (!parts.absorb) {
-        const TextShape t = ShapeOf(text, bytes);
-        need.heapBytes = InsertionBytes(site, col, t, heapUsed);
-        need.newSlots = t.breaks;
+        need.heapBytes = InsertionBytes(site, col, parts.head, heapUsed);
+        need.newSlots = parts.head.breaks;
         return need;
     }
-    const TextShape head = ShapeOf(text, parts.headRaw);
-    const uint64_t headBytes = InsertionBytes(site, col, head, heapUsed);
-    const TextShape rest = ShapeOf(text + parts.headRaw + 1, bytes - parts.headRaw - 1);
+    const uint64_t headBytes = InsertionBytes(site, col, parts.head, heapUsed);
     need.heapBytes = headBytes;
-    need.newSlots = rest.breaks;
-    if (next) need.heapBytes += InsertionBytes(*next, 0, rest, heapUsed + headBytes);
+    need.newSlots = parts.rest.breaks;
+    if (next) need.heapBytes += InsertionBytes(*next, 0, parts.rest, heapUsed + headBytes);
     return need;
 }
 
@@ -579,12 +628,15 @@ RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, con
     if (bytes > 0) {
         const Site next = nextLine < count ? SiteOf(ed, nextLine) : Site{};
         const RoomNeed insert =
-            InsertionNeed(site, atCol, nextLine < count ? &next : nullptr, text, bytes, absorb, heapUsed);
+            InsertionNeed(site, atCol, nextLine < count ? &next : nullptr, PartsOf(text, bytes, absorb), heapUsed);
         need.heapBytes += insert.heapBytes;
         need.newSlots = insert.newSlots;
+        need.text = insert.text;
     }
     return need;
 }
+
+uint64_t CharwiseRecordBytes(uint64_t chars) { return CharwiseBytes(chars); }
 
 bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
     const uint64_t slots = uint64_t(ed.lineIndexUsed) + 4ull * need.newSlots;
@@ -592,26 +644,8 @@ bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
     return GrowLineIndexTo(ed, slots) && GrowLineHeapTo(ed, heap);
 }
 
-uint64_t CharwiseLineBytes(const uint8_t* text, uint32_t bytes, uint64_t& openChars, bool& firstLineOpen) {
-    uint64_t total = 0;
-    SegmentReader reader(text, bytes);
-    Segment seg;
-    while (reader.Next(seg)) {
-        if (!seg.endsWithCr) {
-            openChars += seg.chars;
-            break;
-        }
-        // A line made by a split grows in 32-byte steps from 32 bytes plus the
-        // characters it took over; it held all of its own before its CR went in.
-        const uint64_t chars = openChars + seg.chars + 1;
-        if (!firstLineOpen) total += (RecordBytes(chars) + kRecordGrowth - 1) / kRecordGrowth * kRecordGrowth;
-        firstLineOpen = false;
-        openChars = 0;
-    }
-    return total;
-}
-
-uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok) {
+uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok, RoomHook hook,
+                   void* context) {
     if (ok) *ok = true;
     if (gTextPath == TextPath::Charwise || (gEdit.rawLineEnd && bytes && std::memchr(text, kCR, bytes))) {
         // The end-mark insertion stores a CR without splitting its line: only the
@@ -619,7 +653,7 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
         return InsertChars(ed, p, text, bytes, ok);
     }
     if (bytes == 0) return 0;
-    const InsertionParts parts = SplitForAbsorb(text, bytes, gEdit.absorbNextCr != 0);
+    const TextParts parts = PartsOf(text, bytes, gEdit.absorbNextCr != 0);
     RoomNeed need;
     {
         // Planning looks lines up; the insertion then leaves the cache as the
@@ -631,25 +665,25 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
         const uint32_t count = LineCount(ed);
         const Site site = SiteOf(ed, at.line);
         const Site next = at.line + 1 < count ? SiteOf(ed, at.line + 1) : Site{};
-        need = InsertionNeed(site, at.column, at.line + 1 < count ? &next : nullptr, text, bytes, parts.absorb,
-                             ed.lineHeapUsed);
+        need = InsertionNeed(site, at.column, at.line + 1 < count ? &next : nullptr, parts, ed.lineHeapUsed);
     }
-    if (!SecureRoom(ed, need)) {
+    if ((hook && !hook(ed, need, context)) || !SecureRoom(ed, need)) {
         if (ok) *ok = false;
         return 0;
     }
-    if (!parts.absorb) return InsertLines(ed, p, text, bytes);
+    if (!parts.absorb) return InsertLines(ed, p, text, bytes, parts.head);
 
     // The text's first CR is absorbed by the kept line break at the end of its
     // head: the head goes in front of that break, the rest after it.
-    uint32_t inserted = InsertLines(ed, p, text, parts.headRaw);
+    uint32_t inserted = InsertLines(ed, p, text, parts.headRaw, parts.head);
     const CharIndex keptAt = p + inserted;
     ResetPaneCachesBefore(ed, keptAt);
     gEdit.crAbsorbed = 1;
     gEdit.absorbNextCr = 0;
     LocateChar(ed, keptAt + 1);
     inserted += 1;
-    inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.headRaw + 1, bytes - parts.headRaw - 1);
+    inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.headRaw + 1, bytes - parts.headRaw - 1,
+                            parts.rest);
     return inserted;
 }
 

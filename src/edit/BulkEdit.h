@@ -42,7 +42,13 @@ extern TextPath gTextPath;
 // of the text the characters go in front of the closing CR. Answers the number of
 // characters inserted, an absorbed CR included; `ok` turns false, with nothing
 // changed, when the room could not be had.
-uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok = nullptr);
+struct RoomNeed;
+// Called with what an insertion needs before its room is secured: a caller that
+// knows more texts will follow may grow the areas further (false: give up, nothing
+// changed).
+using RoomHook = bool (*)(EditorInstance& ed, const RoomNeed& need, void* context);
+uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok = nullptr,
+                   RoomHook hook = nullptr, void* context = nullptr);
 
 // Deletes at `p` `n` times: what DeleteChar(p) repeated n times does, keepNextCr
 // (the first line break met is kept once) and the closing CR (never deleted)
@@ -54,10 +60,24 @@ void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok = nullptr);
 // `text` at `p` takes, with keepNextCr and absorbNextCr as `keep` and `absorb`, and
 // LineIndex slots it adds. Exact for the bulk paths. The current-line cache and
 // maxLineLength are left as they were.
+// The lines a text makes (after a CR absorbed by a kept line break, when one is):
+// its characters, its CRs, the characters before the first and after the last,
+// and the least the per-character path's records of the lines between take.
+struct TextSummary {
+    uint64_t chars = 0;
+    uint32_t breaks = 0;
+    uint32_t firstSeg = 0;
+    uint32_t lastSeg = 0;
+    uint64_t charwiseMiddleBytes = 0;
+};
 struct RoomNeed {
     uint64_t heapBytes = 0;
     uint32_t newSlots = 0;
+    TextSummary text;
 };
+// The least the per-character path's record of a line of `chars` characters made
+// by a split takes: 32-byte steps from 32 bytes, all its characters held at once.
+uint64_t CharwiseRecordBytes(uint64_t chars);
 RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, const uint8_t* text,
                      uint32_t bytes, bool absorb);
 
@@ -97,12 +117,5 @@ private:
 // steps (one reallocation) and never past what the bytes need by more than a step.
 // False, with the store's message shown, when an area cannot grow.
 bool SecureRoom(EditorInstance& ed, const RoomNeed& need);
-
-// The LineHeap bytes that the per-character path's records of the lines a text
-// completes take at least, for a text that continues an open line of `openChars`
-// characters; `openChars` becomes the characters of the line the text leaves open.
-// The first line completed while `firstLineOpen` is set is not counted (its record
-// was there before) and clears it.
-uint64_t CharwiseLineBytes(const uint8_t* text, uint32_t bytes, uint64_t& openChars, bool& firstLineOpen);
 
 }  // namespace qv

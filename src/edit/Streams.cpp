@@ -175,10 +175,9 @@ public:
         if (n == 0) return true;
         if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
             return false;
-        if (!GrowFor(text, n)) return false;
         if (request_.replace) std::memcpy(UndoStagingArea(ed_) + count_, text, n);
         bool ok = true;
-        const uint32_t added = InsertRun(ed_, p_, text, n, &ok);
+        const uint32_t added = InsertRun(ed_, p_, text, n, &ok, GrowAhead, this);
         p_ += added;
         count_ += added;
         return ok;
@@ -211,24 +210,31 @@ public:
     }
 
 private:
-    // Secures the room of the next piece. The text's length is not known ahead, so
-    // growing by a step per piece would copy the areas over and over: the LineHeap
-    // grows ahead, up to what the per-character path is known to have used by the
-    // end of this piece (the records of the lines completed so far, at least), and
-    // at most to twice its size; the LineIndex grows as the per-character rule grows
-    // it. Neither area ever ends larger than the per-character path would leave it.
-    bool GrowFor(const uint8_t* text, uint32_t n) {
-        if (gTextPath == TextPath::Charwise) return true;  // the primitives check for themselves
-        const RoomNeed need = MeasureEdit(ed_, p_, 0, false, text, n, gEdit.absorbNextCr != 0);
-        charwiseFloor_ += CharwiseLineBytes(text, n, openLineChars_, firstLineOpen_);
-        const uint64_t required = uint64_t(ed_.lineHeapUsed) + need.heapBytes;
-        if (required > ed_.lineHeapSize) {
-            const uint64_t ahead = std::min<uint64_t>(charwiseFloor_, 2ull * ed_.lineHeapSize);
-            if (!GrowLineHeapExactly(ed_, std::max(required, ahead))) return false;
+    // Grows the areas for the next piece before the insertion secures its room. The
+    // text's length is not known ahead, so growing by a step per piece would copy
+    // the areas over and over: the LineHeap grows ahead, up to what the
+    // per-character path is known to have used by the end of this piece (the
+    // records of the lines completed so far, at least), and at most to twice its
+    // size; the LineIndex grows as the per-character rule grows it. Neither area
+    // ever ends larger than the per-character path would leave it.
+    static bool GrowAhead(EditorInstance& ed, const RoomNeed& need, void* context) {
+        Inserter& self = *static_cast<Inserter*>(context);
+        const TextSummary& t = need.text;
+        if (t.breaks == 0) {
+            self.openLineChars_ += t.chars;
+        } else {
+            if (!self.firstLineOpen_) self.charwiseFloor_ += CharwiseRecordBytes(self.openLineChars_ + t.firstSeg + 1);
+            self.firstLineOpen_ = false;
+            self.charwiseFloor_ += t.charwiseMiddleBytes;
+            self.openLineChars_ = t.lastSeg;
         }
-        const uint64_t slots = uint64_t(need.newSlots ? need.newSlots - 1 : 0);
-        return GrowLineIndexTo(ed_, uint64_t(ed_.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom) &&
-               GrowLineIndexTo(ed_, uint64_t(ed_.lineIndexUsed) + 4ull * need.newSlots);
+        const uint64_t required = uint64_t(ed.lineHeapUsed) + need.heapBytes;
+        if (required > ed.lineHeapSize) {
+            const uint64_t ahead = std::min<uint64_t>(self.charwiseFloor_, 2ull * ed.lineHeapSize);
+            if (!GrowLineHeapExactly(ed, std::max(required, ahead))) return false;
+        }
+        const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
+        return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom);
     }
 
     EditorInstance& ed_;

@@ -361,7 +361,8 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
 
     // Everything the deletion and its record need is secured before the first
     // character goes.
-    if (!EnsureUndoRoom(ed, n) || !ReserveEditRoom(ed, start, start + n + (range.wholeText ? 1 : 0), nullptr, 0)) {
+    if (!EnsureUndoRoom(ed, n) ||
+        (gTextPath == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
         if (ok) *ok = false;
         return start;
     }
