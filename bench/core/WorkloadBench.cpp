@@ -27,6 +27,7 @@
 #include "edit/Find.h"
 #include "edit/Streams.h"
 #include "edit/UndoLog.h"
+#include "store/LineRecord.h"
 #if __has_include("store/LongestLine.h")
 #include "store/LongestLine.h"
 #define QV_KEPT_LONGEST_LINE 1

@@ -165,6 +165,9 @@ public:
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
         wasAbsorbing_ = gEdit.absorbNextCr != 0;
         charwiseFloor_ = ed_.lineHeapUsed;
+        startSize_ = ed_.lineHeapSize;
+        const CharLocation at = LocateChar(ed_, p_);
+        startSuffix_ = LineLength(ed_, at.line) - at.column;
         started_ = true;
         return true;
     }
@@ -230,7 +233,18 @@ private:
         }
         const uint64_t required = uint64_t(ed.lineHeapUsed) + need.heapBytes;
         if (required > ed.lineHeapSize) {
-            const uint64_t ahead = std::min<uint64_t>(self.charwiseFloor_, 2ull * ed.lineHeapSize);
+            uint64_t ahead = std::min<uint64_t>(self.charwiseFloor_, 2ull * ed.lineHeapSize);
+            // The per-character path has used at least as much as this one, less its
+            // last character (a record's growth, or a line of 32 bytes and the tail it
+            // split off), and its growth steps held that with their headroom: its
+            // size is at least the step after.
+            const uint64_t lastChar = 2ull * kRecordGrowth + self.startSuffix_;
+            if (self.startSuffix_ < kLineHeapRule.growthStep / 2 &&
+                required + kLineHeapRule.headroom > lastChar + self.startSize_) {
+                const uint64_t reached = required + kLineHeapRule.headroom - lastChar - self.startSize_;
+                const uint64_t steps = (reached + kLineHeapRule.growthStep - 1) / kLineHeapRule.growthStep;
+                ahead = std::max<uint64_t>(ahead, self.startSize_ + steps * kLineHeapRule.growthStep);
+            }
             if (!GrowLineHeapExactly(ed, std::max(required, ahead))) return false;
         }
         const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
@@ -240,6 +254,8 @@ private:
     EditorInstance& ed_;
     const StreamInRequest& request_;
     uint64_t charwiseFloor_ = 0;
+    uint64_t startSize_ = 0;    // the LineHeap's size when the text began
+    uint64_t startSuffix_ = 0;  // characters after the insertion point in its line
     uint64_t openLineChars_ = 0;
     bool firstLineOpen_ = true;
     bool started_ = false;
