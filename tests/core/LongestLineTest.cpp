@@ -35,7 +35,7 @@ protected:
     std::string Text(uint32_t lines) {
         std::string text;
         for (uint32_t line = 0; line < lines; ++line) {
-            const uint32_t length = Below(8) == 0 ? Below(300) : Below(30);
+            const uint32_t length = Below(40) == 0 ? Below(5000) : Below(8) == 0 ? Below(300) : Below(30);
             for (uint32_t i = 0; i < length; ++i) text += Below(6) == 0 ? '\t' : static_cast<char>('a' + Below(26));
             if (line + 1 < lines) text += "\r\n";
         }
