@@ -3,7 +3,8 @@
 // shows in the ratio of the two medians:
 //   BM_WholeTextLoad       SetWholeText of 250,000 / 500,000 lines (10 / 20 MB);
 //                          areaMB: the three areas' allocated bytes afterwards
-//   BM_StreamLoad          StreamIn of the same texts in 32 KB calls; areaMB too
+//   BM_StreamLoad          StreamIn of the same texts in 32 KB calls; areaMB too,
+//                          and the areas' reallocations
 //   BM_PasteAtTop          a paste (ReplaceSelection, grouped, logged) of 25,000 /
 //                          50,000 lines (1 / 2 MB) at the top of twice as many
 //   BM_UndoPasteAtTop      UndoStep of that paste
@@ -95,6 +96,7 @@ uint32_t QV_CALLBACK ReadMemory(uintptr_t cookie, uint8_t* buffer, int32_t count
 void BM_StreamLoad(benchmark::State& state) {
     const std::string text = GenerateSource(static_cast<uint32_t>(state.range(0)), kAverageLine);
     double area = 0;
+    double reallocs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto editor = std::make_unique<BenchEditor>();
@@ -104,10 +106,12 @@ void BM_StreamLoad(benchmark::State& state) {
         benchmark::DoNotOptimize(StreamIn(editor->ed, stream, StreamInRequest{}).bytes);
         state.PauseTiming();
         area = AreaMegabytes(editor->ed);
+        reallocs = static_cast<double>(editor->platform.reallocs);
         editor.reset();
         state.ResumeTiming();
     }
     state.counters["areaMB"] = area;
+    state.counters["reallocs"] = reallocs;
 }
 BENCHMARK(BM_StreamLoad)->Arg(250000)->Arg(500000)->Apply(Ms);
 
