@@ -4,7 +4,8 @@
 //   BM_WholeTextLoad       SetWholeText of 250,000 / 500,000 lines (10 / 20 MB);
 //                          areaMB: the three areas' allocated bytes afterwards
 //   BM_StreamLoad          StreamIn of the same texts in 32 KB calls; areaMB too,
-//                          and the areas' reallocations
+//                          and the areas' reallocations; also at 125,000 and
+//                          375,000 lines, to show where the cost bends
 //   BM_PasteAtTop          a paste (ReplaceSelection, grouped, logged) of 25,000 /
 //                          50,000 lines (1 / 2 MB) at the top of twice as many
 //   BM_UndoPasteAtTop      UndoStep of that paste
@@ -114,6 +115,7 @@ void BM_StreamLoad(benchmark::State& state) {
     state.counters["reallocs"] = reallocs;
 }
 BENCHMARK(BM_StreamLoad)->Arg(250000)->Arg(500000)->Apply(Ms);
+BENCHMARK(BM_StreamLoad)->Arg(125000)->Arg(375000)->Apply(Ms);
 
 // A paste of `lines` lines over an empty selection at the top of twice as many.
 void Paste(EditorInstance& ed, const std::string& clip) {

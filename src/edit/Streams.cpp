@@ -216,10 +216,10 @@ private:
     // Grows the areas for the next piece before the insertion secures its room. The
     // text's length is not known ahead, so growing by a step per piece would copy
     // the areas over and over: the LineHeap grows ahead, up to what the
-    // per-character path is known to have used by the end of this piece (the
-    // records of the lines completed so far, at least), and at most to twice its
-    // size; the LineIndex grows as the per-character rule grows it. Neither area
-    // ever ends larger than the per-character path would leave it.
+    // per-character path is known to have reached by the end of this piece (the
+    // records of the lines completed so far, at least, on its step grid); the
+    // LineIndex grows as the per-character rule grows it. Neither area ever ends
+    // larger than the per-character path would leave it.
     static bool GrowAhead(EditorInstance& ed, const RoomNeed& need, void* context) {
         Inserter& self = *static_cast<Inserter*>(context);
         const TextSummary& t = need.text;
@@ -233,19 +233,20 @@ private:
         }
         const uint64_t required = uint64_t(ed.lineHeapUsed) + need.heapBytes;
         if (required > ed.lineHeapSize) {
-            uint64_t ahead = std::min<uint64_t>(self.charwiseFloor_, 2ull * ed.lineHeapSize);
-            // The per-character path has used at least as much as this one, less its
-            // last character (a record's growth, or a line of 32 bytes and the tail it
-            // split off), and its growth steps held that with their headroom: its
-            // size is at least the step after.
+            // The per-character path has used at least the records of the lines
+            // completed so far, and at least what this path uses.
+            uint64_t ahead = std::max(required, self.charwiseFloor_);
+            // Its growth steps held that, less its last character (a record's
+            // growth, or a line of 32 bytes and the tail it split off), with their
+            // headroom: its size is at least the step after.
             const uint64_t lastChar = 2ull * kRecordGrowth + self.startSuffix_;
             if (self.startSuffix_ < kLineHeapRule.growthStep / 2 &&
-                required + kLineHeapRule.headroom > lastChar + self.startSize_) {
-                const uint64_t reached = required + kLineHeapRule.headroom - lastChar - self.startSize_;
+                ahead + kLineHeapRule.headroom > lastChar + self.startSize_) {
+                const uint64_t reached = ahead + kLineHeapRule.headroom - lastChar - self.startSize_;
                 const uint64_t steps = (reached + kLineHeapRule.growthStep - 1) / kLineHeapRule.growthStep;
                 ahead = std::max<uint64_t>(ahead, self.startSize_ + steps * kLineHeapRule.growthStep);
             }
-            if (!GrowLineHeapExactly(ed, std::max(required, ahead))) return false;
+            if (!GrowLineHeapExactly(ed, ahead)) return false;
         }
         const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
         return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom);
