@@ -4,7 +4,7 @@
 //   BM_WholeTextLoad       SetWholeText of 250,000 / 500,000 lines (10 / 20 MB);
 //                          areaMB: the three areas' allocated bytes afterwards
 //   BM_StreamLoad          StreamIn of the same texts in 32 KB calls; areaMB too,
-//                          and the areas' reallocations; also at 125,000 and
+//                          the areas' reallocations and the MB they copied; also at 125,000 and
 //                          375,000 lines, to show where the cost bends
 //   BM_PasteAtTop          a paste (ReplaceSelection, grouped, logged) of 25,000 /
 //                          50,000 lines (1 / 2 MB) at the top of twice as many
@@ -98,6 +98,7 @@ void BM_StreamLoad(benchmark::State& state) {
     const std::string text = GenerateSource(static_cast<uint32_t>(state.range(0)), kAverageLine);
     double area = 0;
     double reallocs = 0;
+    double copied = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto editor = std::make_unique<BenchEditor>();
@@ -108,11 +109,13 @@ void BM_StreamLoad(benchmark::State& state) {
         state.PauseTiming();
         area = AreaMegabytes(editor->ed);
         reallocs = static_cast<double>(editor->platform.reallocs);
+        copied = static_cast<double>(editor->platform.reallocBytes) / 1e6;
         editor.reset();
         state.ResumeTiming();
     }
     state.counters["areaMB"] = area;
     state.counters["reallocs"] = reallocs;
+    state.counters["copiedMB"] = copied;
 }
 BENCHMARK(BM_StreamLoad)->Arg(250000)->Arg(500000)->Apply(Ms);
 BENCHMARK(BM_StreamLoad)->Arg(125000)->Arg(375000)->Apply(Ms);
