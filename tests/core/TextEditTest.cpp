@@ -508,6 +508,29 @@ protected:
     }
 };
 
+TEST_F(RoomTest, TheLineIndexGrowsByTheRuleAtItsLimit) {
+    // With lineIndexUsed at lineIndexSize - 8192 exactly, a typed line break needs
+    // no growth; the next one, a slot past the limit, grows the area by one step.
+    const uint32_t size = ed->lineIndexSize;
+    SetText(std::string((size - kLineIndexRule.headroom) / 4 - 1, '\r'));
+    ASSERT_EQ(ed->lineIndexUsed, size - kLineIndexRule.headroom);
+    ASSERT_EQ(ed->lineIndexSize, size);
+    Select(kNoIndex, kNoIndex);
+    ASSERT_TRUE(TypeChar(*ed, kCR));
+    EXPECT_EQ(ed->lineIndexSize, size);
+    EXPECT_EQ(ed->lineIndexUsed, size - kLineIndexRule.headroom + 4);
+    ASSERT_TRUE(TypeChar(*ed, kCR));
+    EXPECT_EQ(ed->lineIndexSize, size + kLineIndexRule.growthStep);
+    // A text of many lines takes the slots it needs, each area in one growth.
+    const size_t reallocs = platform.reallocs;
+    Select(0, 0);
+    const uint32_t used = ed->lineIndexUsed;
+    EXPECT_EQ(ReplaceSelection(*ed, std::string(100000, '\r').c_str(), false), 100000u);
+    EXPECT_EQ(ed->lineIndexUsed, used + 400000);
+    EXPECT_EQ(ed->lineIndexSize, size + 3 * kLineIndexRule.growthStep);
+    EXPECT_EQ(platform.reallocs, reallocs + 2);
+}
+
 TEST_F(RoomTest, ATypedLineBreakWithoutLineHeapRoomChangesNothing) {
     platform.reallocsLeft = 0;
     std::string text = TypeUntilFailure(kCR, 5000);
