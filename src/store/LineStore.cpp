@@ -166,11 +166,6 @@ bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
     return GrowFor(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, bytes, kLineHeapRule);
 }
 
-bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes) {
-    return GrowFor(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, bytes,
-                   kLineIndexRule);
-}
-
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
     uint32_t t = SaturatingAdd(SaturatingAdd(ed.undoLogUsed, n), kUndoRule.headroom);
     if (t <= ed.undoLogSize) return true;

@@ -9,9 +9,11 @@
 //   UndoHeap   the undo log (its record format belongs to the undo log).
 //
 // Growth is checked against a fixed headroom before each single-character change
-// (the most one such change may consume) and happens in large steps. A growth that
-// fails shows the area's message box and leaves the area as it was; nothing ever
-// writes past an area's allocated size, whatever the headroom checks answered.
+// (the most one such change may consume) and happens in large steps. A change of
+// many characters computes what it uses exactly and grows each area once, in the
+// same steps, never further than its characters one at a time would have grown it.
+// A growth that fails shows the area's message box and leaves the area as it was;
+// nothing ever writes past an area's allocated size, whatever the checks answered.
 #pragma once
 
 #include <cstdint>
@@ -48,9 +50,6 @@ bool EnsureUndoRoom(EditorInstance& ed, uint32_t n);
 // Room for a record of `bytes` at the append point, beyond the fixed headroom: a
 // long line split or moved needs more than the headroom guarantees.
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes);
-// Room for `bytes` more LineIndex bytes, beyond the fixed headroom: a change that
-// adds many lines secures all its slots before it starts.
-bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes);
 
 // Growth to a known use: the area grows in its steps, in one reallocation, until it
 // holds `needed` bytes (beyond the step grid it stops at `needed` plus the
