@@ -34,18 +34,18 @@ void RaiseMaxLineLength(EditorInstance& ed, uint64_t seen) {
 
 // ---- Texts as lines ---------------------------------------------------------------------
 
-// One piece of a text between two CRs (or the text's ends): its raw bytes, LF
-// bytes included, and the characters they make.
+// One line's piece of a text (LineEnds.h: CR LF, a lone CR and a lone LF each end
+// a line; NULs are no characters): its raw bytes, NULs included, and the
+// characters they make.
 struct Segment {
     const uint8_t* begin = nullptr;
     uint32_t raw = 0;
     uint32_t chars = 0;
-    uint32_t leadingLf = 0;  // LF bytes at its start (the LF of a CR LF pair)
-    bool endsWithCr = false;
+    bool endsWithCr = false;  // ends with a line break (stored as a CR)
 };
 
-// The first CR or LF in [p, end), or end. A word at a time: a text's lines are
-// short, and a library scan per line would cost more in calls than in bytes.
+// The first CR, LF or NUL in [p, end), or end. A word at a time: a text's lines
+// are short, and a library scan per line would cost more in calls than in bytes.
 const uint8_t* FindLineEnd(const uint8_t* p, const uint8_t* end) {
     using Word = size_t;
     constexpr Word kOnes = ~Word(0) / 0xFF;
@@ -54,51 +54,56 @@ const uint8_t* FindLineEnd(const uint8_t* p, const uint8_t* end) {
         Word w;
         std::memcpy(&w, p, sizeof w);
         const Word cr = w ^ (kOnes * kCR), lf = w ^ (kOnes * kLF);
-        // The lowest byte flagged is the first CR or LF (a flag above it may be false).
-        const Word hit = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh);
+        // The lowest byte flagged is the first match (a flag above it may be false).
+        const Word hit = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh) | ((w - kOnes) & ~w & kHigh);
         if (hit) return p + (sizeof(Word) == 8 ? __builtin_ctzll(hit) : __builtin_ctzl(hit)) / 8;
         p += sizeof(Word);
     }
-    while (p < end && *p != kCR && *p != kLF) ++p;
+    while (p < end && *p != kCR && *p != kLF && *p != 0) ++p;
     return p;
 }
 
-// Splits a text at its CRs: a text with k CRs gives k + 1 segments, the last one
-// possibly empty. LF bytes are no characters.
+// Past a CR at `p` - 1: the LF of a CR LF pair, NULs between, is no character.
+const uint8_t* SkipPairedLf(const uint8_t* p, const uint8_t* end) {
+    const uint8_t* q = p;
+    while (q < end && *q == 0) ++q;
+    return q < end && *q == kLF ? q + 1 : p;
+}
+
+// Splits a text into its lines: a text with k line breaks gives k + 1 segments,
+// the last one possibly empty.
 class SegmentReader {
 public:
     SegmentReader(const uint8_t* text, uint32_t bytes) : pos_(text), end_(text + bytes) {}
 
     bool Next(Segment& seg) {
         if (done_) return false;
+        if (afterCr_) pos_ = SkipPairedLf(pos_, end_);
         seg.begin = pos_;
-        seg.leadingLf = 0;
-        while (pos_ < end_ && *pos_ == kLF) {
-            ++pos_;
-            ++seg.leadingLf;
-        }
-        uint32_t lfs = seg.leadingLf;
+        uint32_t nuls = 0;
         const uint8_t* p = pos_;
+        const uint8_t* segEnd;
         for (;;) {
             const uint8_t* stop = FindLineEnd(p, end_);
             if (stop == end_) {
                 seg.endsWithCr = false;
                 done_ = true;
-                pos_ = end_;
+                segEnd = end_;
                 break;
             }
-            if (*stop == kCR) {
-                seg.endsWithCr = true;
-                pos_ = stop + 1;
-                p = stop;
-                break;
+            if (*stop == 0) {
+                ++nuls;
+                p = stop + 1;
+                continue;
             }
-            ++lfs;  // a lone LF inside the line: no character
-            p = stop + 1;
+            seg.endsWithCr = true;
+            afterCr_ = *stop == kCR;
+            segEnd = stop;
+            pos_ = stop + 1;
+            break;
         }
-        const uint8_t* segEnd = seg.endsWithCr ? pos_ - 1 : end_;
         seg.raw = static_cast<uint32_t>(segEnd - seg.begin);
-        seg.chars = seg.raw - lfs;
+        seg.chars = seg.raw - nuls;
         return true;
     }
 
@@ -106,22 +111,23 @@ private:
     const uint8_t* pos_;
     const uint8_t* end_;
     bool done_ = false;
+    bool afterCr_ = false;
 };
 
-// Copies a segment's characters (its LF bytes left out) to `out`; answers the end.
+// Copies a segment's characters (its NULs left out) to `out`; answers the end.
 uint8_t* CopySegment(uint8_t* out, const Segment& seg) {
-    const uint8_t* from = seg.begin + seg.leadingLf;
-    const uint8_t* const to = seg.begin + seg.raw;
-    if (seg.chars == seg.raw - seg.leadingLf) {
-        std::memcpy(out, from, seg.chars);
-        return out + seg.chars;
+    if (seg.chars == seg.raw) {
+        std::memcpy(out, seg.begin, seg.raw);
+        return out + seg.raw;
     }
+    const uint8_t* from = seg.begin;
+    const uint8_t* const to = seg.begin + seg.raw;
     while (from < to) {
-        const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(from, kLF, static_cast<size_t>(to - from)));
-        const uint8_t* stop = lf ? lf : to;
+        const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(from, 0, static_cast<size_t>(to - from)));
+        const uint8_t* stop = nul ? nul : to;
         std::memcpy(out, from, static_cast<size_t>(stop - from));
         out += stop - from;
-        from = lf ? lf + 1 : to;
+        from = nul ? nul + 1 : to;
     }
     return out;
 }
@@ -168,10 +174,15 @@ TextShape ShapeOf(const uint8_t* text, uint32_t bytes) {
 }
 
 // Where a text absorbed by a kept line break splits: the raw bytes before its
-// first CR, or all of them when it has none.
-uint32_t FirstCrAt(const uint8_t* text, uint32_t bytes) {
-    const void* cr = bytes ? std::memchr(text, kCR, bytes) : nullptr;
-    return cr ? static_cast<uint32_t>(static_cast<const uint8_t*>(cr) - text) : bytes;
+// first line break (a CR or an LF), or all of them when it has none.
+uint32_t FirstBreakAt(const uint8_t* text, uint32_t bytes) {
+    const uint8_t* p = text;
+    const uint8_t* const end = text + bytes;
+    for (;;) {
+        p = FindLineEnd(p, end);
+        if (p == end || *p != 0) return static_cast<uint32_t>(p - text);
+        ++p;
+    }
 }
 
 // ---- Records ----------------------------------------------------------------------------
@@ -563,6 +574,7 @@ void CarryOut(EditorInstance& ed, const DeletionPlan& plan, CharIndex p) {
 struct TextParts {
     bool absorb = false;
     uint32_t headRaw = 0;
+    uint32_t restAt = 0;  // where the rest begins: past the break (and the LF of a CR LF)
     TextShape head;  // the whole text when not absorbed
     TextShape rest;
 };
@@ -571,12 +583,17 @@ TextParts PartsOf(const uint8_t* text, uint32_t bytes, bool absorb) {
     TextParts parts;
     parts.headRaw = bytes;
     if (absorb) {
-        const uint32_t at = FirstCrAt(text, bytes);
+        const uint32_t at = FirstBreakAt(text, bytes);
         parts.absorb = at < bytes;
         parts.headRaw = at;
+        if (parts.absorb) {
+            const uint8_t* rest = text + at + 1;
+            if (text[at] == kCR) rest = SkipPairedLf(rest, text + bytes);
+            parts.restAt = static_cast<uint32_t>(rest - text);
+        }
     }
     parts.head = ShapeOf(text, parts.headRaw);
-    if (parts.absorb) parts.rest = ShapeOf(text + parts.headRaw + 1, bytes - parts.headRaw - 1);
+    if (parts.absorb) parts.rest = ShapeOf(text + parts.restAt, bytes - parts.restAt);
     return parts;
 }
 
@@ -647,7 +664,8 @@ bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
 uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok, RoomHook hook,
                    void* context) {
     if (ok) *ok = true;
-    if (gTextPath == TextPath::Charwise || (gEdit.rawLineEnd && bytes && std::memchr(text, kCR, bytes))) {
+    if (gTextPath == TextPath::Charwise ||
+        (gEdit.rawLineEnd && bytes && (std::memchr(text, kCR, bytes) || std::memchr(text, kLF, bytes)))) {
         // The end-mark insertion stores a CR without splitting its line: only the
         // per-character path knows it.
         return InsertChars(ed, p, text, bytes, ok);
@@ -682,7 +700,7 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
     gEdit.absorbNextCr = 0;
     LocateChar(ed, keptAt + 1);
     inserted += 1;
-    inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.headRaw + 1, bytes - parts.headRaw - 1,
+    inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.restAt, bytes - parts.restAt,
                             parts.rest);
     return inserted;
 }

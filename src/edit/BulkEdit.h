@@ -36,8 +36,9 @@ namespace qv {
 enum class TextPath : uint8_t { Bulk, Charwise };
 extern TextPath gTextPath;
 
-// Inserts the `bytes` bytes of `text` at `p`, LF bytes skipped, with overwrite
-// mode off: what InsertChar does for each byte in turn, absorbNextCr (the first CR
+// Inserts the `bytes` bytes of `text` at `p`, line ends made single CRs and NULs
+// dropped (LineEnds.h), with overwrite mode off: what InsertChar does for each
+// character in turn, absorbNextCr (the first CR
 // stands for a kept line break) and the end-mark insertion included. Past the end
 // of the text the characters go in front of the closing CR. Answers the number of
 // characters inserted, an absorbed CR included; `ok` turns false, with nothing

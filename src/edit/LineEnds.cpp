@@ -10,7 +10,7 @@ namespace {
 
 // The first NUL or LF in [p, end), or end; a word at a time, since most pieces
 // hold one LF per line and nothing else to change.
-uint8_t* FindNulOrLf(uint8_t* p, uint8_t* end) {
+const uint8_t* FindNulOrLf(const uint8_t* p, const uint8_t* end) {
     using Word = size_t;
     constexpr Word kOnes = ~Word(0) / 0xFF;
     constexpr Word kHigh = kOnes * 0x80;
@@ -32,10 +32,10 @@ uint8_t* FindNulOrLf(uint8_t* p, uint8_t* end) {
 uint32_t LineEndNormaliser::Normalise(uint8_t* bytes, uint32_t n) {
     uint32_t kept = 0;
     bool afterCr = afterCr_;
-    uint8_t* const end = bytes + n;
-    uint8_t* p = bytes;
+    const uint8_t* const end = bytes + n;
+    const uint8_t* p = bytes;
     while (p < end) {
-        uint8_t* stop = FindNulOrLf(p, end);
+        const uint8_t* stop = FindNulOrLf(p, end);
         const uint32_t run = static_cast<uint32_t>(stop - p);
         if (run > 0) {
             // Characters kept as they are; the last of them says whether a CR ends them.
@@ -55,6 +55,28 @@ uint32_t LineEndNormaliser::Normalise(uint8_t* bytes, uint32_t n) {
     }
     afterCr_ = afterCr;
     return kept;
+}
+
+uint32_t StoredCharCount(const uint8_t* text, uint32_t n) {
+    // As Normalise counts them, without writing.
+    uint32_t count = 0;
+    bool afterCr = false;
+    const uint8_t* const end = text + n;
+    const uint8_t* p = text;
+    while (p < end) {
+        const uint8_t* stop = FindNulOrLf(p, end);
+        if (stop > p) {
+            count += static_cast<uint32_t>(stop - p);
+            afterCr = stop[-1] == kCR;
+        }
+        if (stop == end) break;
+        if (*stop == kLF) {
+            if (afterCr) afterCr = false;
+            else ++count;
+        }
+        p = stop + 1;
+    }
+    return count;
 }
 
 }  // namespace qv

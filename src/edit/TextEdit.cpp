@@ -5,6 +5,7 @@
 
 #include "edit/BulkEdit.h"
 #include "edit/EditState.h"
+#include "edit/LineEnds.h"
 #include "edit/UndoLog.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
@@ -290,7 +291,9 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
     const bool absorb = range.n ? range.keepBreak : gEdit.absorbNextCr != 0;
     const RoomNeed need = MeasureEdit(ed, at, range.n, range.keepBreak, text, textBytes, absorb);
     if (!SecureRoom(ed, need)) return false;
-    if (textBytes != 1 || text[0] == kLF) return true;
+    // A lone LF goes in as a CR; a NUL is no character.
+    if (textBytes != 1 || text[0] == 0) return true;
+    const uint8_t ch = text[0] == kLF ? kCR : text[0];
 
     // One character goes in through InsertChar, whose own checks must then pass:
     // its headroom (the per-character rule, so a typed character grows an area
@@ -299,7 +302,7 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
     const CharLocation where = LocateChar(ed, at);
     LineRecordView rec = CurrentRecord(ed);
     uint64_t charNeed = rec.full() ? GrowthCost(ed) : 0;
-    if (text[0] == kCR) charNeed += uint64_t(kMinRecordSize) + (rec.length() - std::min(where.column, rec.length()));
+    if (ch == kCR) charNeed += uint64_t(kMinRecordSize) + (rec.length() - std::min(where.column, rec.length()));
     const uint64_t heapUsed = uint64_t(ed.lineHeapUsed);
     return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + kLineIndexRule.headroom) &&
            GrowLineHeapTo(ed, heapUsed + std::max<uint64_t>(kLineHeapRule.headroom, charNeed));
@@ -310,10 +313,12 @@ uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint3
     ed.overwriteMode = 0;  // a text is inserted, never overwritten: its undo deletes it
     uint32_t count = 0;
     bool good = true;
+    LineEndNormaliser lineEnds;
     for (uint32_t i = 0; i < textBytes; ++i) {
-        if (text[i] == kLF) continue;
+        const int c = lineEnds.Map(text[i]);
+        if (c == LineEndNormaliser::kDropped) continue;
         EditOutcome step;
-        InsertChar(ed, p, text[i], &step);
+        InsertChar(ed, p, static_cast<uint8_t>(c), &step);
         if (step == EditOutcome::Failed) {
             good = false;
             break;
