@@ -62,7 +62,7 @@ const
   // ---- Line highlights, locks and hidden lines ------------------------------------
   EMX_SETLINEHILITE          = $13B3;        // wParam: line; lParam: highlight index 0-15
   EMX_GETLINEHILITE          = $13B4;        // wParam: line; answers the index, or -1 past the last line
-  EMX_CLEARHILITES           = $13B5;        // wParam: flags value to clear; 9 clears highlights 1 to 9
+  EMX_CLEARHILITES           = $13B5;        // wParam: highlight value 1-15 to clear; 9 clears 1 to 9
   EMX_SETLINELOCK            = $13D3;        // wParam: line; lParam: nonzero locks
   EMX_ISLINELOCKED           = $13D4;        // wParam: line; answers 1 or 0
   EMX_SETLINEHIDDEN          = $13D5;        // wParam: line; lParam: nonzero hides
@@ -77,7 +77,7 @@ const
   EMX_PREVMARKER             = $13BE;        // wParam: line; lParam: id; answers the line, or -1
   EMX_FINDMARKER             = $13BF;        // wParam: id; answers the first line carrying it, or -1
   EMX_GETCURRENTMARKER       = $13C0;        // answers the current marker id
-  EMX_CLEARMARKERS           = $13C1;        // removes every bookmark and block-state marker
+  EMX_CLEARMARKERS           = $13C1;        // removes every bookmark and block-state marker; opens folded blocks
   EMX_MARKBLOCKS             = $13CC;        // lParam: BlockPatternPair
   EMX_MATCHBLOCKPATTERN      = $13CD;        // wParam: line; lParam: pattern; answers the column, or -1
   EMX_FOLDBLOCK              = $13CF;        // wParam: line; lParam: BlockPatternPair

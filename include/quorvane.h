@@ -63,7 +63,7 @@
 /* ---- Line highlights, locks and hidden lines ----------------------------------- */
 #define EMX_SETLINEHILITE        0x13B3 /* wParam: line; lParam: highlight index 0-15 */
 #define EMX_GETLINEHILITE        0x13B4 /* wParam: line; answers the index, or -1 past the last line */
-#define EMX_CLEARHILITES         0x13B5 /* wParam: flags value to clear; 9 clears highlights 1 to 9 */
+#define EMX_CLEARHILITES         0x13B5 /* wParam: highlight value 1-15 to clear; 9 clears 1 to 9 */
 #define EMX_SETLINELOCK          0x13D3 /* wParam: line; lParam: nonzero locks */
 #define EMX_ISLINELOCKED         0x13D4 /* wParam: line; answers 1 or 0 */
 #define EMX_SETLINEHIDDEN        0x13D5 /* wParam: line; lParam: nonzero hides */
@@ -78,7 +78,7 @@
 #define EMX_PREVMARKER           0x13BE /* wParam: line; lParam: id; answers the line, or -1 */
 #define EMX_FINDMARKER           0x13BF /* wParam: id; answers the first line carrying it, or -1 */
 #define EMX_GETCURRENTMARKER     0x13C0 /* answers the current marker id */
-#define EMX_CLEARMARKERS         0x13C1 /* removes every bookmark and block-state marker */
+#define EMX_CLEARMARKERS         0x13C1 /* removes every bookmark and block-state marker; opens folded blocks */
 #define EMX_MARKBLOCKS           0x13CC /* lParam: BlockPatternPair */
 #define EMX_MATCHBLOCKPATTERN    0x13CD /* wParam: line; lParam: pattern; answers the column, or -1 */
 #define EMX_FOLDBLOCK            0x13CF /* wParam: line; lParam: BlockPatternPair */
