@@ -5,6 +5,11 @@
 //                                                  built-in sample)
 //   QuorvaneDemo.exe --screenshot out.png [file]   arranges the README's picture,
 //                                                  saves the window as a PNG and exits
+//
+// This tree builds it with CMake; on its own, with the release's include folder:
+//
+//   windres -I include Demo.rc -O coff -o Demo.res
+//   g++ -std=c++17 -mwindows -I include *.cpp Demo.res -lcomctl32 -lcomdlg32 -o QuorvaneDemo.exe
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
