@@ -62,9 +62,10 @@ LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
+    if (msg == WM_NCDESTROY) {  // the window's last message
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = self->editor_ = nullptr;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     return self->Handle(msg, wParam, lParam);
 }
@@ -253,16 +254,16 @@ void MainWindow::OnInitMenu(HMENU menu) {
 // The control tells of every change of its text, selection and view here.
 void MainWindow::OnEditorNotify(const SelChangeEx& change) {
     if (change.reason == QV_REASON_SCROLLBAR) return;  // a pane scrolled: only its top line is set
-    caret_ = static_cast<DWORD>(change.caret);
+    const DWORD caret = static_cast<DWORD>(change.caret);
     if (change.reason == QV_REASON_CHANGE) {
         // The line fields describe the caret's line.
         caretLine_ = change.line;
-        status_.SetPosition(change.line + 1, caret_ - change.lineStart + 1);
+        status_.SetPosition(change.line + 1, caret - change.lineStart + 1);
     } else {
         // A small scroll reports the pane's top line: look the caret's line up.
-        caretLine_ = static_cast<DWORD>(SendMessageA(editor_, EM_EXLINEFROMCHAR, 0, caret_));
+        caretLine_ = static_cast<DWORD>(SendMessageA(editor_, EM_EXLINEFROMCHAR, 0, caret));
         const DWORD lineStart = static_cast<DWORD>(SendMessageA(editor_, EM_LINEINDEX, caretLine_, 0));
-        status_.SetPosition(caretLine_ + 1, caret_ - lineStart + 1);
+        status_.SetPosition(caretLine_ + 1, caret - lineStart + 1);
     }
     // `changed` is 1 once after any number of edits; the flag itself is the control's.
     if (change.changed) ShowModified(SendMessageA(editor_, EM_GETMODIFY, 0, 0) != 0);

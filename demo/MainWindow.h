@@ -91,8 +91,7 @@ private:
     std::string name_;  // what the title shows
     bool modifiedShown_ = false;
     bool overwrite_ = false;  // the panes' typing mode, which the control keeps to itself
-    DWORD caret_ = 0;         // from the last notification
-    DWORD caretLine_ = 0;
+    DWORD caretLine_ = 0;     // from the last notification
 
     HWND findDialog_ = nullptr;
     bool findIsReplace_ = false;
