@@ -225,7 +225,33 @@ const
   FR_MATCHCASE               = $4;           // EM_FINDTEXT(EX): exact bytes; clear: a-z equal A-Z
   WB_MOVEWORDLEFT            = $4;           // EM_FINDWORDBREAK: to the word's start
   WB_MOVEWORDRIGHT           = $5;           // EM_FINDWORDBREAK: to the word's end
-  SF_TEXT                    = $1;           // EM_STREAMIN, EM_STREAMOUT: the format (not read: always plain text)
+  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once
+  GTL_USECRLF                = $1;           // EM_GETTEXTLENGTHEX: line breaks counted as CR LF
+  GTL_PRECISE                = $2;           // EM_GETTEXTLENGTHEX: changes nothing (every count is exact)
+  GTL_CLOSE                  = $4;           // EM_GETTEXTLENGTHEX: changes nothing
+  GTL_NUMCHARS               = $8;           // EM_GETTEXTLENGTHEX: characters (the default)
+  GTL_NUMBYTES               = $10;          // EM_GETTEXTLENGTHEX: bytes in the code page asked: two a character in 1200, else one
+
+  // ---- Stream formats -------------------------------------------------------------
+  // The wParam of EM_STREAMIN and EM_STREAMOUT: a format in the low four bits
+  // and the flags. Every value but 2, 3 and 4 in the low four bits, 0 included,
+  // is plain text; other bits (SF_USECODEPAGE among them) are not read.
+  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page, CR LF line ends
+  SF_RTF                     = $2;           // refused (dwError ERROR_NOT_SUPPORTED), as are 3 (SF_RTFNOOBJS) and 4 (SF_TEXTIZED)
+  SF_UNICODE                 = $10;          // the host's side is UTF-16, little-endian, converted through the ANSI code page
+  SFF_SELECTION              = $8000;        // stream-in replaces the selection, stream-out writes the selection
+
+  // ---- Stream errors --------------------------------------------------------------
+  // What EDITSTREAM.dwError holds after a transfer: 0 when it went well (it is
+  // 0 during every callback call too), the callback's own nonzero answer when
+  // the callback stopped it, or one of these (the platform's error numbers).
+  ERROR_ACCESS_DENIED        = 5;            // a stream-in over the selection refused: a locked line, or the control is read-only
+  ERROR_NOT_ENOUGH_MEMORY    = 8;            // no transfer buffer (nothing is called), or the document ran out of room: the message box is shown once, the callback is not called again, and the buffers that went in whole stay
+  ERROR_WRITE_FAULT          = 29;           // a stream-out callback took fewer bytes than it was given
+  ERROR_NOT_SUPPORTED        = 50;           // a rich-text format
+  ERROR_INVALID_PARAMETER    = 87;           // the EDITSTREAM has no callback (a NULL lParam answers 0 and writes nothing)
+  ERROR_BUSY                 = 170;          // a stream-in sent while a stream runs on the control (from its callback)
+  ERROR_FILE_TOO_LARGE       = 223;          // a stream-in of more than 2,147,483,647 bytes
 
   // ---- Standard messages the control answers (as in Messages and RichEdit) --------
   WM_CREATE                  = $0001;
@@ -287,6 +313,7 @@ const
   EM_FINDTEXTEX              = $044F;
   EM_REDO                    = $0454;
   EM_CANREDO                 = $0455;
+  EM_GETTEXTLENGTHEX         = $045F;
 
 type
   TQvHandle = LongWord;
