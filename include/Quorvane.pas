@@ -203,9 +203,10 @@ const
   QV_SPLIT_HALF              = $206;         // what EMX_TOGGLESPLIT opens with: the upper pane just under half
 
   // ---- Host windows ---------------------------------------------------------------
-  // Entries of HostWindows that the control uses; the others are stored only.
-  QV_HOSTWINDOW_TEXTLENGTH   = 2;            // answers WM_GETTEXTLENGTH for the control's text (the Delete key's end test)
-  QV_HOSTWINDOW_POPUP        = 3;            // a popup the control hides before scrolling and before the bookmark messages
+  // Entries of HostWindows with a name; the control uses entry 3 and stores the
+  // others.
+  QV_HOSTWINDOW_TEXTLENGTH   = 2;            // stored only: the Delete key finds the end of the text in the control's own text
+  QV_HOSTWINDOW_POPUP        = 3;            // a popup the control hides when a scroll bar moves a pane, when the pointer moves over the margins, and before the bookmark messages
   QV_HOSTWINDOW_COUNT        = 6;            // entries in a HostWindows record
 
   // ---- Default block patterns -----------------------------------------------------
@@ -407,9 +408,10 @@ type
   end;
 
   // EMX_SETHOSTWINDOWS: six window handles, shared by every control of the
-  // process. Entry 3 is a popup the control hides before scrolling and before
-  // the bookmark messages. The others are stored only (the Delete key finds the
-  // end of the text in the control's own text).
+  // process. Entry 3 is a popup the control hides when a scroll bar moves a
+  // pane, when the pointer moves over the margins, and before the bookmark
+  // messages. The others are stored only (the Delete key finds the end of the
+  // text in the control's own text).
   PHostWindows = ^THostWindows;
   THostWindows = packed record
     windows: array[0..QV_HOSTWINDOW_COUNT - 1] of TQvHandle; //  0: the handles, 0 for none

@@ -161,9 +161,10 @@
 #define QV_SPLIT_HALF            0x206 /* what EMX_TOGGLESPLIT opens with: the upper pane just under half */
 
 /* ---- Host windows -------------------------------------------------------------- */
-/* Entries of HostWindows that the control uses; the others are stored only. */
-#define QV_HOSTWINDOW_TEXTLENGTH 2 /* answers WM_GETTEXTLENGTH for the control's text (the Delete key's end test) */
-#define QV_HOSTWINDOW_POPUP      3 /* a popup the control hides before scrolling and before the bookmark messages */
+/* Entries of HostWindows with a name; the control uses entry 3 and stores the
+ * others. */
+#define QV_HOSTWINDOW_TEXTLENGTH 2 /* stored only: the Delete key finds the end of the text in the control's own text */
+#define QV_HOSTWINDOW_POPUP      3 /* a popup the control hides when a scroll bar moves a pane, when the pointer moves over the margins, and before the bookmark messages */
 #define QV_HOSTWINDOW_COUNT      6 /* entries in a HostWindows record */
 
 /* ---- Default block patterns ---------------------------------------------------- */
@@ -287,9 +288,10 @@ typedef struct MarkerEnumeration {
 } MarkerEnumeration;
 
 /* EMX_SETHOSTWINDOWS: six window handles, shared by every control of the process.
- * Entry 3 is a popup the control hides before scrolling and before the bookmark
- * messages. The others are stored only (the Delete key finds the end of the text
- * in the control's own text). */
+ * Entry 3 is a popup the control hides when a scroll bar moves a pane, when the
+ * pointer moves over the margins, and before the bookmark messages. The others are
+ * stored only (the Delete key finds the end of the text in the control's own
+ * text). */
 typedef struct HostWindows {
     HWND windows[QV_HOSTWINDOW_COUNT]; /*  0: the handles, 0 for none */
 } HostWindows;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "demo/DemoIds.h"
+#include "win/support/Keys.h"
 #include "win/support/TestHost.h"
 
 namespace qvtest {
@@ -83,19 +84,6 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-// A scan code in lParam as the keyboard sends it: the navigation keys, Insert and
-// Delete carry the extended bit.
-LPARAM KeyData(UINT vk) {
-    UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    switch (vk) {
-        case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-        case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
-            scan |= 0x100;
-            break;
-    }
-    return 1 | (static_cast<LPARAM>(scan) << 16);
-}
-
 // The demo, started in the test's folder (where Quorvane.dll lies), and closed at
 // the end of the test without saving.
 class Demo {
@@ -146,14 +134,14 @@ public:
         GetGUIThreadInfo(process_.dwThreadId, &info);
         return info.hwndFocus;
     }
+    // Keys as the keyboard sends them, with their scan codes, to the focused pane.
+    // Ctrl and Shift cannot be held down in another process: their commands go
+    // through the menu.
     void Key(UINT vk, int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            SendMessageA(Focus(), WM_KEYDOWN, vk, KeyData(vk));
-            SendMessageA(Focus(), WM_KEYUP, vk, KeyData(vk) | 0xC0000000);
-        }
+        for (int i = 0; i < times; ++i) KeyDown(Focus(), vk);
     }
     void Type(const std::string& text) {
-        for (char c : text) SendMessageA(Focus(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        for (char c : text) Char(Focus(), static_cast<unsigned char>(c));
     }
 
     // A dialog of the demo with this title, once it is shown.
