@@ -8,6 +8,7 @@
 #include <dlgs.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -242,6 +243,19 @@ public:
         RemoveDirectoryA(path_.c_str());
     }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
+    // The names of the files in the folder, in order.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        while (FindNextFileA(find, &found));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     std::string Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(File(name), std::ios::binary) << bytes;
         return File(name);
@@ -343,14 +357,25 @@ TEST(DemoEditorTest, OpensAFileEditsItWithKeysAndSavesItUnderANewName) {
     demo.Command(IDM_REDO);
     EXPECT_EQ(demo.Text(), saved);
 
+    // File > Save writes the file again, through a new file that takes its place:
+    // nothing else is left in the folder.
+    SendMessageA(demo.editor, EM_SETSEL, 0, 0);
+    demo.Type("; saved twice\r");
+    demo.Command(IDM_SAVE);
+    const std::string savedTwice = "; saved twice\r\n" + edited;
+    EXPECT_EQ(Folder::Read(output), savedTwice);
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"input.asm", "output.asm"}));
+    EXPECT_EQ(demo.Title(), "output.asm - Quorvane Demo");
+
     // Closing with unsaved changes asks; "No" closes without saving.
+    demo.Type("x");
     PostMessageA(demo.main, WM_CLOSE, 0, 0);
     HWND question = demo.WaitForDialog("Quorvane Demo");
     ASSERT_TRUE(question);
     demo.Press(question, IDNO);
     EXPECT_TRUE(demo.WaitForExit());
     EXPECT_EQ(demo.ExitCode(), 0u);
-    EXPECT_EQ(Folder::Read(output), edited);
+    EXPECT_EQ(Folder::Read(output), savedTwice);
 }
 
 // Search > Replace: Replace All with whole words, then Find Next and Replace one by
