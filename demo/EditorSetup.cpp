@@ -8,7 +8,9 @@ namespace {
 
 // A group value is the colour (0x00BBGGRR) with a style code in the high byte: which
 // of the control's fonts draws the word.
-constexpr DWORD Group(DWORD style, COLORREF colour) { return (style << QV_STYLE_SHIFT) | colour; }
+constexpr DWORD Group(DWORD style, COLORREF colour) {
+    return (style << QV_STYLE_SHIFT) | colour;
+}
 
 const DWORD kMnemonicGroup = Group(QV_STYLE_FONT1, RGB(0x00, 0x30, 0xA0));   // bold, dark blue
 const DWORD kRegisterGroup = Group(QV_STYLE_TEXT, RGB(0x9A, 0x7A, 0x00));    // olive brown

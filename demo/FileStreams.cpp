@@ -13,7 +13,8 @@ namespace {
 // the stream, a nonzero answer stops it and lands in EDITSTREAM.dwError.
 DWORD CALLBACK ReadFromFile(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* delivered) {
     DWORD read = 0;
-    const BOOL ok = ReadFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(size), &read, nullptr);
+    const BOOL ok =
+        ReadFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(size), &read, nullptr);
     *delivered = static_cast<LONG>(read);
     return ok ? 0 : GetLastError();
 }
@@ -37,7 +38,8 @@ DWORD CALLBACK ReadFromMemory(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* 
 // CR LF. A short write makes the control stop with ERROR_WRITE_FAULT.
 DWORD CALLBACK WriteToFile(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* taken) {
     DWORD written = 0;
-    const BOOL ok = WriteFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(size), &written, nullptr);
+    const BOOL ok =
+        WriteFile(reinterpret_cast<HANDLE>(cookie), buffer, static_cast<DWORD>(size), &written, nullptr);
     *taken = static_cast<LONG>(written);
     return ok ? 0 : GetLastError();
 }
@@ -73,7 +75,8 @@ DWORD StreamInFromMemory(HWND editor, const char* bytes, size_t size) {
 DWORD SaveToFile(HWND editor, const std::string& path) {
     char temporary[MAX_PATH];
     if (!GetTempFileNameA(FolderOf(path).c_str(), "qvd", 0, temporary)) return GetLastError();
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         DeleteFileA(temporary);
@@ -84,7 +87,8 @@ DWORD SaveToFile(HWND editor, const std::string& path) {
     DWORD error = stream.dwError;
     if (!FlushFileBuffers(file) && error == 0) error = GetLastError();
     if (!CloseHandle(file) && error == 0) error = GetLastError();
-    if (error == 0 && !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (error == 0 &&
+        !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != 0) {
         DeleteFileA(temporary);

@@ -1,5 +1,6 @@
 // Opening and saving: the common file dialogs, and the streams of FileStreams.cpp.
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <commdlg.h>
 
 #include "DemoIds.h"

@@ -2,6 +2,7 @@
 // arrive as the registered FINDMSGSTRING message) and EM_FINDTEXTEX. The control
 // searches; the host selects what it found.
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <commdlg.h>
 #include <richedit.h>
 
@@ -70,12 +71,14 @@ bool MainWindow::FindNext(bool down) {
     // before its start. cpMax -1 reaches the end (the start).
     search.chrg.cpMin = down ? selection.cpMax : selection.cpMin;
     search.chrg.cpMax = -1;
-    LRESULT found = SendMessageA(editor_, EM_FINDTEXTEX, SearchFlags(down), reinterpret_cast<LPARAM>(&search));
+    LRESULT found =
+        SendMessageA(editor_, EM_FINDTEXTEX, SearchFlags(down), reinterpret_cast<LPARAM>(&search));
     const char* wrapped = nullptr;
     if (found == -1) {
         GETTEXTLENGTHEX length = {GTL_DEFAULT, CP_ACP};
-        search.chrg.cpMin =
-            down ? 0 : static_cast<LONG>(SendMessageA(editor_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+        search.chrg.cpMin = down ? 0
+                                 : static_cast<LONG>(SendMessageA(editor_, EM_GETTEXTLENGTHEX,
+                                                                  reinterpret_cast<WPARAM>(&length), 0));
         found = SendMessageA(editor_, EM_FINDTEXTEX, SearchFlags(down), reinterpret_cast<LPARAM>(&search));
         wrapped = down ? "Passed the end: found from the start" : "Passed the start: found from the end";
     }
@@ -104,7 +107,8 @@ bool MainWindow::SelectionIsMatch() {
 
 // Replaces the selected match, then finds the next one.
 void MainWindow::ReplaceOnce() {
-    if (SelectionIsMatch()) SendMessageA(editor_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith_));
+    if (SelectionIsMatch())
+        SendMessageA(editor_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith_));
     FindNext(true);
 }
 

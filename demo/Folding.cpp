@@ -45,8 +45,9 @@ void MainWindow::ToggleFoldAtCaret() {
         // A caret on a line the fold hides moves to the start line.
         BlockPatternPair patterns = DefaultPatterns();
         SendMessageA(editor_, EMX_FOLDBLOCK, start, reinterpret_cast<LPARAM>(&patterns));
-        status_.SetMessage(SendMessageA(editor_, EMX_ISLINEHIDDEN, start + 1, 0) ? "Block folded"
-                                                                                   : "The block has no end line");
+        status_.SetMessage(SendMessageA(editor_, EMX_ISLINEHIDDEN, start + 1, 0)
+                               ? "Block folded"
+                               : "The block has no end line");
     }
 }
 
@@ -58,7 +59,8 @@ void MainWindow::FoldAll() {
     BlockPatternPair patterns = DefaultPatterns();
     const DWORD count = static_cast<DWORD>(SendMessageA(editor_, EM_GETLINECOUNT, 0, 0));
     for (DWORD line = 0; line < count; ++line) {
-        if (!Matches(editor_, line, patterns.start) || SendMessageA(editor_, EMX_ISLINEHIDDEN, line, 0)) continue;
+        if (!Matches(editor_, line, patterns.start) || SendMessageA(editor_, EMX_ISLINEHIDDEN, line, 0))
+            continue;
         if (SendMessageA(editor_, EMX_GETMARKER, line, 0) == QV_MARKERID_NONE)
             SendMessageA(editor_, EMX_UNFOLDBLOCK, line, 0);
     }

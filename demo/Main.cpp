@@ -11,6 +11,7 @@
 //   windres -I include Demo.rc -O coff -o Demo.res
 //   g++ -std=c++17 -mwindows -I include *.cpp Demo.res -lcomctl32 -lcomdlg32 -o QuorvaneDemo.exe
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <commctrl.h>
 #include <richedit.h>
 

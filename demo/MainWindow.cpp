@@ -17,8 +17,8 @@ const char kClassName[] = "QuorvaneDemo";
 // demo follows the same rule.
 bool TogglesOverwrite(WPARAM key, LPARAM lParam) {
     const UINT scan = static_cast<UINT>(lParam >> 16) & 0xFF;
-    return key == VK_INSERT && scan == MapVirtualKeyA(VK_INSERT, MAPVK_VK_TO_VSC) && GetKeyState(VK_CONTROL) >= 0 &&
-           GetKeyState(VK_SHIFT) >= 0;
+    return key == VK_INSERT && scan == MapVirtualKeyA(VK_INSERT, MAPVK_VK_TO_VSC) &&
+           GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_SHIFT) >= 0;
 }
 
 }  // namespace
@@ -42,8 +42,8 @@ bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
     accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     findMessage_ = RegisterWindowMessageA(FINDMSGSTRINGA);
-    CreateWindowExA(0, kClassName, kAppName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 900,
-                    680, nullptr, nullptr, instance, this);
+    CreateWindowExA(0, kClassName, kAppName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 900, 680, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
 }
 
@@ -132,7 +132,8 @@ LRESULT CALLBACK MainWindow::PaneHook(HWND pane, UINT msg, WPARAM wParam, LPARAM
     const LRESULT result = CallWindowProcA(panePrevious_, pane, msg, wParam, lParam);
     if (msg == WM_KEYDOWN && TogglesOverwrite(wParam, lParam)) {
         // pane -> control -> main window
-        auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(GetParent(GetParent(pane)), GWLP_USERDATA));
+        auto* self =
+            reinterpret_cast<MainWindow*>(GetWindowLongPtrA(GetParent(GetParent(pane)), GWLP_USERDATA));
         if (self) {
             self->overwrite_ = !self->overwrite_;
             self->status_.SetOverwrite(self->overwrite_);
@@ -234,8 +235,12 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 // The menus show what can be done now.
 void MainWindow::OnInitMenu(HMENU menu) {
-    auto enable = [menu](UINT id, bool on) { EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
-    auto check = [menu](UINT id, bool on) { CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
+    auto enable = [menu](UINT id, bool on) {
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    auto check = [menu](UINT id, bool on) {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    };
     CHARRANGE selection;
     SendMessageA(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const bool selected = selection.cpMin != selection.cpMax;
@@ -280,8 +285,6 @@ void MainWindow::UpdateTitle() {
     const std::string title = (modifiedShown_ ? "*" : "") + name_ + " - " + kAppName;
     SetWindowTextA(hwnd_, title.c_str());
 }
-
-DWORD MainWindow::CaretLine() const { return caretLine_; }
 
 // A file dropped from the shell opens; of several, the first.
 void MainWindow::OnDropFiles(HDROP drop) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <commdlg.h>
 #include <richedit.h>
 
@@ -45,7 +46,7 @@ private:
     void OnDropFiles(HDROP drop);
     void ShowModified(bool modified);
     void UpdateTitle();
-    DWORD CaretLine() const;
+    DWORD CaretLine() const { return caretLine_; }
 
     // Files.cpp
     bool ConfirmDiscard();

@@ -1,6 +1,7 @@
 // Going places: to a line by number, to what a search found, and along the
 // bookmarks. Bookmarks are the control's markers with an id of the host's choice.
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <richedit.h>
 
 #include <algorithm>
@@ -28,7 +29,8 @@ INT_PTR CALLBACK GoToLineProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
             SetWindowLongPtrA(dialog, DWLP_USER, lParam);
             request = reinterpret_cast<GoToLineRequest*>(lParam);
             char prompt[64];
-            std::snprintf(prompt, sizeof prompt, "&Line number (1 - %lu):", static_cast<unsigned long>(request->count));
+            std::snprintf(prompt, sizeof prompt,
+                          "&Line number (1 - %lu):", static_cast<unsigned long>(request->count));
             SetDlgItemTextA(dialog, IDC_LINE_PROMPT, prompt);
             SetDlgItemInt(dialog, IDC_LINE_NUMBER, request->current, FALSE);
             SendDlgItemMessageA(dialog, IDC_LINE_NUMBER, EM_SETSEL, 0, -1);
@@ -59,7 +61,8 @@ INT_PTR CALLBACK GoToLineProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void MainWindow::GoToLineDialog() {
-    GoToLineRequest request = {CaretLine() + 1, static_cast<DWORD>(SendMessageA(editor_, EM_GETLINECOUNT, 0, 0)), 0};
+    GoToLineRequest request = {CaretLine() + 1,
+                               static_cast<DWORD>(SendMessageA(editor_, EM_GETLINECOUNT, 0, 0)), 0};
     if (DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_GOTOLINE), hwnd_, GoToLineProc,
                         reinterpret_cast<LPARAM>(&request)) == IDOK)
         GoToLine(request.chosen - 1);
@@ -67,7 +70,8 @@ void MainWindow::GoToLineDialog() {
 
 // Shows a line a folded block hides: the control opens the block.
 void MainWindow::RevealLine(DWORD line) {
-    if (SendMessageA(editor_, EMX_ISLINEHIDDEN, line, 0)) SendMessageA(editor_, EMX_SETLINEHIDDEN, line, FALSE);
+    if (SendMessageA(editor_, EMX_ISLINEHIDDEN, line, 0))
+        SendMessageA(editor_, EMX_SETLINEHIDDEN, line, FALSE);
 }
 
 // The caret to the start of the line, in the middle of the pane.

@@ -7,8 +7,8 @@
 #include "DemoIds.h"
 
 void StatusBar::Create(HWND parent, int id) {
-    hwnd_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    hwnd_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
     // The parts from the start: a text set before its part exists is lost.
     RECT client;
@@ -35,7 +35,9 @@ void StatusBar::SetPart(int part, const std::string& text) {
     SendMessageA(hwnd_, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void StatusBar::SetMessage(const std::string& text) { SetPart(STATUS_MESSAGE, text); }
+void StatusBar::SetMessage(const std::string& text) {
+    SetPart(STATUS_MESSAGE, text);
+}
 
 void StatusBar::SetPosition(DWORD line, DWORD column) {
     char text[64];
@@ -44,6 +46,10 @@ void StatusBar::SetPosition(DWORD line, DWORD column) {
     SetPart(STATUS_POSITION, text);
 }
 
-void StatusBar::SetModified(bool modified) { SetPart(STATUS_MODIFIED, modified ? "Modified" : ""); }
+void StatusBar::SetModified(bool modified) {
+    SetPart(STATUS_MODIFIED, modified ? "Modified" : "");
+}
 
-void StatusBar::SetOverwrite(bool overwrite) { SetPart(STATUS_MODE, overwrite ? "OVR" : "INS"); }
+void StatusBar::SetOverwrite(bool overwrite) {
+    SetPart(STATUS_MODE, overwrite ? "OVR" : "INS");
+}

@@ -4,6 +4,7 @@
 // file, find and replace dialogs and of the Go To Line dialog, and reads back what
 // the user sees: the saved file's bytes, the title, the status bar, the text.
 #include <windows.h>
+// windows.h first: the headers below build on it
 #include <commctrl.h>
 #include <dlgs.h>
 #include <shlobj.h>
@@ -48,7 +49,9 @@ public:
         if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
     }
     void* address() const { return address_; }
-    void Write(const void* bytes, size_t size) { WriteProcessMemory(process_, address_, bytes, size, nullptr); }
+    void Write(const void* bytes, size_t size) {
+        WriteProcessMemory(process_, address_, bytes, size, nullptr);
+    }
     std::string ReadString() const {
         std::string bytes(size_, '\0');
         ReadProcessMemory(process_, address_, &bytes[0], size_, nullptr);
@@ -93,7 +96,8 @@ public:
         std::string command = "QuorvaneDemo.exe " + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_))
             return;
         WaitForInputIdle(process_.hProcess, kTimeout);
         main = WaitFor([this] { return FindMain(); });
@@ -109,7 +113,8 @@ public:
         if (Running()) {
             if (editor) SendMessageA(editor, EM_SETMODIFY, FALSE, 0);  // nothing to ask about
             PostMessageA(main, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 9);
+            if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(process_.hProcess, 9);
         }
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
@@ -149,7 +154,8 @@ public:
     HWND WaitForDialog(const std::string& title) {
         return WaitFor([&]() -> HWND {
             for (HWND window : ThreadWindows(process_.dwThreadId))
-                if (ClassOf(window) == "#32770" && IsWindowVisible(window) && TextOf(window) == title) return window;
+                if (ClassOf(window) == "#32770" && IsWindowVisible(window) && TextOf(window) == title)
+                    return window;
             return nullptr;
         });
     }
@@ -193,7 +199,8 @@ public:
     std::string Text() const {
         const LRESULT length = SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
         std::string text(static_cast<size_t>(length) + 1, '\0');
-        const LRESULT copied = SendMessageA(editor, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+        const LRESULT copied =
+            SendMessageA(editor, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
         text.resize(static_cast<size_t>(copied));
         return text;
     }
@@ -398,7 +405,7 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
     SendMessageA(GetDlgItem(dialog, edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("eax"));
     SendMessageA(GetDlgItem(dialog, edt2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ecx"));
     SendMessageA(GetDlgItem(dialog, chx1), BM_SETCHECK, BST_CHECKED, 0);  // whole word
-    demo.Press(dialog, psh2);                                               // Replace All
+    demo.Press(dialog, psh2);                                             // Replace All
     EXPECT_TRUE(demo.WaitForStatus(STATUS_MESSAGE, "Replaced 3 matches")) << demo.StatusPart(STATUS_MESSAGE);
     EXPECT_EQ(demo.Text(),
               "start:\r"
@@ -454,9 +461,9 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
 // the split view.
 TEST(DemoEditorTest, GoesToLinesAndBookmarksFoldsAndSplits) {
     Folder folder;
-    std::string text = "; two procedures\r\n";                           // line 0
-    text += "first proc\r\n    mov eax, 1\r\n    ret\r\nfirst endp\r\n";     // 1-4
-    text += "\r\n";                                                      // 5
+    std::string text = "; two procedures\r\n";                                // line 0
+    text += "first proc\r\n    mov eax, 1\r\n    ret\r\nfirst endp\r\n";      // 1-4
+    text += "\r\n";                                                           // 5
     text += "second proc\r\n    xor eax, eax\r\n    ret\r\nsecond endp\r\n";  // 6-9
     const std::string path = folder.Write("blocks.asm", text);
     Demo demo("\"" + path + "\"");
