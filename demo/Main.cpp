@@ -6,10 +6,10 @@
 //   QuorvaneDemo.exe --screenshot out.png [file]   arranges the README's picture,
 //                                                  saves the window as a PNG and exits
 //
-// This tree builds it with CMake; on its own, with the release's include folder:
+// This tree builds it with CMake; on its own, in the release's examples/demo folder:
 //
-//   windres -I include Demo.rc -O coff -o Demo.res
-//   g++ -std=c++17 -mwindows -I include *.cpp Demo.res -lcomctl32 -lcomdlg32 -o QuorvaneDemo.exe
+//   windres -I ../../include Demo.rc -O coff -o Demo.res
+//   g++ -std=c++17 -mwindows -I ../../include *.cpp Demo.res -lcomctl32 -lcomdlg32 -o QuorvaneDemo.exe
 #include <windows.h>
 // windows.h first: the headers below build on it
 #include <commctrl.h>
