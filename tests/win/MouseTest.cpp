@@ -252,8 +252,8 @@ protected:
             SendMessageA(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
         return std::string(buffer.data(), n);
     }
-    // The end of the text the host sees (the closing CR's index): WM_GETTEXT hands
-    // out every stored character but the closing CR.
+    // The end of the text the host sees (the closing CR's index): WM_GETTEXT never
+    // hands out the closing CR.
     LONG TextEnd() { return static_cast<LONG>(Text().size()); }
     void ExpectCaretInsideText() {
         const LONG end = TextEnd();
