@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteScan.h"
 #include "edit/EditState.h"
 #include "edit/TextEdit.h"
 #include "store/LineRecord.h"
@@ -44,23 +45,9 @@ struct Segment {
     bool endsWithCr = false;  // ends with a line break (stored as a CR)
 };
 
-// The first CR, LF or NUL in [p, end), or end. A word at a time: a text's lines
-// are short, and a library scan per line would cost more in calls than in bytes.
+// The first CR, LF or NUL in [p, end), or end.
 const uint8_t* FindLineEnd(const uint8_t* p, const uint8_t* end) {
-    using Word = size_t;
-    constexpr Word kOnes = ~Word(0) / 0xFF;
-    constexpr Word kHigh = kOnes * 0x80;
-    while (static_cast<size_t>(end - p) >= sizeof(Word)) {
-        Word w;
-        std::memcpy(&w, p, sizeof w);
-        const Word cr = w ^ (kOnes * kCR), lf = w ^ (kOnes * kLF);
-        // The lowest byte flagged is the first match (a flag above it may be false).
-        const Word hit = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh) | ((w - kOnes) & ~w & kHigh);
-        if (hit) return p + (sizeof(Word) == 8 ? __builtin_ctzll(hit) : __builtin_ctzl(hit)) / 8;
-        p += sizeof(Word);
-    }
-    while (p < end && *p != kCR && *p != kLF && *p != 0) ++p;
-    return p;
+    return FindFirstOf(p, end, kCR, kLF, 0);
 }
 
 // Past a CR at `p` - 1: the LF of a CR LF pair, NULs between, is no character.

@@ -2,29 +2,16 @@
 
 #include <cstring>
 
+#include "base/ByteScan.h"
 #include "base/Types.h"
 
 namespace qv {
 
 namespace {
 
-// The first NUL or LF in [p, end), or end; a word at a time, since most pieces
-// hold one LF per line and nothing else to change.
+// The first NUL or LF in [p, end), or end.
 const uint8_t* FindNulOrLf(const uint8_t* p, const uint8_t* end) {
-    using Word = size_t;
-    constexpr Word kOnes = ~Word(0) / 0xFF;
-    constexpr Word kHigh = kOnes * 0x80;
-    while (static_cast<size_t>(end - p) >= sizeof(Word)) {
-        Word w;
-        std::memcpy(&w, p, sizeof w);
-        const Word lf = w ^ (kOnes * kLF);
-        // The lowest byte flagged is the first NUL or LF (a flag above it may be false).
-        const Word hit = ((w - kOnes) & ~w & kHigh) | ((lf - kOnes) & ~lf & kHigh);
-        if (hit) return p + (sizeof(Word) == 8 ? __builtin_ctzll(hit) : __builtin_ctzl(hit)) / 8;
-        p += sizeof(Word);
-    }
-    while (p < end && *p != 0 && *p != kLF) ++p;
-    return p;
+    return FindFirstOf(p, end, 0, kLF, kLF);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteScan.h"
 #include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
@@ -335,7 +336,7 @@ uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok) {
     if (ok) *ok = true;
     if (!s) return 0;
     const uint8_t* text = reinterpret_cast<const uint8_t*>(s);
-    const uint32_t bytes = Saturate(std::strlen(s));
+    const uint32_t bytes = Saturate(TextLength(s));
     p = InsertionPoint(ed, p);
     WaitCursor wait;
     return InsertRun(ed, p, text, bytes, ok);

@@ -1,11 +1,12 @@
-// Measuring by byte widths, the fixed-pitch shortcut (TABs found a word at a time)
+// Measuring by byte widths, the fixed-pitch shortcut (TABs found by the byte scan)
 // and the byte-by-byte sum alike, from any pen position, including ones left of the
-// stops' origin and near the end of 32 bits.
+// stops' origin and near the end of 32 bits; and the byte scan itself.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
+#include "base/ByteScan.h"
 #include "base/TextWidths.h"
 
 namespace qv::test {
@@ -48,6 +49,33 @@ TEST(TextWidthsTest, MeasuringAddsEveryByteAndMovesTabsToTheNextStop) {
         const uint8_t* t = text.data() + skip;
         ASSERT_EQ(AdvanceOver(uniform, x, t, n), Reference(uniform, x, t, n)) << "round " << round;
         ASSERT_EQ(AdvanceOver(summed, x, t, n), Reference(summed, x, t, n)) << "round " << round;
+    }
+}
+
+// Both scans find the first of three values at every start, length and alignment,
+// with the values anywhere in the text, repeated, or absent.
+TEST(TextWidthsTest, TheByteScansFindTheFirstOfThreeValues) {
+    std::mt19937 rng(11);
+    std::vector<uint8_t> text(300);
+    for (int round = 0; round < 3000; ++round) {
+        const uint8_t a = static_cast<uint8_t>(rng()), b = rng() % 3 ? a : static_cast<uint8_t>(rng());
+        const uint8_t c = static_cast<uint8_t>(rng());
+        // Random bytes, or long runs of one byte that is none of the three, with
+        // matches planted now and then.
+        const bool runs = rng() % 2 == 0;
+        uint8_t filler = static_cast<uint8_t>(rng());
+        while (filler == a || filler == b || filler == c) ++filler;
+        const uint32_t density = 1 + rng() % 200;
+        for (uint8_t& byte : text) {
+            byte = runs ? filler : static_cast<uint8_t>(rng());
+            if (rng() % density == 0) byte = rng() % 3 == 0 ? a : (rng() % 2 ? b : c);
+        }
+        const uint32_t from = rng() % 40, n = rng() % (300 - from);
+        const uint8_t* p = text.data() + from;
+        const uint8_t* expected = p;
+        while (expected < p + n && *expected != a && *expected != b && *expected != c) ++expected;
+        ASSERT_EQ(FindFirstOf(p, p + n, a, b, c), expected) << "round " << round;
+        ASSERT_EQ(FindFirstOfByWords(p, p + n, a, b, c), expected) << "round " << round;
     }
 }
 

@@ -212,6 +212,33 @@ TEST_F(TextMessagesTest, SetTextThenGetTextGivesTheTextBackInItsStoredForm) {
     }
 }
 
+// The text's length is found sixteen aligned bytes at a time: every start
+// alignment and every length around a block's end, up to a text ending on the last
+// byte of its page (the next page unmapped), reads the same text back.
+TEST_F(TextMessagesTest, SetTextFindsTheEndOfTheTextAtEveryAlignment) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const DWORD page = info.dwPageSize;
+    auto* pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(pages, nullptr);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    for (uint32_t length = 0; length <= 40; ++length) {
+        for (uint32_t misalign = 0; misalign < 16; ++misalign) {
+            // The NUL is the page's last byte when misalign is 0.
+            char* text = pages + page - 1 - length - misalign;
+            for (uint32_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + (i + misalign) % 26);
+            text[length] = 0;
+            std::memset(text + length + 1, 'z', misalign);  // bytes after the NUL are not text
+            SetText(text);
+            char buffer[64];
+            const LRESULT n = Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+            ASSERT_EQ(std::string(buffer, n), std::string(text, length)) << length << " at " << misalign;
+        }
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
 TEST_F(TextMessagesTest, GetTextWithNoRoomOrNoBufferWritesNothing) {
     SetText("abc");
     char buffer[8];
