@@ -107,6 +107,9 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
     } else if (rangeLogged && gEdit.undoGroup) {
         UngroupNewestRecord(ed);
     }
+    // Characters inserted without a record shift the text under every record the
+    // log holds: undoing or redoing one would change the wrong characters.
+    if (!logUndo && count > 0) EmptyUndoLog(ed);
     BeginEditCommand();
     Report(ok, inserted);
     return count;

@@ -20,7 +20,9 @@ namespace qv {
 // Replaces the selection with the NUL-terminated `text` (NULL is empty): the
 // selection is deleted (logged as a kind-6 record), the text is inserted where it
 // was, in front of the closing CR at the latest, and when `logUndo` is set a kind-5
-// record logs the insertion. Both selection ends move past the text. While
+// record logs the insertion; without it, an insertion of any character empties the
+// undo log (the records would point into shifted text). Both selection ends move
+// past the text. While
 // undoGroup is set (a paste over a selection) both records carry the group flag,
 // so that undo and redo take them as one step; a group is never left with one
 // record. Answers the number of characters inserted.
