@@ -152,7 +152,6 @@ public:
         BeginEditCommand();
         CharIndex pos = request_.from;
         if (request_.replace) {
-            if (ed_.undoLogUsed == 0) EmptyUndoLog(ed_);  // no left-over records after the new ones
             const CharIndex hi = LocateChar(ed_, std::max(request_.from, request_.to)).index;
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
             const uint32_t usedBefore = ed_.undoLogUsed;
