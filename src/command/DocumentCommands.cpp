@@ -150,6 +150,13 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
 
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
+    // The room first: the unfold guard must not open blocks for a deletion that
+    // then fails.
+    const auto [lo, hi] = SelectionRange(ed);
+    if (!EnsureCommandUndoRoom(ed, lo, hi, 0) || !ReserveEditRoom(ed, lo, hi, nullptr, 0)) {
+        Report(ok, false);
+        return lo;
+    }
     if (ed.selAnchor != ed.caretPos) UnfoldForEdit(ed, ed.selAnchor, ed.caretPos);
     bool deleted = true;
     const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
@@ -203,7 +210,8 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
 uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
     const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
-    if (!EnsureUndoRoom(ed, 1)) {
+    // The room of a line join too, before the unfold guard changes anything.
+    if (!EnsureUndoRoom(ed, 1) || !ReserveEditRoom(ed, p, NextIndex(p), nullptr, 0)) {
         Report(ok, false);
         return 0;
     }
@@ -222,7 +230,7 @@ uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
     Report(ok, true);
     if (ed.caretPos == 0) return 0;
     const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;
-    if (!EnsureUndoRoom(ed, 1)) {
+    if (!EnsureUndoRoom(ed, 1) || !ReserveEditRoom(ed, p, NextIndex(p), nullptr, 0)) {
         Report(ok, false);
         return 0;
     }
