@@ -146,14 +146,23 @@ class Inserter {
 public:
     Inserter(EditorInstance& ed, const StreamInRequest& request) : ed_(ed), request_(request) {}
 
-    // False, with nothing changed, when the range's deletion could not get its room.
-    bool Start() {
+    // Deletes the range to replace, once, before the first piece `text` (n
+    // characters, maybe none) goes in. The room of the deletion and of that piece
+    // is secured together first: false, with nothing changed, when it cannot be
+    // had.
+    bool Start(const uint8_t* text, uint32_t n) {
         if (started_) return true;
         BeginEditCommand();
         CharIndex pos = request_.from;
         if (request_.replace) {
             const CharIndex hi = LocateChar(ed_, std::max(request_.from, request_.to)).index;
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
+            GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
+                           Saturate(uint64_t(hi - lo) + n + 2 * kUndoRecordSlack));
+            if (!EnsureUndoRoom(ed_, Saturate(uint64_t(hi - lo) + n + 2 * kUndoRecordSlack)) ||
+                !ReserveEditRoom(ed_, lo, hi, text, n))
+                return false;
+            firstReserved_ = true;
             const uint32_t usedBefore = ed_.undoLogUsed;
             gEdit.undoGroup = lo != hi;
             bool deleted = true;
@@ -173,14 +182,19 @@ public:
     // Inserts n normalised characters; false, with nothing inserted, when their
     // room (or their undo room) could not be had.
     bool Insert(const uint8_t* text, uint32_t n) {
+        // The first piece's room was secured with the deletion.
+        const bool reserved = firstReserved_;
+        firstReserved_ = false;
         if (n == 0) return true;
-        // The areas grow in proportion to what they hold, not a step per buffer;
-        // the exact checks below still decide.
-        GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
-                       request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
-        if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
-            return false;
-        if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;
+        if (!reserved) {
+            // The areas grow in proportion to what they hold, not a step per
+            // buffer; the exact checks below still decide.
+            GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
+                           request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
+            if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
+                return false;
+            if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;
+        }
         if (request_.replace) std::memcpy(UndoStagingArea(ed_) + count_, text, n);
         bool ok = true;
         const uint32_t added = InsertChars(ed_, p_, text, n, &ok);
@@ -219,6 +233,7 @@ private:
     EditorInstance& ed_;
     const StreamInRequest& request_;
     bool started_ = false;
+    bool firstReserved_ = false;
     bool rangeLogged_ = false;
     bool wasAbsorbing_ = false;
     CharIndex start_ = 0;
@@ -359,7 +374,13 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
             host.Fail(kErrorFileTooLarge);
             break;
         }
-        if (!inserter.Start()) {
+        uint8_t* text = raw;
+        uint32_t length = 0;
+        if (n > 0) {
+            length = request.unicode ? decoder.Decode(raw, n, text) : n;
+            length = lineEnds.Normalise(text, length);
+        }
+        if (!inserter.Start(text, length)) {
             host.Fail(kErrorNotEnoughMemory);
             break;
         }
@@ -367,9 +388,6 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
             ended = true;
             break;
         }
-        uint8_t* text = raw;
-        uint32_t length = request.unicode ? decoder.Decode(raw, n, text) : n;
-        length = lineEnds.Normalise(text, length);
         if (!inserter.Insert(text, length)) {
             host.Fail(kErrorNotEnoughMemory);
             break;
