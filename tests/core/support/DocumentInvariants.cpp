@@ -23,6 +23,17 @@ std::string StoreText(const EditorInstance& ed) {
     return text;
 }
 
+bool StoreHolds(const EditorInstance& ed, const std::string& text) {
+    size_t at = 0;
+    for (LineNumber line = 0; line < LineCount(ed); ++line) {
+        LineRecordView rec = LineRecordOf(ed, line);
+        if (rec.length() > text.size() - at || std::memcmp(rec.chars(), text.data() + at, rec.length()) != 0)
+            return false;
+        at += rec.length();
+    }
+    return at == text.size();
+}
+
 bool UndoChain(const EditorInstance& ed, std::vector<uint32_t>& starts) {
     starts.clear();
     uint32_t end = ed.undoLogUsed;
@@ -48,8 +59,11 @@ std::string CheckStore(const EditorInstance& ed, bool deep) {
 
     // ---- The lines ----
     const uint32_t count = LineCount(ed);
-    std::vector<CharIndex> starts(count + 1, 0);
-    std::vector<uint32_t> rows(count + 1, 0);  // non-hidden lines before each line
+    // Kept between calls: the fuzzer checks after every step.
+    static thread_local std::vector<CharIndex> starts;
+    static thread_local std::vector<uint32_t> rows;  // non-hidden lines before each line
+    starts.assign(count + 1, 0);
+    rows.assign(count + 1, 0);
     uint32_t hidden = 0;
     bool runHasHeader = false;
     for (LineNumber line = 0; line < count; ++line) {

@@ -20,6 +20,9 @@ constexpr uint32_t kHostHiddenTag = 0x400;
 // The stored text, the closing CR included, read straight from the records.
 std::string StoreText(const EditorInstance& ed);
 
+// Whether the stored text is `text`, without building a copy.
+bool StoreHolds(const EditorInstance& ed, const std::string& text);
+
 // The store's shape:
 //   - the areas: used parts within their sizes, every record inside the used part
 //     of the LineHeap, at least 32 bytes, with room for its characters;
