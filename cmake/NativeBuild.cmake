@@ -32,7 +32,7 @@ endif()
 # the core instrumented for coverage; otherwise a replaying program that runs the
 # checked-in corpus once, as a test.
 set(QV_FUZZ_SOURCES ${CMAKE_SOURCE_DIR}/tests/fuzz/CoreFuzzer.cpp ${CMAKE_SOURCE_DIR}/tests/core/support/FakePlatform.cpp
-    ${CMAKE_SOURCE_DIR}/tests/core/support/DocumentInvariants.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/core/support/DocumentInvariants.cpp ${CMAKE_SOURCE_DIR}/tests/core/support/TightAreas.cpp)
 if(QV_FUZZ)
     target_compile_options(quorvane_core PUBLIC -fsanitize=fuzzer-no-link)
     add_executable(core_fuzzer ${QV_FUZZ_SOURCES})
@@ -43,6 +43,7 @@ if(QV_FUZZ)
     # slow the fuzzer down.
     set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/core/support/FakePlatform.cpp
         ${CMAKE_SOURCE_DIR}/tests/core/support/DocumentInvariants.cpp
+        ${CMAKE_SOURCE_DIR}/tests/core/support/TightAreas.cpp
         TARGET_DIRECTORY core_fuzzer PROPERTIES COMPILE_OPTIONS -fno-sanitize=fuzzer-no-link)
 else()
     add_executable(core_fuzz_replay ${QV_FUZZ_SOURCES} ${CMAKE_SOURCE_DIR}/tests/fuzz/FuzzReplay.cpp)

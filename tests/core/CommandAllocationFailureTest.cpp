@@ -7,11 +7,8 @@
 // without failing the command (a growth ahead that is only a hint), the command's
 // result is the one it has without any failure.
 //
-// The documents are far smaller than the areas' first sizes, so before each
-// command the areas are squeezed: each area's recorded size is lowered to the least
-// its checks accept, so that the command's first growth of any area is a real
-// reallocation. The blocks stay as large as they are; the bytes past the lowered
-// size are zeroed, as the zero-filled tail of a grown area is.
+// The areas are squeezed before each command (TightAreas.h), so that its first
+// growth of any area is a real reallocation.
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -24,6 +21,7 @@
 #include "command/UndoCommand.h"
 #include "core/support/DocumentInvariants.h"
 #include "core/support/EditFixture.h"
+#include "core/support/TightAreas.h"
 #include "edit/Streams.h"
 #include "render/Markers.h"
 #include "store/LineStore.h"
@@ -108,29 +106,6 @@ protected:
         platform.ClearRecords();
     }
 
-    // The undone step's end: the redo chain ends where the records stop reading.
-    uint32_t RedoEnd() const {
-        uint32_t at = ed->undoLogUsed;
-        UndoRecord rec;
-        while (ReadUndoRecord(*ed, at, rec)) at = rec.end;
-        return at;
-    }
-
-    void Squeeze() {
-        const auto squeeze = [&](uint8_t* base, uint32_t& size, uint64_t least) {
-            const uint32_t real = platform.BlockSize(base);
-            ASSERT_GE(real, size);
-            if (least < size) size = static_cast<uint32_t>(least);
-            std::memset(base + size, 0, real - size);
-        };
-        // One byte short of the headroom, as an area is after a change that used
-        // part of it: the next change grows it first.
-        squeeze(ed->lineIndex, ed->lineIndexSize, uint64_t(ed->lineIndexUsed) + kLineIndexRule.headroom - 1);
-        squeeze(ed->lineHeap, ed->lineHeapSize, uint64_t(ed->lineHeapUsed) + kLineHeapRule.headroom - 1);
-        squeeze(ed->undoLog, ed->undoLogSize,
-                std::max<uint64_t>(uint64_t(ed->undoLogUsed) + kUndoRule.headroom - 1, uint64_t(RedoEnd()) + 64));
-    }
-
     State Snapshot() const {
         State s;
         s.text = StoreText(*ed);
@@ -169,7 +144,7 @@ protected:
         // The reference: no failure.
         Prepare();
         command.setup(*ed);
-        Squeeze();
+        SqueezeAreas(*ed, platform);
         const uint32_t before = platform.allocations;
         EXPECT_TRUE(command.run(*ed));
         made = platform.allocations - before;
@@ -184,7 +159,7 @@ protected:
                 SCOPED_TRACE("allocation " + std::to_string(n) + (later ? " and every later one" : " alone"));
                 Prepare();
                 command.setup(*ed);
-                Squeeze();
+                SqueezeAreas(*ed, platform);
                 const State pre = Snapshot();
                 platform.allocationCalls.clear();
                 platform.failAllocation = platform.allocations + n;

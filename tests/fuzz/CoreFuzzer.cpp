@@ -30,6 +30,7 @@
 #include "core/support/DocumentInvariants.h"
 #include "core/support/FakePlatform.h"
 #include "core/support/TextModel.h"
+#include "core/support/TightAreas.h"
 #include "edit/EditState.h"
 #include "edit/Find.h"
 #include "edit/TextEdit.h"
@@ -341,7 +342,8 @@ private:
                 model_.Logged();
             }
         }
-        FUZZ_CHECK(TypeChar(ed(), ch), "TypeChar failed");
+        Arm();
+        if (Failed(TypeChar(ed(), ch))) return;
         ExpectSelection(caret, caret);
     }
 
@@ -365,9 +367,11 @@ private:
         }
         gEdit.undoGroup = paste && selected;
         bool ok = false;
+        Arm();
         const uint32_t count = ReplaceSelection(ed(), text.c_str(), logUndo, &ok);
         gEdit.undoGroup = 0;
-        FUZZ_CHECK(ok && count == chars.size(), "ReplaceSelection answered %u, ok %d", count, ok);
+        if (Failed(ok)) return;
+        FUZZ_CHECK(count == chars.size(), "ReplaceSelection answered %u", count);
         const CharIndex end = p + static_cast<CharIndex>(chars.size());
         ExpectSelection(end, end);
     }
@@ -378,8 +382,9 @@ private:
         Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
         if (d.logged) model_.Logged();
         bool ok = false;
+        Arm();
         ClearSelection(ed(), &ok);
-        FUZZ_CHECK(ok, "ClearSelection failed");
+        if (Failed(ok)) return;
         ExpectSelection(d.start, d.start);
     }
 
@@ -395,7 +400,10 @@ private:
             model_.Logged();
         }
         bool ok = false;
-        FUZZ_CHECK(DeleteKey(ed(), &ok) == expected && ok, "DeleteKey");
+        Arm();
+        const uint32_t deleted = DeleteKey(ed(), &ok);
+        if (Failed(ok)) return;
+        FUZZ_CHECK(deleted == expected, "DeleteKey");
         ExpectSelection(p, p);
     }
 
@@ -415,7 +423,10 @@ private:
             }
         }
         bool ok = false;
-        FUZZ_CHECK(BackspaceKey(ed(), &ok) == expected && ok, "BackspaceKey");
+        Arm();
+        const uint32_t deleted = BackspaceKey(ed(), &ok);
+        if (Failed(ok)) return;
+        FUZZ_CHECK(deleted == expected, "BackspaceKey");
         ExpectSelection(after, after);
     }
 
@@ -424,7 +435,9 @@ private:
         const bool can = undo ? model_.CanUndo() : model_.CanRedo();
         FUZZ_CHECK((undo ? CanUndo(ed()) : CanRedo(ed())) == can, "can %s", gOp);
         if (can) undo ? model_.Undo() : model_.Redo();
+        Arm();
         const UndoResult result = undo ? UndoCommand(ed()) : RedoCommand(ed());
+        if (Failed(result != UndoResult::Failed)) return;
         FUZZ_CHECK(result == (can ? UndoResult::Applied : UndoResult::Nothing), "%s answered %d", gOp,
                    static_cast<int>(result));
     }
@@ -432,10 +445,84 @@ private:
     void WholeText() {
         gOp = "whole text";
         const std::string text = Text(in_);
-        FUZZ_CHECK(SetWholeText(ed(), text.c_str()), "SetWholeText failed");
+        Arm();
+        if (Failed(SetWholeText(ed(), text.c_str()))) return;
         model_.doc = Inserted(text) + '\r';
         model_.ResetHistory();
         ExpectSelection(0, 0);
+    }
+
+    // ---- Failing allocations ----
+
+    // The next edit runs on tight areas (TightAreas.h) with one of its allocations
+    // failing, and perhaps every later one. A command that fails must leave the
+    // text, the line flags, the undo log and the selection as they were and show
+    // at most one message box; one that succeeds must have shown none.
+    void Failing() {
+        failAt_ = 1 + in_.Below(4);
+        failLater_ = in_.OneIn(2);
+        const Model saved = model_;
+        arming_ = true;
+        failed_ = false;
+        switch (in_.Below(9)) {
+            case 0: Type(in_.OneIn(2) ? '\r' : 'f'); break;
+            case 1: Replace(true, false); break;
+            case 2: Replace(true, true); break;
+            case 3: Clear(); break;
+            case 4: Delete(); break;
+            case 5: Backspace(); break;
+            case 6: UndoRedo(true); break;
+            case 7: UndoRedo(false); break;
+            default: WholeText(); break;
+        }
+        arming_ = false;
+        platform_.failAllocation = 0;
+        platform_.failLaterToo = false;
+        FUZZ_CHECK(platform_.errors.size() <= 1, "%zu message boxes", platform_.errors.size());
+        if (std::getenv("QV_FUZZ_TRACE"))
+            std::fprintf(stderr, "failing %s: allocation %u%s, %s\n", gOp, failAt_, failLater_ ? " on" : "",
+                         failed_ ? "failed" : "went through");
+        if (failed_) {
+            model_ = saved;
+            FUZZ_CHECK(Flags() == before_.flags, "a failed %s changed the line flags", gOp);
+            FUZZ_CHECK(ed().undoLogUsed == before_.used &&
+                           std::equal(before_.log.begin(), before_.log.end(), ed().undoLog),
+                       "a failed %s changed the undo log", gOp);
+            FUZZ_CHECK(ed().selAnchor == before_.anchor && ed().caretPos == before_.caret,
+                       "a failed %s moved the selection", gOp);
+        } else {
+            FUZZ_CHECK(platform_.errors.empty(), "%s showed a message box and succeeded", gOp);
+        }
+        platform_.errors.clear();
+    }
+
+    std::vector<uint32_t> Flags() {
+        std::vector<uint32_t> flags;
+        for (LineNumber l = 0; l < Lines(); ++l) flags.push_back(LineRecordOf(ed(), l).flags());
+        return flags;
+    }
+
+    // Right before an edit's command: while arming, tightens the areas, notes what
+    // a failure must keep, and makes the allocation fail.
+    void Arm() {
+        if (!arming_) return;
+        test::SqueezeAreas(ed(), platform_);
+        before_.flags = Flags();
+        before_.log.assign(ed().undoLog, ed().undoLog + ed().undoLogUsed + 4);
+        before_.used = ed().undoLogUsed;
+        before_.anchor = ed().selAnchor;
+        before_.caret = ed().caretPos;
+        platform_.failAllocation = platform_.allocations + failAt_;
+        platform_.failLaterToo = failLater_;
+    }
+
+    // True when the command reported a failure, which only an allocation made to
+    // fail may cause.
+    bool Failed(bool ok) {
+        if (ok) return false;
+        FUZZ_CHECK(arming_, "%s failed, and no allocation was made to fail", gOp);
+        failed_ = true;
+        return true;
     }
 
     // ---- Lookups ----
@@ -758,6 +845,10 @@ private:
             case 15: UndoRedo(false); break;
             case 16: WholeText(); break;
             case 17:
+                if (in_.OneIn(2)) {
+                    Failing();
+                    break;
+                }
                 gOp = "empty log";
                 EmptyUndoLog(ed());
                 model_.ResetHistory();
@@ -789,6 +880,16 @@ private:
     }
 
     Input& in_;
+    bool arming_ = false;
+    bool failed_ = false;
+    uint32_t failAt_ = 0;
+    bool failLater_ = false;
+    struct {
+        std::vector<uint32_t> flags;
+        std::vector<uint8_t> log;
+        uint32_t used = 0;
+        CharIndex anchor = 0, caret = 0;
+    } before_;
     FakePlatform platform_;
     std::unique_ptr<EditorInstance> ed_;
     Model model_;
