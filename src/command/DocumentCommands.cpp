@@ -52,6 +52,17 @@ CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* del
     return pos;
 }
 
+// The blanks automatic indentation may copy after a CR typed at `p`: those that
+// begin p's line, before p.
+uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
+    const CharLocation where = LocateChar(ed, p);
+    const LineRecordView rec = CurrentRecord(ed);
+    const uint32_t end = std::min(where.column, rec.length());
+    uint32_t n = 0;
+    while (n < end && (rec.chars()[n] == ' ' || rec.chars()[n] == kTab)) ++n;
+    return n;
+}
+
 // A group flag on the newest record alone would make the next undo take an
 // unrelated record with it.
 void UngroupNewestRecord(EditorInstance& ed) {
@@ -169,7 +180,12 @@ CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
 bool TypeChar(EditorInstance& ed, uint8_t ch) {
     BeginEditCommand();
     const auto [lo, hi] = SelectionRange(ed);
-    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveEditRoom(ed, lo, hi, &ch, 1)) return false;
+    // Enter with automatic indentation secures the room of the blanks it copies
+    // (each a record of its own) too: it never stops after the CR.
+    const uint32_t indent = ch == kCR && ed.autoIndent ? IndentBefore(ed, lo) : 0;
+    if (!EnsureCommandUndoRoom(ed, lo, hi, 1 + uint64_t(indent) * kUndoRecordSlack) ||
+        !ReserveEditRoom(ed, lo, hi, &ch, 1, indent))
+        return false;
     UnfoldForEdit(ed, lo, hi);
     bool deleted = true;
     CharIndex p = DeleteSelected(ed, lo, hi, &deleted);

@@ -242,7 +242,7 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p) {
 }
 
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
-                     uint32_t textBytes) {
+                     uint32_t textBytes, uint32_t extraChars) {
     if (start > end) std::swap(start, end);
     const uint32_t count = LineCount(ed);
     const CharLocation first = LocateChar(ed, start);
@@ -259,7 +259,7 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
             heap += LineRecordOf(ed, line).size() + col + kJoinSlack;
     }
 
-    uint64_t chars = 0, breaks = 0;
+    uint64_t chars = extraChars, breaks = 0;
     for (uint32_t i = 0; i < textBytes; ++i) {
         if (text[i] == kLF) continue;
         ++chars;

@@ -83,9 +83,11 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 // Secures, before anything changes, all the LineIndex and LineHeap room that
 // deleting start ... end and then inserting `textBytes` bytes of `text` at start
 // may take (an upper bound), so that no single step of the change can fail. Either
-// part may be empty. False (with the store's message shown) when it cannot.
+// part may be empty. `extraChars` more characters, none a CR, go in with the text
+// (the blanks automatic indentation copies after a typed CR). False (with the
+// store's message shown) when it cannot.
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
-                     uint32_t textBytes);
+                     uint32_t textBytes, uint32_t extraChars = 0);
 
 // Inserts `textBytes` bytes at `p`, one InsertChar each, LF bytes skipped, with
 // overwrite mode off; no room reservation and no wait cursor (the caller's). Answers
