@@ -78,6 +78,7 @@ struct Command {
     std::function<bool(EditorInstance&)> run;
     bool keepsFlags = true;
     bool keepsSelection = true;
+    uint32_t spare = 0;  // bytes the areas keep beyond their checks (TightAreas.h)
 };
 
 class CommandAllocationFailureTest : public EditFixture {
@@ -144,7 +145,7 @@ protected:
         // The reference: no failure.
         Prepare();
         command.setup(*ed);
-        SqueezeAreas(*ed, platform);
+        SqueezeAreas(*ed, platform, command.spare);
         const uint32_t before = platform.allocations;
         EXPECT_TRUE(command.run(*ed));
         made = platform.allocations - before;
@@ -159,7 +160,7 @@ protected:
                 SCOPED_TRACE("allocation " + std::to_string(n) + (later ? " and every later one" : " alone"));
                 Prepare();
                 command.setup(*ed);
-                SqueezeAreas(*ed, platform);
+                SqueezeAreas(*ed, platform, command.spare);
                 const State pre = Snapshot();
                 platform.allocationCalls.clear();
                 platform.failAllocation = platform.allocations + n;
@@ -269,6 +270,13 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              SelectIn(e, At(e, "  z") + 3, At(e, "  z") + 3);
          },
          [](E e) { return TypeChar(e, '\r'); }},
+        // Room for the CR's record, not for those of the blanks copied after it.
+        {"Enter with auto-indent, the areas nearly full",
+         [](E e) {
+             e.autoIndent = 1;
+             SelectIn(e, At(e, "  z") + 3, At(e, "  z") + 3);
+         },
+         [](E e) { return TypeChar(e, '\r'); }, true, true, 10},
         {"overwriting",
          [](E e) {
              e.overwriteMode = 1;

@@ -461,6 +461,7 @@ private:
     void Failing() {
         failAt_ = 1 + in_.Below(4);
         failLater_ = in_.OneIn(2);
+        spare_ = in_.OneIn(2) ? 0 : in_.Below(300);
         const Model saved = model_;
         arming_ = true;
         failed_ = false;
@@ -506,7 +507,7 @@ private:
     // a failure must keep, and makes the allocation fail.
     void Arm() {
         if (!arming_) return;
-        test::SqueezeAreas(ed(), platform_);
+        test::SqueezeAreas(ed(), platform_, spare_);
         before_.flags = Flags();
         before_.log.assign(ed().undoLog, ed().undoLog + ed().undoLogUsed + 4);
         before_.used = ed().undoLogUsed;
@@ -884,6 +885,7 @@ private:
     bool failed_ = false;
     uint32_t failAt_ = 0;
     bool failLater_ = false;
+    uint32_t spare_ = 0;
     struct {
         std::vector<uint32_t> flags;
         std::vector<uint8_t> log;

@@ -27,11 +27,13 @@ uint32_t RedoEnd(const EditorInstance& ed) {
 
 }  // namespace
 
-void SqueezeAreas(EditorInstance& ed, const FakePlatform& platform) {
-    Squeeze(platform, ed.lineIndex, ed.lineIndexSize, uint64_t(ed.lineIndexUsed) + kLineIndexRule.headroom - 1);
-    Squeeze(platform, ed.lineHeap, ed.lineHeapSize, uint64_t(ed.lineHeapUsed) + kLineHeapRule.headroom - 1);
+void SqueezeAreas(EditorInstance& ed, const FakePlatform& platform, uint32_t spare) {
+    // Without spare bytes, one byte short of the headroom.
+    const auto least = [spare](uint32_t used, uint32_t headroom) { return uint64_t(used) + headroom + spare - 1; };
+    Squeeze(platform, ed.lineIndex, ed.lineIndexSize, least(ed.lineIndexUsed, kLineIndexRule.headroom));
+    Squeeze(platform, ed.lineHeap, ed.lineHeapSize, least(ed.lineHeapUsed, kLineHeapRule.headroom));
     Squeeze(platform, ed.undoLog, ed.undoLogSize,
-            std::max<uint64_t>(uint64_t(ed.undoLogUsed) + kUndoRule.headroom - 1, uint64_t(RedoEnd(ed)) + 64));
+            std::max<uint64_t>(least(ed.undoLogUsed, kUndoRule.headroom), uint64_t(RedoEnd(ed)) + 64));
 }
 
 }  // namespace qv::test
