@@ -44,20 +44,26 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
     ed.undoLogUsed = end;
 }
 
+// The room of applying a record that deletes (`deletes`) or inserts its
+// characters at its position. An overwrite is reserved as an insertion: more than
+// it takes. A single character's primitive secures its own room too, but the
+// commands secure a step's room before their unfold guard changes anything.
+bool ReserveApplying(EditorInstance& ed, const UndoRecord& rec, bool deletes) {
+    const uint32_t count = rec.kind == UndoKind::InsertText || rec.kind == UndoKind::DeleteRange ? rec.count : 1;
+    const CharIndex end = rec.position > kNoIndex - count ? kNoIndex : rec.position + count;
+    if (deletes && rec.kind != UndoKind::OverwriteChar) return ReserveEditRoom(ed, rec.position, end, nullptr, 0);
+    return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, count);
+}
+
+// Undo deletes what kinds 1 and 5 inserted; redo deletes what kinds 3, 4 and 6
+// deleted.
 bool ReserveForUndo(EditorInstance& ed, const UndoRecord& rec) {
-    if (rec.kind == UndoKind::InsertText)
-        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
-    if (rec.kind == UndoKind::DeleteRange)
-        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
-    return true;  // a single primitive secures its own room and changes nothing if it fails
+    return ReserveApplying(ed, rec, rec.kind == UndoKind::InsertChar || rec.kind == UndoKind::InsertText);
 }
 
 bool ReserveForRedo(EditorInstance& ed, const UndoRecord& rec) {
-    if (rec.kind == UndoKind::InsertText)
-        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
-    if (rec.kind == UndoKind::DeleteRange)
-        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
-    return true;
+    return ReserveApplying(ed, rec, rec.kind == UndoKind::DeleteKey || rec.kind == UndoKind::BackspaceKey ||
+                                        rec.kind == UndoKind::DeleteRange);
 }
 
 // The newest record, when the log holds a complete one ending at undoLogUsed.
@@ -359,6 +365,22 @@ UndoResult RedoStep(EditorInstance& ed) {
     UndoRecord next, after;
     const bool pair = NextPair(ed, next, after);
     return RunStep(ed, ApplyRedo, pair ? &next : nullptr, &after);
+}
+
+bool ReserveUndoStep(EditorInstance& ed) {
+    UndoRecord newest, before;
+    if (!NewestRecord(ed, newest)) return true;
+    if (NewestPair(ed, newest, before))
+        return ReserveEditRoom(ed, newest.position, newest.position + newest.count, before.chars, before.count);
+    return ReserveForUndo(ed, newest);
+}
+
+bool ReserveRedoStep(EditorInstance& ed) {
+    UndoRecord next, after;
+    if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return true;
+    if (NextPair(ed, next, after))
+        return ReserveEditRoom(ed, next.position, next.position + next.count, after.chars, after.count);
+    return ReserveForRedo(ed, next);
 }
 
 bool UndoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi) {

@@ -134,6 +134,12 @@ void EmptyUndoLog(EditorInstance& ed);
 UndoResult UndoStep(EditorInstance& ed);
 UndoResult RedoStep(EditorInstance& ed);
 
+// Secures the room the next UndoStep / RedoStep takes, so that the commands can
+// secure it before they change anything (their unfold guard). True when there is
+// no step; false, with the store's message shown, when the room cannot be had.
+bool ReserveUndoStep(EditorInstance& ed);
+bool ReserveRedoStep(EditorInstance& ed);
+
 // The text the next UndoStep / RedoStep changes, from `lo` to `hi` in char indexes
 // of the text as it stands: the characters a step deletes, and for an insertion its
 // position (and the position after it when its first CR is absorbed by a kept line

@@ -307,6 +307,27 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
          }},
         {"undo", nothing, [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
         {"redo", nothing, [](E e) { return RedoCommand(e) == UndoResult::Applied; }},
+        // The step's text lies in a folded block: the unfold guard opens it only
+        // once the step has its room.
+        {"undo into a folded block",
+         [](E e) {
+             UnfoldFoldedBlock(e, 2);
+             SelectIn(e, At(e, "  x") + 3, At(e, "  x") + 3);
+             TypeChar(e, 'k');
+             FoldBlock(e, 2, &kProcs);
+             SelectIn(e, 0, 0);
+         },
+         [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
+        {"redo into a folded block",
+         [](E e) {
+             UnfoldFoldedBlock(e, 2);
+             SelectIn(e, At(e, "  x") + 3, At(e, "  x") + 3);
+             TypeChar(e, '\r');
+             UndoStep(e);
+             FoldBlock(e, 2, &kProcs);
+             SelectIn(e, 0, 0);
+         },
+         [](E e) { return RedoCommand(e) == UndoResult::Applied; }},
         {"stream-in of the document", nothing, [](E e) { return Streamed(e, 0, "new\r\ntext\r\n"); }, false, false},
         {"stream-in over the selection", [](E e) { SelectIn(e, 2, At(e, "a endp")); },
          [](E e) { return Streamed(e, kStreamSelection, "new\r\ntext\r\n"); }, false},
