@@ -467,19 +467,26 @@ TEST_F(ReplaceSelTest, WithUndoOneRecordHoldsTheInsertedText) {
     EXPECT_EQ(Sel(), std::make_pair(DWORD(2), DWORD(2)));
 }
 
-TEST_F(ReplaceSelTest, WithoutUndoOnlyTheReplacedSelectionIsLogged) {
+TEST_F(ReplaceSelTest, WithoutUndoAnInsertionEmptiesTheLog) {
     SetText("abcdef");
     Select(3, 3);
-    Replace("xy", false);
-    EXPECT_EQ(Text(), Doc({"abcxydef\r"}));
-    EXPECT_EQ(Send(EM_CANUNDO), 0);
-
+    Replace("xy");
+    EXPECT_EQ(Send(EM_CANUNDO), 1);
+    // Undoing a record under text inserted without one would change the wrong
+    // characters: the log is emptied.
     Select(1, 3);
     Replace("Q", false);
     EXPECT_EQ(Text(), Doc({"aQxydef\r"}));
+    EXPECT_EQ(Send(EM_CANUNDO), 0);
+    EXPECT_EQ(Send(EM_UNDO), 0);
+    EXPECT_EQ(Text(), Doc({"aQxydef\r"}));
+    // Without text only the replaced selection is logged.
+    Select(1, 2);
+    Replace("", false);
+    EXPECT_EQ(Text(), Doc({"axydef\r"}));
     ASSERT_EQ(UndoRecordCount(control), 1);
     EXPECT_EQ(NewestUndoRecord(control).kind, 6);
-    EXPECT_EQ(NewestUndoRecord(control).chars, "bc");
+    EXPECT_EQ(NewestUndoRecord(control).chars, "Q");
 }
 
 TEST_F(ReplaceSelTest, OverASelectionUndoTakesTwoStepsInsertionFirst) {
