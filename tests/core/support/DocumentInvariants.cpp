@@ -6,6 +6,7 @@
 #include "edit/UndoLog.h"
 #include "render/MarkerBits.h"
 #include "store/LineRecord.h"
+#include "store/PositionMap.h"
 
 namespace qv::test {
 namespace {
@@ -106,6 +107,16 @@ std::string CheckStore(const EditorInstance& ed, bool deep) {
         if (pane.topLine >= count) continue;
         if (pane.topLineStart != starts[pane.topLine]) return At("topLineStart of line", pane.topLine);
         if (pane.topLineY != rows[pane.topLine] * ed.lineHeight) return At("topLineY of line", pane.topLine);
+    }
+
+    // ---- The mappings, which walk from the upper pane's cache ----
+    for (const LineNumber line : {0u, count / 2, count - 1, ed.panes[0].topLine, ed.curLine}) {
+        if (line >= count) continue;
+        if (LineStart(ed, line) != starts[line]) return At("LineStart of line", line);
+        if (LineToY(ed, line) != rows[line] * ed.lineHeight) return At("LineToY of line", line);
+        const bool visible = !(LineRecordOf(ed, line).flags() & kFlagHidden);
+        if (visible && ed.lineHeight && YToLine(ed, rows[line] * ed.lineHeight) != line)
+            return At("YToLine of the row of line", line);
     }
 
     // ---- The selection and the undo log ----
