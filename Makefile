@@ -29,6 +29,7 @@ BENCH  := build/bench
 FUZZ   := build/fuzz
 FUZZ_SECONDS ?= 600
 FUZZ_JOBS    ?= 1
+FUZZ_MAX_LEN ?= 512
 JOBS   ?= $(shell nproc)
 XVFB   := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -78,15 +79,17 @@ bench: bootstrap win
 	@if [ -x $(WIN)/bin/QuorvaneBench.exe ]; then $(XVFB) tools/wine-run $(WIN)/bin/QuorvaneBench.exe; fi
 
 # The fuzzer's own corpus grows in build/fuzz/corpus; a crash leaves its input in
-# build/fuzz/crash-* (replay it with build/native/core_fuzz_replay FILE).
+# build/fuzz/crash-* (replay it with build/native/core_fuzz_replay FILE). It runs
+# niced: the machines are shared. FUZZ_JOBS > 1 runs that many jobs in parallel.
 fuzz: bootstrap
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON $(QUIET_CMAKE) >/dev/null
 	@cmake --build $(FUZZ) -j$(JOBS) --target core_fuzzer
 	@mkdir -p $(FUZZ)/corpus
-	@echo "Core fuzzer: $(FUZZ_SECONDS) s, $(FUZZ_JOBS) job(s)"
-	@cd $(FUZZ) && ./core_fuzzer -max_total_time=$(FUZZ_SECONDS) -jobs=$(FUZZ_JOBS) -workers=$(FUZZ_JOBS) \
-		-max_len=1024 -timeout=20 -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix=./ \
-		corpus ../../tests/fuzz/corpus
+	@echo "Core fuzzer: $(FUZZ_SECONDS) s, $(FUZZ_JOBS) job(s), inputs up to $(FUZZ_MAX_LEN) bytes"
+	@cd $(FUZZ) && nice ./core_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=$(FUZZ_MAX_LEN) -timeout=20 \
+		-rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix=./ \
+		$(if $(filter-out 1,$(FUZZ_JOBS)),-jobs=$(FUZZ_JOBS) -workers=$(FUZZ_JOBS)) \
+		corpus ../../tests/fuzz/corpus 2>&1 | grep -vE '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)'
 
 generate:
 	@tools/qvgen
