@@ -22,10 +22,9 @@ namespace qv {
 // was, in front of the closing CR at the latest, and when `logUndo` is set a kind-5
 // record logs the insertion; without it, an insertion of any character empties the
 // undo log (the records would point into shifted text). Both selection ends move
-// past the text. While
-// undoGroup is set (a paste over a selection) both records carry the group flag,
-// so that undo and redo take them as one step; a group is never left with one
-// record. Answers the number of characters inserted.
+// past the text. While undoGroup is set (a paste over a selection) both records
+// carry the group flag, so that undo and redo take them as one step; a group is
+// never left with one record. Answers the number of characters inserted.
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok = nullptr);
 
 // Replaces the whole document with the NUL-terminated `text` (NULL is empty): a new
