@@ -268,6 +268,7 @@ const
   WM_RBUTTONDOWN             = $0204;
   WM_RBUTTONUP               = $0205;
   WM_RBUTTONDBLCLK           = $0206;
+  WM_MOUSEWHEEL              = $020A;
   WM_CUT                     = $0300;
   WM_COPY                    = $0301;
   WM_PASTE                   = $0302;

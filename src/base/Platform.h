@@ -1,9 +1,10 @@
 // The narrow interface through which the platform-free core reaches the platform:
 // private heaps, the one error box, cursors and beeps, the parent notification,
 // text measurement with the control's font, a non-owning proxy of the pane
-// windows (invalidate, scroll, update, caret), and the buffers and code-page
-// conversions of stream transfers. The Windows layer implements it with kernel32,
-// user32 and gdi32; the native tests implement it with a recorder.
+// windows (invalidate, scroll, update, caret, focus), the mouse (capture, buttons,
+// the pointer), and the buffers and code-page conversions of stream transfers.
+// The Windows layer implements it with kernel32, user32 and gdi32; the native
+// tests implement it with a recorder.
 //
 // There is one platform per process, installed before the first control exists.
 #pragma once
@@ -35,7 +36,9 @@ struct SelChangeInfo {
     uint32_t page;
 };
 
-enum class StdCursor { Arrow, IBeam, Wait };
+// Pointer shapes: the platform's arrow, I-beam and hourglass, and the library's own
+// margin cursor (resource 103, an arrow pointing up and to the right).
+enum class StdCursor { Arrow, IBeam, Wait, Margin };
 
 class Platform {
 public:
@@ -79,8 +82,29 @@ public:
     virtual Point GetCaretPos() = 0;
     virtual void ShowCaret(WindowRef window) = 0;
     virtual void HideCaret(WindowRef window) = 0;
-    // The asynchronous state of the right mouse button.
+    // Gives `window` the keyboard focus (nothing when it has it already).
+    virtual void SetFocus(WindowRef window) = 0;
+    // Gives the pane the focus and sends it WM_SETFOCUS as well, so that its caret
+    // is made and placed again even when it had the focus already.
+    virtual void FocusPane(WindowRef pane) = 0;
+    // Moves `window` to 0, 0 with no size, repainting: how the host's popup window is
+    // put out of the way.
+    virtual void CollapseWindow(WindowRef window) = 0;
+
+    // ---- The mouse ------------------------------------------------------------------
+    // Every mouse message goes to `window` until ReleaseCapture.
+    virtual void SetCapture(WindowRef window) = 0;
+    // Releases the mouse when `holder` has it; a capture another window holds stays.
+    virtual void ReleaseCapture(WindowRef holder) = 0;
+    // The live (asynchronous) state of the logical mouse buttons, read while a loop
+    // runs inside one message.
+    virtual bool IsLeftButtonDown() = 0;
     virtual bool IsRightButtonDown() = 0;
+    // The pointer's current position in `window`'s client coordinates.
+    virtual Point PointerPosition(WindowRef window) = 0;
+    // Posts `window` a WM_MOUSEMOVE with the key flags `keys` at `at`: how a drag past
+    // a pane's edge keeps scrolling while other messages run in between.
+    virtual void PostMouseMove(WindowRef window, uint32_t keys, Point at) = 0;
     // The pacing wait between two automatic scroll steps: `count` turns of an empty
     // loop, or a wait of the same length.
     virtual void Spin(uint32_t count) = 0;

@@ -6,14 +6,15 @@
 namespace qv {
 namespace {
 
-// The record of reasons 1 and 1234, with `line` in the line field and the page.
-void SendSelChange(EditorInstance& ed, uint16_t reason, LineNumber line) {
+// The record of reasons 1 and 1234, with `line` in the line field and the page,
+// and `caret` in the caret field.
+void SendSelChange(EditorInstance& ed, uint16_t reason, LineNumber line, CharIndex caret) {
     SelChangeInfo info = {};
     info.hwndFrom = ed.hwnd;
     info.idFrom = ed.controlId;
     info.code = kSelChangeCode;
     info.anchor = ed.selAnchor;
-    info.caret = ed.caretPos;
+    info.caret = caret;
     info.reason = reason;
     info.line = line;
     info.lineLength = ed.curLineLength;
@@ -40,11 +41,16 @@ void SendSelChange(EditorInstance& ed, uint16_t reason, LineNumber line) {
 
 void NotifyParent(EditorInstance& ed, uint16_t reason) {
     if (reason != kReasonViewMoved && LineCount(ed) != 0) LocateChar(ed, ed.caretPos);
-    SendSelChange(ed, reason, ed.curLine);
+    SendSelChange(ed, reason, ed.curLine, ed.caretPos);
+}
+
+void NotifyParentReportingCaret(EditorInstance& ed, CharIndex caret) {
+    if (LineCount(ed) != 0) LocateChar(ed, caret);
+    SendSelChange(ed, kReasonSelChange, ed.curLine, caret);
 }
 
 void NotifyParentOfScroll(EditorInstance& ed, LineNumber line) {
-    SendSelChange(ed, kReasonViewMoved, line);
+    SendSelChange(ed, kReasonViewMoved, line, ed.caretPos);
 }
 
 void NotifyScrollBarScroll(EditorInstance& ed, WindowRef paneWindow) {

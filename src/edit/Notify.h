@@ -33,6 +33,12 @@ constexpr uint16_t kReasonViewMoved = 1234;
 // length is set.
 void NotifyParent(EditorInstance& ed, uint16_t reason);
 
+// Reason 1 with `caret` in the record's caret field instead of caretPos, and the
+// line fields of that position's line; caretPos itself is not touched, so whatever
+// the parent does to the selection meanwhile stands. A drag past a line's end
+// reports the position before the line's CR this way.
+void NotifyParentReportingCaret(EditorInstance& ed, CharIndex caret);
+
 // Reason 1234 of a small vertical scroll: reports `line` (the pane's top line + 1)
 // in the line field, and its page, without touching curLine or the rest of the
 // current-line cache.

@@ -9,6 +9,11 @@
 
 namespace qv {
 
+// The key flags of a mouse message's wParam that the panes read.
+constexpr uint32_t kKeyLeftButton = 0x1;   // MK_LBUTTON
+constexpr uint32_t kKeyRightButton = 0x2;  // MK_RBUTTON
+constexpr uint32_t kKeyShift = 0x4;        // MK_SHIFT
+
 enum MouseDragMode : uint32_t {
     kMouseIdle = 0,
     kMousePressed = 1,      // left button pressed in the text
@@ -28,9 +33,12 @@ struct MouseState {
     uint32_t rightStepTaken;
     uint32_t lineEndReached;
     CharIndex lastRightStepPos;  // caretPos after the last rightward step
-    uint32_t smoothWheel;        // wheel mode, set by the host
+    uint32_t smoothWheel;        // wheel mode, set by the host (all controls)
 };
 
 extern MouseState gMouse;
+
+// A left-button gesture is under way: pressed, drag-selecting or selecting lines.
+inline bool MouseGestureActive() { return gMouse.mouseDragState != kMouseIdle; }
 
 }  // namespace qv

@@ -436,6 +436,37 @@ TEST_F(StreamTest, AControlDestroyedInsideTheCallbackEndsItsStream) {
     host = new HostWindow;  // for TearDown
 }
 
+// ---- Folded blocks -------------------------------------------------------------------------
+
+TEST_F(StreamTest, AFoldedBlockOnTheFirstLineIsOpenedBeforeTheTextGoesInFrontOfIt) {
+    SetText("main proc\r\n  mov eax, 1\r\n  ret\r\nmain endp\r\nnext proc\r\n  nop\r\nnext endp\r\nend");
+    BlockPatternPair procs = {"$ proc", "$ endp"};
+    Send(EMX_FOLDBLOCK, 0, reinterpret_cast<LPARAM>(&procs));
+    Send(EMX_FOLDBLOCK, 4, reinterpret_cast<LPARAM>(&procs));
+    const qv::EditorInstance* ed = Record(control);
+    ASSERT_EQ(ed->hiddenLineCount, 3u);
+    ASSERT_EQ(Send(EMX_GETMARKER, 0), 2);
+
+    EXPECT_EQ(LoadText("; loaded\r\n; in front\r\n"), 22);
+    // Every hidden line lies in a run under a folded start line, and the count is
+    // the lines that carry the hidden bit.
+    const uint32_t count = ed->lineIndexUsed / 4;
+    uint32_t hidden = 0;
+    for (uint32_t line = 0; line < count; ++line) {
+        if (!(qv::LineRecordOf(*ed, line).flags() & qv::kFlagHidden)) continue;
+        ++hidden;
+        uint32_t above = line;
+        while (above > 0 && (qv::LineRecordOf(*ed, above).flags() & qv::kFlagHidden)) --above;
+        EXPECT_EQ(qv::LineRecordOf(*ed, above).markerId(), 2u) << "line " << line;
+        EXPECT_FALSE(qv::LineRecordOf(*ed, above).flags() & qv::kFlagHidden) << "line " << line;
+    }
+    EXPECT_EQ(ed->hiddenLineCount, hidden);
+    EXPECT_EQ(hidden, 1u);                   // the second block stays folded
+    EXPECT_NE(Send(EMX_GETMARKER, 2), 2);    // the first one, now on line 2, is open
+    EXPECT_EQ(Send(EMX_ISLINEHIDDEN, 3), 0);
+    EXPECT_EQ(Send(EMX_ISLINEHIDDEN, 7), 1);
+}
+
 // ---- The selection -------------------------------------------------------------------------
 
 TEST_F(StreamTest, ASelectionIsReplacedAsOneUndoStepAndSavedWithoutTheClosingCr) {

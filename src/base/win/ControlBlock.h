@@ -18,9 +18,15 @@ struct ControlPrivate {
     // Streams running on the control: a stream-out may run inside a stream-in's
     // callback. While one runs, nothing may change the text it reads or writes.
     uint32_t streamDepth;
-    // The window was destroyed during a stream's callback: the stream stops, and the
-    // last one to end releases the store and the record.
+    // The window was destroyed during a stream's callback (or a mouse handler's
+    // notification): the stream stops, and the last stream or handler to end
+    // releases the store and the record.
     uint32_t destroyedWhileStreaming;
+    // Mouse handlers running on the control: each may notify the parent and then go
+    // on with the record, so a destruction meanwhile waits for them.
+    uint32_t mouseDepth;
+    // What each pane's wheel turned short of a notch (upper, lower).
+    int32_t wheelRemainder[2];
 };
 
 struct ControlBlock {

@@ -1,7 +1,8 @@
 // The keyboard and mouse input of a pane: navigation and shortcut keys, typed
 // characters, Delete and Backspace, clicks, drags and the wheel. Each handler
-// answers the message's result; `handled` false sends a key on to the default
-// procedure.
+// answers the message's result; `handled` false sends the message on to the
+// default procedure. OnPaneMouse takes the mouse messages, WM_SETCURSOR, and
+// WM_CAPTURECHANGED and WM_CANCELMODE, which end a gesture under way.
 #pragma once
 
 #include <windows.h>

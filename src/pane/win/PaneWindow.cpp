@@ -197,6 +197,9 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
         case WM_MOUSEWHEEL:
+        case WM_SETCURSOR:
+        case WM_CAPTURECHANGED:
+        case WM_CANCELMODE:
             result = OnPaneMouse(*ed, hwnd, msg, wParam, lParam, handled);
             if (handled) return result;
             break;

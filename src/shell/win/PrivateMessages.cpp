@@ -9,6 +9,7 @@
 #include "quorvane.h"
 #include "command/CommandSteps.h"
 #include "edit/TextEdit.h"
+#include "pane/MouseState.h"
 #include "pane/PaneView.h"
 #include "render/Highlights.h"
 #include "render/KeywordTable.h"
@@ -99,6 +100,13 @@ LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
 LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
     ed.wheelLines = Arg(m.wParam);
     return m.wParam;
+}
+
+// EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
+// (lParam nonzero) or jumps; answers lParam.
+LRESULT OnEmxSetWheelMode(EditorInstance&, const Message& m) {
+    gMouse.smoothWheel = static_cast<uint32_t>(m.lParam);
+    return m.lParam;
 }
 
 // EMX_SETTABWIDTH: tabWidth = wParam, the fonts measured again; repaints; answers 0.
@@ -564,6 +572,7 @@ const HandlerEntry kEntries[] = {
     {EMX_SETMARKERMARGIN, OnEmxSetMarkerMargin},
     {EMX_SETLINENUMBERWIDTH, OnEmxSetLineNumberWidth},
     {EMX_SETWHEELLINES, OnEmxSetWheelLines},
+    {EMX_SETWHEELMODE, OnEmxSetWheelMode},
     {EMX_SETTABWIDTH, OnEmxSetTabWidth},
     {EMX_TOGGLEVIEWFLAGS, OnEmxToggleViewFlags},
     {EMX_ENABLEALTFONTS, OnEmxEnableAltFonts},

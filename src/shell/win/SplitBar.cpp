@@ -28,6 +28,13 @@ LRESULT CALLBACK SplitBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     // After the control's WM_DESTROY its record is gone: only pass messages on.
     if (EditorInstance* ed = InstanceOf(control)) {
         switch (msg) {
+            case WM_SETCURSOR:
+                // The bar's own shape, not the static class's arrow or a parent's.
+                if (reinterpret_cast<HWND>(wParam) == hwnd && LOWORD(lParam) == HTCLIENT) {
+                    ::SetCursor(gLibrary.splitCursor);
+                    return TRUE;
+                }
+                break;
             case WM_MOUSEMOVE:
                 ::SetCursor(gLibrary.splitCursor);
                 break;

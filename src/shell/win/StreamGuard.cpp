@@ -62,7 +62,7 @@ const uint32_t* StreamScope::abandoned() const {
 
 void ReleaseControlRecord(EditorInstance& ed) {
     ControlPrivate& priv = PrivateOf(ed);
-    if (priv.streamDepth != 0) {
+    if (priv.streamDepth != 0 || priv.mouseDepth != 0) {
         priv.destroyedWhileStreaming = 1;
         return;
     }

@@ -35,8 +35,8 @@ private:
     EditorInstance& ed_;
 };
 
-// WM_DESTROY's last step: releases the store and the record, unless a stream runs
-// on the control; then the stream's end does.
+// WM_DESTROY's last step: releases the store and the record, unless a stream or a
+// mouse handler runs on the control; then the last of them to end does.
 void ReleaseControlRecord(EditorInstance& ed);
 
 }  // namespace qv

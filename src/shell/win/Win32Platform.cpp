@@ -4,10 +4,18 @@
 
 #include "quorvane.h"
 #include "base/EditorInstance.h"
+#include "base/win/LibraryState.h"
 
 namespace qv {
 namespace {
 HWND H(WindowRef w) { return static_cast<HWND>(w); }
+
+// The asynchronous key state reads the physical buttons; with the buttons swapped
+// the logical left button is the physical right one.
+bool IsButtonDown(bool left) {
+    const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    return (::GetAsyncKeyState(left != swapped ? VK_LBUTTON : VK_RBUTTON) & 0x8000) != 0;
+}
 
 static_assert(sizeof(SelChangeEx) == 54, "SelChangeEx is 54 packed bytes");
 static_assert(sizeof(Rect) == sizeof(RECT) && sizeof(Point) == sizeof(POINT), "RECT and POINT layouts");
@@ -35,6 +43,7 @@ void Win32Platform::ShowAllocationError(WindowRef owner, const char* text) {
 void Win32Platform::Beep() { ::MessageBeep(MB_ICONHAND); }
 
 CursorRef Win32Platform::SetCursor(StdCursor cursor) {
+    if (cursor == StdCursor::Margin) return ::SetCursor(gLibrary.marginCursor);
     LPCSTR id = cursor == StdCursor::Wait ? IDC_WAIT : cursor == StdCursor::IBeam ? IDC_IBEAM : IDC_ARROW;
     return ::SetCursor(::LoadCursorA(nullptr, id));
 }
@@ -92,7 +101,27 @@ Point Win32Platform::GetCaretPos() {
 }
 void Win32Platform::ShowCaret(WindowRef window) { ::ShowCaret(H(window)); }
 void Win32Platform::HideCaret(WindowRef window) { ::HideCaret(H(window)); }
-bool Win32Platform::IsRightButtonDown() { return (::GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0; }
+void Win32Platform::SetFocus(WindowRef window) { ::SetFocus(H(window)); }
+void Win32Platform::FocusPane(WindowRef pane) {
+    ::SetFocus(H(pane));
+    ::SendMessageA(H(pane), WM_SETFOCUS, 0, 0);
+}
+void Win32Platform::CollapseWindow(WindowRef window) { ::MoveWindow(H(window), 0, 0, 0, 0, TRUE); }
+void Win32Platform::SetCapture(WindowRef window) { ::SetCapture(H(window)); }
+void Win32Platform::ReleaseCapture(WindowRef holder) {
+    if (::GetCapture() == H(holder)) ::ReleaseCapture();
+}
+bool Win32Platform::IsLeftButtonDown() { return IsButtonDown(true); }
+bool Win32Platform::IsRightButtonDown() { return IsButtonDown(false); }
+Point Win32Platform::PointerPosition(WindowRef window) {
+    POINT p = {0, 0};
+    ::GetCursorPos(&p);
+    ::ScreenToClient(H(window), &p);
+    return {p.x, p.y};
+}
+void Win32Platform::PostMouseMove(WindowRef window, uint32_t keys, Point at) {
+    ::PostMessageA(H(window), WM_MOUSEMOVE, keys, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+}
 
 void Win32Platform::Spin(uint32_t count) {
     // An empty loop the compiler must keep: one turn per count.

@@ -26,7 +26,15 @@ public:
     Point GetCaretPos() override;
     void ShowCaret(WindowRef window) override;
     void HideCaret(WindowRef window) override;
+    void SetFocus(WindowRef window) override;
+    void FocusPane(WindowRef pane) override;
+    void CollapseWindow(WindowRef window) override;
+    void SetCapture(WindowRef window) override;
+    void ReleaseCapture(WindowRef holder) override;
+    bool IsLeftButtonDown() override;
     bool IsRightButtonDown() override;
+    Point PointerPosition(WindowRef window) override;
+    void PostMouseMove(WindowRef window, uint32_t keys, Point at) override;
     void Spin(uint32_t count) override;
     uint8_t* AllocTransferBuffer(uint32_t size) override;
     void FreeTransferBuffer(uint8_t* block) override;

@@ -156,6 +156,18 @@ LRESULT OnWmMouseMove(EditorInstance& ed, const Message& m) { return OnSplitDrag
 // WM_LBUTTONUP: ends a split bar drag with a last layout; answers 0.
 LRESULT OnWmLButtonUp(EditorInstance& ed, const Message&) { return OnSplitDragEnd(ed); }
 
+// WM_MOUSEWHEEL: sent on unchanged to the active pane, which scrolls; answers its
+// result. A pane procedure (a host's subclass) that hands the wheel back to the
+// default procedure, and so to the control again, has it go on to the parent.
+LRESULT OnWmMouseWheel(EditorInstance& ed, const Message& m) {
+    static bool forwarding = false;
+    if (forwarding) return m.Default();
+    forwarding = true;
+    const LRESULT result = ::SendMessageA(Hwnd(ed.hwndActivePane), m.msg, m.wParam, m.lParam);
+    forwarding = false;
+    return result;
+}
+
 // WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK:
 // nothing; answers 0.
 LRESULT OnIgnoredMouse(EditorInstance&, const Message&) { return 0; }
@@ -179,6 +191,7 @@ const HandlerEntry kEntries[] = {
     {WM_RBUTTONDOWN, OnIgnoredMouse},
     {WM_RBUTTONUP, OnIgnoredMouse},
     {WM_RBUTTONDBLCLK, OnIgnoredMouse},
+    {WM_MOUSEWHEEL, OnWmMouseWheel},
     {WM_CLEAR, OnWmClear},
 };
 

@@ -39,6 +39,11 @@ void FakePlatform::ClearRecords() {
     updates.clear();
     spins = 0;
     transferSizes.clear();
+    focusCalls.clear();
+    collapsed.clear();
+    postedMoves.clear();
+    captureCalls = 0;
+    releaseCalls = 0;
 }
 
 bool FakePlatform::Allow(int& left, Allocation kind, HeapRef heap, uint32_t size) {
@@ -112,6 +117,7 @@ CursorRef FakePlatform::SetCursor(StdCursor cursor) {
 void FakePlatform::RestoreCursor(CursorRef) { ++cursorsRestored; }
 void FakePlatform::SendNotify(WindowRef, uint32_t wParam, const SelChangeInfo& info) {
     notifications.emplace_back(wParam, info);
+    if (onNotify) onNotify(info);
 }
 
 int32_t FakePlatform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
@@ -133,7 +139,27 @@ void FakePlatform::SetCaretPos(int32_t x, int32_t y) { caret = {x, y}; }
 Point FakePlatform::GetCaretPos() { return caret; }
 void FakePlatform::ShowCaret(WindowRef) { caretShown = true; }
 void FakePlatform::HideCaret(WindowRef) { caretShown = false; }
+void FakePlatform::SetFocus(WindowRef window) {
+    focus = window;
+    focusCalls.push_back(window);
+}
+void FakePlatform::FocusPane(WindowRef pane) { SetFocus(pane); }
+void FakePlatform::CollapseWindow(WindowRef window) { collapsed.push_back(window); }
+void FakePlatform::SetCapture(WindowRef window) {
+    capture = window;
+    ++captureCalls;
+}
+void FakePlatform::ReleaseCapture(WindowRef holder) {
+    ++releaseCalls;
+    if (capture == holder) capture = nullptr;
+}
+bool FakePlatform::IsLeftButtonDown() {
+    if (leftButtonDown && leftReadsBeforeRelease >= 0 && leftReadsBeforeRelease-- == 0) leftButtonDown = false;
+    return leftButtonDown;
+}
 bool FakePlatform::IsRightButtonDown() { return rightButtonDown; }
+Point FakePlatform::PointerPosition(WindowRef) { return pointer; }
+void FakePlatform::PostMouseMove(WindowRef window, uint32_t keys, Point at) { postedMoves.push_back({window, keys, at}); }
 void FakePlatform::Spin(uint32_t) { ++spins; }
 
 uint8_t* FakePlatform::AllocTransferBuffer(uint32_t size) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,12 +60,30 @@ public:
     std::vector<Scroll> scrolls;
     std::vector<WindowRef> updates;
     int spins = 0;
+    std::vector<WindowRef> focusCalls;     // SetFocus and FocusPane, in order
+    std::vector<WindowRef> collapsed;      // CollapseWindow
+    struct PostedMove {
+        WindowRef window;
+        uint32_t keys;
+        Point at;
+    };
+    std::vector<PostedMove> postedMoves;
+    int captureCalls = 0;
+    int releaseCalls = 0;
 
     // ---- What the platform answers ---------------------------------------------------
     WindowRef focus = nullptr;
     Point caret{0, 0};
     bool caretShown = false;
     bool rightButtonDown = false;
+    // The left button: down while leftButtonDown, until it has been read
+    // `leftReadsBeforeRelease` times (-1: never released by reading).
+    bool leftButtonDown = false;
+    int leftReadsBeforeRelease = -1;
+    WindowRef capture = nullptr;
+    Point pointer{0, 0};  // the live pointer, in the client coordinates of any window
+    // Called for every notification after it is recorded: a parent's reaction.
+    std::function<void(const SelChangeInfo&)> onNotify;
     // Measuring: every character is `charPixels` wide, a TAB advances to the next
     // multiple of tabWidth * charPixels.
     int32_t charPixels = 8;
@@ -102,7 +121,15 @@ public:
     Point GetCaretPos() override;
     void ShowCaret(WindowRef window) override;
     void HideCaret(WindowRef window) override;
+    void SetFocus(WindowRef window) override;
+    void FocusPane(WindowRef pane) override;
+    void CollapseWindow(WindowRef window) override;
+    void SetCapture(WindowRef window) override;
+    void ReleaseCapture(WindowRef holder) override;
+    bool IsLeftButtonDown() override;
     bool IsRightButtonDown() override;
+    Point PointerPosition(WindowRef window) override;
+    void PostMouseMove(WindowRef window, uint32_t keys, Point at) override;
     void Spin(uint32_t count) override;
     uint8_t* AllocTransferBuffer(uint32_t size) override;
     void FreeTransferBuffer(uint8_t* block) override;
