@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "command/DocumentCommands.h"
+#include "command/MouseCommands.h"
 #include "command/StreamCommands.h"
 #include "command/UndoCommand.h"
 #include "core/support/DocumentInvariants.h"
@@ -39,6 +40,8 @@
 #include "pane/CaretGeometry.h"
 #include "pane/MouseState.h"
 #include "pane/PaneView.h"
+#include "pane/PointerGeometry.h"
+#include "pane/WheelSteps.h"
 #include "render/LineLocks.h"
 #include "render/Markers.h"
 #include "render/Words.h"
@@ -206,6 +209,12 @@ public:
         SetInstanceDefaults(*ed_);
         ed_->panes[0].textRect = {0, 0, 400, 150};
         ed_->lineHeight = in_.OneIn(4) ? 1 : 15;
+        // A fixed-pitch font of 8 pixels, as the test platform measures, or (now
+        // and then) none yet.
+        if (!in_.OneIn(4)) {
+            ed_->charWidth = 8;
+            ed_->fixedPitch = 1;
+        }
         if (!CreateStore(*ed_) || !InsertEndMark(*ed_)) Fail("no store");
         // Without the focus the caret is not moved on screen, and the lookup under
         // the caret after a range deletion costs nothing; the view step gives the
@@ -800,6 +809,66 @@ private:
         }
     }
 
+    // ---- The mouse ----
+
+    // A gesture's message in either pane: presses (with Shift, in the margin, far
+    // outside), moves with the button down or up (the automatic scrolling's walks
+    // end when the live button is read as released), the moves a drag posts,
+    // releases, double clicks, the right button, lost captures and the wheel. The
+    // text never changes; the caret stays inside the text.
+    void Mouse() {
+        gOp = "mouse";
+        ViewPane& pane = ed().panes[ed().panes[1].textRect.bottom && in_.OneIn(2) ? 1 : 0];
+        const int32_t xs[] = {-40, 0, 3, TextLeft(ed()), TextLeft(ed()) + 1, 2000};
+        const int32_t x = in_.OneIn(3) ? xs[in_.Below(6)] : TextLeft(ed()) + 1 + static_cast<int32_t>(in_.Below(90)) * 8 - 3;
+        const int32_t ys[] = {-100, -1, 0, pane.textRect.bottom, pane.textRect.bottom + 30};
+        const int32_t y = in_.OneIn(3) ? ys[in_.Below(5)] : static_cast<int32_t>(in_.Below(12) * ed().lineHeight + 2);
+        const uint32_t keys = in_.Below(8) & (kKeyLeftButton | kKeyRightButton | kKeyShift);
+        platform_.pointer = {x, y};
+        platform_.leftButtonDown = (keys & kKeyLeftButton) != 0;
+        platform_.leftReadsBeforeRelease = static_cast<int>(in_.Below(30));
+        const MouseContext ctx{8, nullptr};
+        const CharIndex caretBefore = ed().caretPos, anchorBefore = ed().selAnchor;
+        const uint32_t gesture = in_.Below(9);
+        if (std::getenv("QV_FUZZ_TRACE"))
+            std::fprintf(stderr, "mouse gesture %u at %d, %d, keys %u, pane %d\n", gesture, x, y, keys,
+                         &pane == &ed().panes[1]);
+        switch (gesture) {
+            case 0:
+            case 1: MousePress(ed(), {pane.hwnd, x, y, keys | kKeyLeftButton}, ctx); break;
+            case 2:
+            case 3:
+                MouseMove(ed(), {pane.hwnd, x, y, keys}, ctx);
+                // The moves a drag past an edge posts itself, a few of them.
+                for (int n = 0; n < 8 && !platform_.postedMoves.empty(); ++n) {
+                    const FakePlatform::PostedMove m = platform_.postedMoves.front();
+                    platform_.postedMoves.erase(platform_.postedMoves.begin());
+                    MouseMove(ed(), {m.window, m.at.x, m.at.y, m.keys}, ctx);
+                }
+                break;
+            case 4: MouseRelease(ed(), pane.hwnd); break;
+            case 5: MouseDoubleClick(ed()); break;
+            case 6:
+                in_.OneIn(2) ? EndMouseGesture(ed()) : RightButtonPress();
+                PointerShapeAt(ed(), pane.hwnd, x, y);
+                break;
+            default: {
+                static const int32_t deltas[] = {120, -120, 40, -360, 1200, INT16_MIN};
+                const int64_t rows = Lines() - ed().hiddenLineCount;
+                const VerticalRange bar{rows * ed().lineHeight, pane.textRect.bottom};
+                WheelScroll(ed(), pane.hwnd, wheelRemainder_, deltas[in_.Below(6)], bar, ctx);
+            }
+        }
+        platform_.postedMoves.clear();
+        platform_.leftButtonDown = false;
+        if (!in_.OneIn(4)) platform_.focus = nullptr;  // keeps the lookups after range deletions cheap
+        // A double click selects the word at the anchor, which a host (not a press)
+        // may have put after the closing CR.
+        FUZZ_CHECK(ed().caretPos <= Length() - 1 || ed().caretPos == caretBefore ||
+                       (gesture == 5 && ed().caretPos <= anchorBefore),
+                   "the mouse left the caret at %u, past the closing CR", ed().caretPos);
+    }
+
     // ---- The view ----
 
     void View() {
@@ -827,7 +896,7 @@ private:
     }
 
     void Step() {
-        const uint32_t op = in_.Below(28);
+        const uint32_t op = in_.Below(30);
         switch (op) {
             case 0:
             case 1: gOp = "select"; Select(); break;
@@ -868,6 +937,8 @@ private:
             case 23: LocksAndHiding(); break;
             case 24: StreamInOp(); break;
             case 25: StreamOutOp(); break;
+            case 26:
+            case 27: Mouse(); break;
             default: View(); break;
         }
     }
@@ -892,6 +963,7 @@ private:
     uint32_t failAt_ = 0;
     bool failLater_ = false;
     uint32_t spare_ = 0;
+    int32_t wheelRemainder_ = 0;
     struct {
         std::vector<uint32_t> flags;
         std::vector<uint8_t> log;
