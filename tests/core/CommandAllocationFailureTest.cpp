@@ -23,6 +23,7 @@
 #include "core/support/EditFixture.h"
 #include "core/support/TightAreas.h"
 #include "edit/Streams.h"
+#include "render/KeywordTable.h"
 #include "render/Markers.h"
 #include "store/LineStore.h"
 
@@ -377,6 +378,51 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
     for (const std::string& s : failedSites) all += "\n  " + s;
     for (const std::string& c : counts) all += "\n  allocations of " + c;
     std::printf("Allocation sites failed:%s\n", all.c_str());
+}
+
+// The process-wide keyword table: its storage is made, or not at all; a list whose
+// growth fails keeps the words before the one that needed the room, drops the rest,
+// and leaves the area whole.
+TEST_F(CommandAllocationFailureTest, KeywordStorageAndListsFailCleanly) {
+    ReleaseKeywordStorage();
+    for (uint32_t n = 1; n <= 2; ++n) {
+        platform.failAllocation = platform.allocations + n;
+        EXPECT_FALSE(CreateKeywordStorage());
+        platform.failAllocation = 0;
+        EXPECT_EQ(KeywordTableArea().base, nullptr);
+        EXPECT_FALSE(AddKeywords(1, "mov"));
+    }
+    // Longer than the first area: growths in the middle of the list.
+    std::vector<std::string> words;
+    std::string list;
+    for (int i = 0; i < 3000; ++i) {
+        words.push_back("W" + std::to_string(100000 + i) + std::string(13, 'K'));
+        list += words.back() + ",";
+    }
+    const auto found = [](const std::string& w) {
+        return LookupKeyword(reinterpret_cast<const uint8_t*>(w.data()), 0, static_cast<uint32_t>(w.size())).found;
+    };
+    for (uint32_t n = 1;; ++n) {
+        SCOPED_TRACE("growth " + std::to_string(n));
+        ASSERT_TRUE(CreateKeywordStorage());
+        platform.failAllocation = platform.allocations + n;
+        const bool ok = AddKeywords(3, list.c_str());
+        platform.failAllocation = 0;
+        const KeywordArea area = KeywordTableArea();
+        ASSERT_LE(area.used, area.size);
+        ASSERT_TRUE(std::all_of(area.base + area.used, area.base + area.size, [](uint8_t b) { return b == 0; }));
+        size_t kept = 0;
+        while (kept < words.size() && found(words[kept])) ++kept;
+        for (size_t i = kept; i < words.size(); ++i) ASSERT_FALSE(found(words[i])) << words[i];
+        ReleaseKeywordStorage();
+        if (ok) {
+            EXPECT_EQ(kept, words.size());
+            EXPECT_GT(n, 2u) << "the list grows the area more than once";
+            break;
+        }
+        EXPECT_LT(kept, words.size());
+        EXPECT_GT(kept, 0u);
+    }
 }
 
 }  // namespace
