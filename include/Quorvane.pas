@@ -236,7 +236,9 @@ const
   WM_GETTEXT                 = $000D;
   WM_GETTEXTLENGTH           = $000E;
   WM_SETFONT                 = $0030;
+  WM_GETFONT                 = $0031;
   WM_STYLECHANGED            = $007D;
+  WM_GETDLGCODE              = $0087;
   EM_GETSEL                  = $00B0;
   EM_SETSEL                  = $00B1;
   EM_GETRECT                 = $00B2;
@@ -273,6 +275,7 @@ const
   WM_COPY                    = $0301;
   WM_PASTE                   = $0302;
   WM_CLEAR                   = $0303;
+  WM_UNDO                    = $0304;
   EM_CANPASTE                = $0432;
   EM_EXGETSEL                = $0434;
   EM_EXLINEFROMCHAR          = $0436;
@@ -377,9 +380,9 @@ type
   end;
 
   // EMX_SETHOSTWINDOWS: six window handles, shared by every control of the
-  // process. Entry 2 answers WM_GETTEXTLENGTH for the control's text; entry 3
-  // is a popup the control hides before scrolling and before the bookmark
-  // messages. The others are stored only.
+  // process. Entry 3 is a popup the control hides before scrolling and before
+  // the bookmark messages. The others are stored only (the Delete key finds the
+  // end of the text in the control's own text).
   PHostWindows = ^THostWindows;
   THostWindows = packed record
     windows: array[0..QV_HOSTWINDOW_COUNT - 1] of TQvHandle; //  0: the handles, 0 for none

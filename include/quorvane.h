@@ -287,9 +287,9 @@ typedef struct MarkerEnumeration {
 } MarkerEnumeration;
 
 /* EMX_SETHOSTWINDOWS: six window handles, shared by every control of the process.
- * Entry 2 answers WM_GETTEXTLENGTH for the control's text; entry 3 is a popup the
- * control hides before scrolling and before the bookmark messages. The others are
- * stored only. */
+ * Entry 3 is a popup the control hides before scrolling and before the bookmark
+ * messages. The others are stored only (the Delete key finds the end of the text
+ * in the control's own text). */
 typedef struct HostWindows {
     HWND windows[QV_HOSTWINDOW_COUNT]; /*  0: the handles, 0 for none */
 } HostWindows;

@@ -6,14 +6,18 @@
 //             UpdateWindow), at the top of the document and at its middle
 //   page down 300 x WM_VSCROLL SB_PAGEDOWN from the pane's scroll bar, each one
 //             painted at once, from the top of the document
-// and then, once per stream run, loading and saving a file as a host does:
+// then, once per stream run, loading and saving a file as a host does:
 //   stream in   EM_STREAMIN of 20 MB / 500,000 lines of plain source into an empty
 //               document, the callback handing over 32 KB a call from memory
 //   stream out  EM_STREAMOUT of that document into memory
 //   and, for comparison, WM_SETTEXT of the same text
+// and last, the keyboard, at 50,000, 100,000 and 200,000 lines, once per key run:
+//   typing      20,000 characters of code (a line break after each line of it)
+//               through WM_CHAR into the middle of the document, each one painted
+//   page down   300 x WM_KEYDOWN VK_NEXT from the top, each one painted
 //
 //   QuorvaneBench.exe [--rounds N] [--repaints N] [--pages N] [--streams N]
-//                     [--snapshot pane.bmp]
+//                     [--keys N] [--snapshot pane.bmp]
 //
 // Every round prints its figures; the summary gives the best round of each, and
 // the median of the stream runs with their spread. The automatic scroll pacing is
@@ -47,6 +51,7 @@ struct Options {
     int repaints = 200;
     int pages = 300;
     int streams = 5;
+    int keys = 5;
     const char* snapshot = nullptr;  // where to save the pane after the first repaint
 };
 
@@ -319,6 +324,70 @@ StreamRuns MeasureStreams(HWND control, const std::string& text, int runs) {
     return result;
 }
 
+// ---- The keyboard -------------------------------------------------------------------------
+
+constexpr unsigned kTypedChars = 20000;
+constexpr int kKeyPages = 300;
+const unsigned kKeyDocumentLines[] = {50000, 100000, 200000};
+
+struct KeyRuns {
+    Series typing, paging;
+    bool typedAll = true;  // every run left exactly the typed characters in the document
+};
+
+// The characters typed: lines of code, each ended by Enter (WM_CHAR CR).
+std::string TypedText() {
+    const char* const lines[] = {"\tmov eax, [ebx+4] ; load\r", "\tcall Scan_7\r", "@@next:\r",
+                                 "\tinvoke WriteFile, hOut, addr buffer, eax, 0, 0\r"};
+    std::string text;
+    for (unsigned i = 0; text.size() < kTypedChars; ++i) text += lines[i % 4];
+    text.resize(kTypedChars);
+    return text;
+}
+
+// The WM_KEYDOWN of a key as the keyboard sends it: its scan code, extended.
+LPARAM KeyLParam(UINT scan) { return 1 | (static_cast<LPARAM>(scan | 0x100) << 16); }
+
+// Each run loads the document (untimed), types into the middle of it, then pages
+// down from the top.
+KeyRuns MeasureKeys(HWND control, const std::string& source, unsigned lines, int runs) {
+    const HWND pane = UpperPane(control);
+    const std::string typed = TypedText();
+    KeyRuns result;
+    for (int run = 0; run < runs; ++run) {
+        SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+        SetFocus(control);
+        const LRESULT middle = SendMessageA(control, EM_LINEINDEX, lines / 2, 0);
+        SendMessageA(control, EM_SETSEL, middle, middle);
+        SendMessageA(control, EM_SCROLLCARET, 0, 0);
+        UpdateWindow(pane);
+        Pump();
+        const LRESULT before = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
+        LONGLONG start = Now();
+        for (char c : typed) {
+            SendMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+            UpdateWindow(pane);
+        }
+        result.typing.ms.push_back(MsSince(start));
+        Pump();
+        unsigned breaks = 0;
+        for (char c : typed) breaks += c == '\r';
+        const LRESULT after = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
+        result.typedAll = result.typedAll && after == before + static_cast<LRESULT>(typed.size() + breaks);
+
+        SendMessageA(control, EM_SETSEL, 0, 0);
+        ScrollToLine(control, 0);
+        start = Now();
+        for (int i = 0; i < kKeyPages; ++i) {
+            SendMessageA(control, WM_KEYDOWN, VK_NEXT, KeyLParam(0x51));
+            UpdateWindow(pane);
+        }
+        result.paging.ms.push_back(MsSince(start));
+        Pump();
+    }
+    return result;
+}
+
 void PrintSpread(const char* name, const Series& s, double megabytes) {
     std::printf("  %-22s median %8.1f ms  (min %.1f, max %.1f, n=%u)  %.1f MB/s\n", name, s.Median(),
                 s.Best(), s.Worst(), static_cast<unsigned>(s.ms.size()), megabytes / (s.Median() / 1000.0));
@@ -417,6 +486,8 @@ int main(int argc, char** argv) {
             options.pages = ParseCount(argv[i + 1], options.pages);
         else if (std::strcmp(argv[i], "--streams") == 0)
             options.streams = ParseCount(argv[i + 1], options.streams);
+        else if (std::strcmp(argv[i], "--keys") == 0)
+            options.keys = ParseCount(argv[i + 1], options.keys);
         else if (std::strcmp(argv[i], "--snapshot") == 0)
             options.snapshot = argv[i + 1];
     }
@@ -501,6 +572,20 @@ int main(int argc, char** argv) {
     PrintSpread("stream out (EM_STREAMOUT)", streams.out, megabytes);
     PrintSpread("the same by WM_SETTEXT", streams.setText, megabytes);
     if (!streams.complete) std::printf("  (a stream run did not move every byte)\n");
+
+    std::printf("keyboard: %u characters typed through WM_CHAR into the middle line, %d pages down "
+                "through WM_KEYDOWN from the top, each key painted; %d runs a size\n",
+                kTypedChars, kKeyPages, options.keys);
+    for (unsigned lines : kKeyDocumentLines) {
+        const std::string document = qvbench::GenerateColouredSource(lines);
+        const KeyRuns keys = MeasureKeys(bench.control, document, lines, options.keys);
+        std::printf("  %u lines\n", lines);
+        std::printf("    %-20s median %8.1f ms  (min %.1f, max %.1f)  %.3f ms a key\n", "typing",
+                    keys.typing.Median(), keys.typing.Best(), keys.typing.Worst(), keys.typing.Median() / kTypedChars);
+        std::printf("    %-20s median %8.1f ms  (min %.1f, max %.1f)  %.3f ms a key\n", "page down",
+                    keys.paging.Median(), keys.paging.Best(), keys.paging.Worst(), keys.paging.Median() / kKeyPages);
+        if (!keys.typedAll) std::printf("    (a typing run did not leave every character typed)\n");
+    }
 
     DestroyWindow(bench.main);
     Pump();

@@ -2,9 +2,9 @@
 // private heaps, the one error box, cursors and beeps, the parent notification,
 // text measurement with the control's font, a non-owning proxy of the pane
 // windows (invalidate, scroll, update, caret, focus), the mouse (capture, buttons,
-// the pointer), and the buffers and code-page conversions of stream transfers.
-// The Windows layer implements it with kernel32, user32 and gdi32; the native
-// tests implement it with a recorder.
+// the pointer), the buffers and code-page conversions of stream transfers, and
+// CF_TEXT on the clipboard. The Windows layer implements it with kernel32, user32
+// and gdi32; the native tests implement it with a recorder.
 //
 // There is one platform per process, installed before the first control exists.
 #pragma once
@@ -110,8 +110,9 @@ public:
     virtual void Spin(uint32_t count) = 0;
 
     // ---- Stream transfers ---------------------------------------------------------------
-    // A zero-filled block for one stream transfer (global memory in the real
-    // control), or nullptr when it cannot be had; freed at the transfer's end.
+    // A zero-filled block for one transfer, a stream's or a clipboard copy's (global
+    // memory in the real control, outside the control's heaps), or nullptr when it
+    // cannot be had; freed at the transfer's end.
     virtual uint8_t* AllocTransferBuffer(uint32_t size) = 0;
     virtual void FreeTransferBuffer(uint8_t* block) = 0;
     // Conversions through the ANSI code page. Each answers what it wrote, never
@@ -121,6 +122,23 @@ public:
     virtual uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) = 0;
     // True when `byte` begins a two-byte character of the ANSI code page.
     virtual bool IsAnsiLeadByte(uint8_t byte) = 0;
+
+    // ---- The clipboard (CF_TEXT) -----------------------------------------------------
+    // Opens the clipboard for `owner`; false when another window holds it open. Every
+    // call below needs it open, and every successful open is closed again.
+    virtual bool OpenClipboard(WindowRef owner) = 0;
+    virtual void CloseClipboard() = 0;
+    // Empties the clipboard and hands it the n bytes and a NUL as CF_TEXT, in a
+    // block of global memory the clipboard then owns. False, with the clipboard left
+    // as it was, when the block cannot be had; false too when the clipboard refuses
+    // the block (it is freed then, and the clipboard is empty).
+    virtual bool WriteClipboardText(const uint8_t* bytes, uint32_t n) = 0;
+    // The clipboard's CF_TEXT, locked: its address and in `length` its text, the
+    // bytes before the first NUL and never more than the block holds. nullptr when
+    // there is no CF_TEXT or it cannot be locked. Valid until UnlockClipboardText,
+    // which follows every successful lock before the clipboard is closed.
+    virtual const uint8_t* LockClipboardText(uint32_t& length) = 0;
+    virtual void UnlockClipboardText() = 0;
 };
 
 // The process's platform. Installed by the library at process attach, or by a test.

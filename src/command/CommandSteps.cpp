@@ -1,6 +1,7 @@
 #include "command/CommandSteps.h"
 
 #include "base/Platform.h"
+#include "edit/Notify.h"
 #include "pane/CaretGeometry.h"
 #include "pane/MouseState.h"
 #include "pane/PaneView.h"
@@ -27,6 +28,13 @@ bool RefuseLockedSelection(EditorInstance& ed) {
 void InvalidateBothPanes(EditorInstance& ed) {
     ThePlatform().InvalidateRect(ed.panes[1].hwnd, nullptr, false);
     ThePlatform().InvalidateRect(ed.panes[0].hwnd, nullptr, false);
+}
+
+void FinishTextCommand(EditorInstance& ed) {
+    BringCaretIntoView(ed);
+    RefreshBothPanes(ed);
+    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    NotifyParent(ed, kReasonSelChange);
 }
 
 void EndMouseDrag() { gMouse.mouseDragState = kMouseIdle; }

@@ -24,6 +24,12 @@ void InvalidateBothPanes(EditorInstance& ed);
 // the caret's screen position in the upper pane.
 void EndRangeDeletion(EditorInstance& ed);
 
+// The end of a command that changed the text around the caret (undo, redo, cut,
+// paste): the caret brought into the active pane's view and placed, both panes
+// repainted (lower first), the active pane's caretX taken from the caret, and the
+// parent notified (reason 1).
+void FinishTextCommand(EditorInstance& ed);
+
 // Ends any mouse drag of the process: a drag's positions no longer hold once a
 // command has rewritten the text under it.
 void EndMouseDrag();

@@ -5,6 +5,7 @@
 
 #include "command/CommandSteps.h"
 #include "edit/EditState.h"
+#include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
 #include "render/Folding.h"
@@ -73,11 +74,15 @@ void UngroupNewestRecord(EditorInstance& ed) {
 }  // namespace
 
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok) {
-    BeginEditCommand();
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(text ? text : "");
     const uint32_t length = Saturate(std::strlen(reinterpret_cast<const char*>(bytes)));
-    uint64_t chars = 0;
-    for (uint32_t i = 0; i < length; ++i) chars += bytes[i] != kLF;
+    return ReplaceSelectionBytes(ed, bytes, length, logUndo, ok);
+}
+
+uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_t length, bool logUndo, bool* ok) {
+    BeginEditCommand();
+    if (!bytes) length = 0;
+    const uint64_t chars = StoredCharCount(bytes, length);
     const auto [lo, hi] = SelectionRange(ed);
     if (!EnsureCommandUndoRoom(ed, lo, hi, logUndo ? chars : 0) ||
         !ReserveEditRoom(ed, lo, hi, bytes, length)) {
@@ -86,10 +91,14 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
     }
     UnfoldForEdit(ed, lo, hi);
 
+    // A logged replacement of a selection is one undo step: its deletion and its
+    // insertion carry the group flag.
+    gEdit.undoGroup = logUndo && lo != hi ? 1 : 0;
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
     CharIndex pos = DeleteSelected(ed, lo, hi, &deleted);
     if (!deleted) {  // not reached: the room is secured above
+        gEdit.undoGroup = 0;
         Report(ok, false);
         return 0;
     }
@@ -110,17 +119,18 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
     ed.selAnchor = ed.caretPos = pos + count;
 
     if (logUndo && count > 0) {
-        const uint32_t group = gEdit.undoGroup;
         if (!rangeLogged) gEdit.undoGroup = 0;
         gEdit.absorbNextCr = absorbed;
         AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count);
-        gEdit.undoGroup = group;
     } else if (rangeLogged && gEdit.undoGroup) {
         UngroupNewestRecord(ed);
     }
     // Characters inserted without a record shift the text under every record the
     // log holds: undoing or redoing one would change the wrong characters.
     if (!logUndo && count > 0) EmptyUndoLog(ed);
+    // Cleared as soon as the records are logged: an edit the parent makes while it
+    // is notified of this one must not join its step.
+    gEdit.undoGroup = 0;
     BeginEditCommand();
     Report(ok, inserted);
     return count;
@@ -149,7 +159,8 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
     if (hadText && fresh.changeCount == ed.changeCount) fresh.changeCount++;
     ed = fresh;
 
-    if (text[0] == 0 || text[0] == kCR) {
+    // A text that begins with a line break (a CR, or an LF standing for one).
+    if (text[0] == 0 || text[0] == kCR || text[0] == kLF) {
         ed.panes[0].vScrollShown = 0;
         ed.panes[1].vScrollShown = 0;
         ed.panes[0].hScrollShown = 0;
@@ -194,8 +205,14 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     ed.selAnchor = ed.caretPos = p;
     LocateChar(ed, p);
 
+    // Overwrite mode replaces the character under an empty selection only: a
+    // character typed over a selection takes the selection's place and leaves the
+    // character after it.
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    if (lo != hi) ed.overwriteMode = 0;
     EditOutcome outcome;
     const uint32_t replaced = InsertChar(ed, p, ch, &outcome);
+    ed.overwriteMode = savedOverwrite;
     switch (outcome) {
         case EditOutcome::Inserted:
             AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);

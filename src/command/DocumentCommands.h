@@ -19,16 +19,22 @@ namespace qv {
 
 // Replaces the selection with the NUL-terminated `text` (NULL is empty): the
 // selection is deleted (logged as a kind-6 record), the text is inserted where it
-// was, in front of the closing CR at the latest, and when `logUndo` is set a kind-5
-// record logs the insertion; without it, an insertion of any character empties the
-// undo log (the records would point into shifted text). Both selection ends move
-// past the text. While undoGroup is set (a paste over a selection) both records
-// carry the group flag, so that undo and redo take them as one step; a group is
-// never left with one record. Answers the number of characters inserted.
+// was, in front of the closing CR at the latest, its line ends made single CRs (CR
+// LF and a lone LF each one CR), and when `logUndo` is set a kind-5 record logs the
+// insertion; without it, an insertion of any character empties the undo log (the
+// records would point into shifted text). A logged replacement of a selection is
+// one undo step: both records carry the group flag, and undoGroup is clear again
+// before the command returns (a group is never left with one record). Both
+// selection ends move past the text. Answers the number of characters inserted.
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok = nullptr);
+// The same for `length` bytes that need no NUL (a paste's copy of the clipboard).
+uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_t length, bool logUndo,
+                               bool* ok = nullptr);
 
 // Replaces the whole document with the NUL-terminated `text` (NULL is empty): a new
-// store holding its closing CR and the text in front of it, an empty undo log, and
+// store holding its closing CR and the text in front of it (its line ends made
+// single CRs, as ReplaceSelection's; a text that begins with an LF begins with an
+// empty line), an empty undo log, and
 // the view back at the top. When the new document cannot be built the old one
 // stays untouched and the answer is false. `modified` is 1 afterwards when a
 // character was inserted, else 0.
@@ -39,7 +45,8 @@ bool SetWholeText(EditorInstance& ed, const char* text);
 CharIndex ClearSelection(EditorInstance& ed, bool* ok = nullptr);
 
 // A typed character: deletes the selection (kind 6), inserts `ch` where it was
-// (kind 1, or kind 2 when overwrite mode replaced a character), moves both
+// (kind 1, or kind 2 when overwrite mode replaced a character; overwrite mode
+// applies only when the selection was empty), moves both
 // selection ends after it, and after a CR copies the previous line's indentation
 // when autoIndent is set. A CR absorbed by a kept line break is logged as a kind-1
 // record that changes nothing when undone or redone. False when the room could not

@@ -4,17 +4,23 @@
 #include "edit/Notify.h"
 #include "pane/PaneView.h"
 #include "render/Folding.h"
+#include "render/LineLocks.h"
 #include "base/Platform.h"
 
 namespace qv {
 namespace {
 
+// The keyboard's rule: nothing while read-only, nothing over a locked line.
+bool KeyRefuses(EditorInstance& ed, bool (*span)(const EditorInstance&, CharIndex&, CharIndex&)) {
+    CharIndex lo = 0, hi = 0;
+    const bool refused = (ed.style & kStyleReadOnly) || (span(ed, lo, hi) && IsRangeLocked(ed, lo, hi));
+    if (refused) ThePlatform().Beep();
+    return refused;
+}
+
 UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
     if (result == UndoResult::Applied) EndMouseDrag();
-    BringCaretIntoView(ed);
-    RefreshBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
-    NotifyParent(ed, kReasonSelChange);
+    FinishTextCommand(ed);
     return result;
 }
 
@@ -38,6 +44,16 @@ UndoResult RedoCommand(EditorInstance& ed) {
         UnfoldForEdit(ed, lo, hi);
     }
     return FinishCommand(ed, RedoStep(ed));
+}
+
+UndoResult UndoKeyCommand(EditorInstance& ed) {
+    if (KeyRefuses(ed, UndoStepSpan)) return UndoResult::Nothing;
+    return UndoCommand(ed);
+}
+
+UndoResult RedoKeyCommand(EditorInstance& ed) {
+    if (KeyRefuses(ed, RedoStepSpan)) return UndoResult::Nothing;
+    return RedoCommand(ed);
 }
 
 }  // namespace qv

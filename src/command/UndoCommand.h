@@ -13,4 +13,12 @@ namespace qv {
 UndoResult UndoCommand(EditorInstance& ed);
 UndoResult RedoCommand(EditorInstance& ed);
 
+// The keyboard's undo and redo (Ctrl+Z; Ctrl+Y and Ctrl+Shift+Z): refused with a
+// beep, nothing changed and the step kept on the log, while the control is
+// read-only or when the text the step changes (both records of a grouped step),
+// taken in the text as it stands, lies on a locked line. Otherwise UndoCommand and
+// RedoCommand. EM_UNDO and EM_REDO, the host's own, are never refused.
+UndoResult UndoKeyCommand(EditorInstance& ed);
+UndoResult RedoKeyCommand(EditorInstance& ed);
+
 }  // namespace qv

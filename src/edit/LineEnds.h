@@ -1,7 +1,8 @@
-// Line ends of text that comes from outside: a host's stream, and in time its other
-// texts too. The store keeps one CR per line end and never an LF, so CR LF, a lone
-// CR and a lone LF each become one stored CR. NUL bytes are no characters of the
-// text: they are dropped, and a CR LF pair with NULs between stays one break.
+// Line ends of text that comes from outside: a host's stream, WM_SETTEXT,
+// EM_REPLACESEL and the clipboard. The store keeps one CR per line end and never
+// an LF, so CR LF, a lone CR and a lone LF each become one stored CR (text from a
+// Unix tool keeps its lines). NUL bytes are no characters of the text: they are
+// dropped, and a CR LF pair with NULs between stays one break.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,24 @@ namespace qv {
 // is one line break.
 class LineEndNormaliser {
 public:
+    // What Map answers for a byte that is not stored.
+    static constexpr int kDropped = -1;
+
+    // The stored form of the next byte of the text: the byte itself, a CR for an
+    // LF that does not follow a CR, or kDropped for the LF of a CR LF pair and for
+    // a NUL.
+    int Map(uint8_t b) {
+        if (b == 0) return kDropped;  // transparent: CR NUL LF is still one break
+        if (b == 0x0A) {
+            if (afterCr_) {
+                afterCr_ = false;
+                return kDropped;
+            }
+            return 0x0D;
+        }
+        afterCr_ = b == 0x0D;
+        return b;
+    }
     // Rewrites the n bytes at `bytes` in place and answers how many it kept (never
     // more than n): NULs dropped, an LF after a CR dropped, any other LF made a CR.
     uint32_t Normalise(uint8_t* bytes, uint32_t n);
@@ -22,5 +41,8 @@ public:
 private:
     bool afterCr_ = false;
 };
+
+// The number of characters the n bytes of `text` store as one whole text.
+uint32_t StoredCharCount(const uint8_t* text, uint32_t n);
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "edit/EditState.h"
+#include "edit/LineEnds.h"
 #include "edit/UndoLog.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
@@ -260,10 +261,12 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
     }
 
     uint64_t chars = extraChars, breaks = 0;
+    LineEndNormaliser lineEnds;
     for (uint32_t i = 0; i < textBytes; ++i) {
-        if (text[i] == kLF) continue;
+        const int c = lineEnds.Map(text[i]);
+        if (c == LineEndNormaliser::kDropped) continue;
         ++chars;
-        if (text[i] == kCR) ++breaks;
+        if (c == kCR) ++breaks;
     }
     if (chars) {
         // The insertion lands in the line the deletion leaves at start (at most the
@@ -293,10 +296,12 @@ uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint3
     ed.overwriteMode = 0;  // a text is inserted, never overwritten: its undo deletes it
     uint32_t count = 0;
     bool good = true;
+    LineEndNormaliser lineEnds;
     for (uint32_t i = 0; i < textBytes; ++i) {
-        if (text[i] == kLF) continue;
+        const int c = lineEnds.Map(text[i]);
+        if (c == LineEndNormaliser::kDropped) continue;
         EditOutcome step;
-        InsertChar(ed, p, text[i], &step);
+        InsertChar(ed, p, static_cast<uint8_t>(c), &step);
         if (step == EditOutcome::Failed) {
             good = false;
             break;

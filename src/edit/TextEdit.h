@@ -47,8 +47,9 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
 uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome = nullptr);
 
 // Inserts the NUL-terminated `s` at `p` (in front of the closing CR at the latest),
-// dropping LF bytes so that CR LF becomes one stored CR; never overwrites. Answers
-// the number of characters inserted, an absorbed CR included. A NULL text inserts
+// its line ends made single CRs (CR LF and a lone LF each become one stored CR, see
+// LineEnds.h); never overwrites. Answers the number of characters inserted, an
+// absorbed CR included. A NULL text inserts
 // nothing. `ok` turns false when the room could not be had: then nothing changed.
 uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok = nullptr);
 
@@ -89,8 +90,8 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes, uint32_t extraChars = 0);
 
-// Inserts `textBytes` bytes at `p`, one InsertChar each, LF bytes skipped, with
-// overwrite mode off; no room reservation and no wait cursor (the caller's). Answers
+// Inserts `textBytes` bytes at `p`, one InsertChar each, line ends made single CRs
+// (LineEnds.h), with overwrite mode off; no room reservation and no wait cursor (the caller's). Answers
 // the number of characters inserted; `ok` turns false if an insertion failed.
 uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t textBytes,
                      bool* ok = nullptr);

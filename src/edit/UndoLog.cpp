@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "edit/EditState.h"
+#include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
@@ -313,8 +314,11 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, con
     if (!EnsureUndoRoom(ed, count)) return false;
     uint8_t* out = UndoStagingArea(ed);
     uint32_t stored = 0;
-    for (uint32_t i = 0; i < textBytes && stored < count; ++i)
-        if (text[i] != kLF) out[stored++] = text[i];
+    LineEndNormaliser lineEnds;  // as the text was inserted: a lone LF is logged as its CR
+    for (uint32_t i = 0; i < textBytes && stored < count; ++i) {
+        const int c = lineEnds.Map(text[i]);
+        if (c != LineEndNormaliser::kDropped) out[stored++] = static_cast<uint8_t>(c);
+    }
     if (stored == 0) return false;
     WriteRecord(ed, kind, position, stored);
     return true;

@@ -24,7 +24,8 @@
 //                         first CR was absorbed by such a kept CR (undo steps over
 //                         the kept CR, redo absorbs it again; a typed CR that was
 //                         absorbed is logged so, as a one-character text)
-//   28  4  group flag     kinds 5, 6: set on both records of a paste over a selection
+//   28  4  group flag     kinds 5, 6: set on both records of a paste, a stream-in or a
+//                         logged EM_REPLACESEL over a selection
 //   32  4  whole-text flag  kind 6: the range was the whole text through the closing CR
 //   36  1  kind           1 ... 6
 //   37  count  characters kinds 1-4: the one character; kinds 5, 6: the text, no LF
@@ -96,7 +97,7 @@ bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record
 // (its message box shown) or the kind is not 1-4.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch);
 // Logs a record of kind 5 or 6: up to `count` characters of the first `textBytes`
-// bytes of `text`, LF bytes left out, with the range fields, absorbNextCr, undoGroup
+// bytes of `text` in their stored form (CR LF and a lone LF each one CR), with the range fields, absorbNextCr, undoGroup
 // and wholeTextDelete of the edit state. False, with nothing written, when the area
 // cannot grow, the kind is not 5 or 6, or there is no character to log.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,

@@ -1,4 +1,5 @@
-// Word helpers of the double click, EM_FINDWORDBREAK and EMX_GETWORD: they move
+// Word helpers of the double click, the Ctrl+arrow and Ctrl+Backspace keys,
+// EM_FINDWORDBREAK and EMX_GETWORD: they move
 // over name characters within one line and never cross a line end (a CR is not a
 // name character, and the walk stops at the line's ends even when it were).
 #pragma once
@@ -23,5 +24,11 @@ CharIndex WordStart(EditorInstance& ed, CharIndex a);
 // Char index after the last of the name characters that start at `a` (`a` itself
 // when the character at it is not one). Clamped and cached as WordStart.
 CharIndex WordEnd(EditorInstance& ed, CharIndex a);
+
+// Where Ctrl+Backspace at `a` deletes back to: over the blanks (spaces and TABs)
+// before `a`, then over the word before them, a run of name characters or a run of
+// other characters that are not blanks. When only blanks stand before `a` on its
+// line, the line's start. Clamped and cached as WordStart.
+CharIndex WordBackStart(EditorInstance& ed, CharIndex a);
 
 }  // namespace qv

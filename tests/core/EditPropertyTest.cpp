@@ -1,8 +1,8 @@
 // Random editing against a plain string model: typed characters (overwrite mode
 // and automatic indentation included), Delete and Backspace, range deletions,
-// replacements and pastes over selections that end on line breaks and at the end
-// of the text, texts with CR LF, lone LF and CRs at line starts and ends, undo and
-// redo. After every step the store must hold the model's text, line by line, with
+// replacements (each one undo step) over selections that end on line breaks and at
+// the end of the text, texts with CR LF, lone LF (a line break) and CRs at line
+// starts and ends, undo and redo. After every step the store must hold the model's text, line by line, with
 // every lookup agreeing; at the end undoing everything must give the first text
 // back and redoing everything the last one.
 #include <algorithm>
@@ -88,7 +88,7 @@ protected:
             } else if (op < 8) {
                 ClearStep(model);
             } else if (op < 14) {
-                ReplaceStep(model, op >= 11);
+                ReplaceStep(model);
             } else if (op == 14) {
                 DeleteKeyStep(model);
             } else if (op == 15) {

@@ -102,7 +102,7 @@ protected:
         switch (op) {
             case 11: TypeStep(model, 'x'); break;
             case 12: TypeStep(model, '\r'); break;
-            case 13: case 14: ReplaceStep(model, false); break;
+            case 13: case 14: ReplaceStep(model); break;
             case 15: case 16: ClearStep(model); break;
             case 17: DeleteKeyStep(model); break;
             case 18: BackspaceStep(model); break;

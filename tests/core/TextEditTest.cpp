@@ -192,18 +192,18 @@ TEST_F(TextEditTest, OverwriteReplacesButNeverALineBreak) {
 
 // ---- Text insertion ----------------------------------------------------------------------------
 
-TEST_F(TextEditTest, InsertTextDropsLineFeeds) {
+TEST_F(TextEditTest, InsertTextStoresEveryLineEndAsOneCr) {
     bool ok = false;
     EXPECT_EQ(InsertText(*ed, 0, "x\r\ny", &ok), 3u);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(InsertText(*ed, 1, "\nq\n\n"), 1u);  // a lone LF breaks nothing
+    EXPECT_EQ(InsertText(*ed, 1, "\nq\n\n"), 4u);  // a lone LF is a line break
     EXPECT_EQ(InsertText(*ed, 0, nullptr, &ok), 0u);
     EXPECT_TRUE(ok);
     EXPECT_EQ(InsertText(*ed, 0, ""), 0u);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"xq\r", "y\r"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"x\r", "q\r", "\r", "\r", "y\r"}));
     // Past the end of the text it goes in front of the closing CR.
     EXPECT_EQ(InsertText(*ed, kNoIndex, "\r\n"), 1u);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"xq\r", "y\r", "\r"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"x\r", "q\r", "\r", "\r", "y\r", "\r"}));
     // The wait cursor is shown and restored.
     ASSERT_FALSE(platform.cursorsSet.empty());
     EXPECT_EQ(platform.cursorsSet.back(), StdCursor::Wait);
@@ -365,7 +365,9 @@ TEST_F(TextEditTest, SetWholeTextKeepsTheClosingCr) {
         {"\rabc", {"\r", "abc\r"}, 1},
         {"\r", {"\r", "\r"}, 1},
         {"ab\r\n", {"ab\r", "\r"}, 1},
-        {"\n", {"\r"}, 0},
+        {"\n", {"\r", "\r"}, 1},             // a lone LF is a line break
+        {"\nfoo", {"\r", "foo\r"}, 1},       // and at the start, an empty first line
+        {"a\nb\n", {"a\r", "b\r", "\r"}, 1},  // lines from a Unix tool stay lines
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text ? c.text : "(null)");

@@ -175,7 +175,7 @@ TEST_F(UndoLogTest, UndoingARangeDeletionSelectsTheRestoredText) {
     EXPECT_EQ(Text(), "\r");
 }
 
-TEST_F(UndoLogTest, APasteOverASelectionIsOneStepTypingAndReplacingAreTwo) {
+TEST_F(UndoLogTest, APasteOrALoggedReplacementOverASelectionIsOneStepTypingIsTwo) {
     SetText("hello world");
     Select(0, 5);
     Paste("bye");
@@ -198,14 +198,23 @@ TEST_F(UndoLogTest, APasteOverASelectionIsOneStepTypingAndReplacingAreTwo) {
     UndoStep(*ed);
     EXPECT_EQ(Text(), "bye world\r");
 
-    Select(0, 3);  // a replacement the same
+    Select(0, 3);  // a logged replacement (EM_REPLACESEL) is one step as well
     ReplaceSelection(*ed, "hi", true);
-    UndoStep(*ed);
-    EXPECT_EQ(Text(), " world\r");
+    EXPECT_EQ(Records().back().group, 1u);
+    ExpectFlagsClear();
     UndoStep(*ed);
     EXPECT_EQ(Text(), "bye world\r");
     UndoStep(*ed);  // the paste, still one step
     EXPECT_EQ(Text(), "hello world\r");
+    RedoStep(*ed);
+    RedoStep(*ed);
+    EXPECT_EQ(Text(), "hi world\r");
+
+    Select(0, 2);  // without undo only the deletion is logged, ungrouped
+    ReplaceSelection(*ed, "yo", false);
+    EXPECT_EQ(Records().back().group, 0u);
+    UndoStep(*ed);
+    EXPECT_EQ(Text(), "hiyo world\r");
 }
 
 TEST_F(UndoLogTest, AGroupIsNeverLeftWithOneRecord) {
@@ -255,12 +264,9 @@ TEST_F(KeptBreakTest, ReplacingWithATextEndingInCrLf) {
     EXPECT_EQ(Records()[0].absorb, 1u);
     EXPECT_EQ(Records()[1].absorb, 1u);
     ExpectFlagsClear();
-    UndoStep(*ed);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    UndoStep(*ed);
+    UndoStep(*ed);  // the replacement is one step
     ExpectOriginal();
     ExpectSelection(1, 3);
-    RedoStep(*ed);
     RedoStep(*ed);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"ax\r", "cd\r"}));
     ExpectSelection(3, 3);

@@ -143,6 +143,23 @@ TEST_F(ControlLifetimeTest, AFreshDocumentIsOneLineHoldingOnlyItsClosingCr) {
     }
 }
 
+// Hosts written for the platform's edit control pass WS_VSCROLL and WS_HSCROLL;
+// the control draws its own bars, so the frame has none: the client area is the
+// whole window, and the panes and their bars fill it.
+TEST_F(ControlLifetimeTest, FrameScrollBarsAreDroppedAtCreation) {
+    ASSERT_TRUE(MakeControl(400, 300, WS_VSCROLL | WS_HSCROLL));
+    EXPECT_EQ(GetWindowLongA(control, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+    EXPECT_EQ(Record(control)->style & (WS_VSCROLL | WS_HSCROLL), 0u);
+    RECT client = {}, window = {};
+    GetClientRect(control, &client);
+    GetWindowRect(control, &window);
+    EXPECT_EQ(client.right, window.right - window.left);
+    EXPECT_EQ(client.bottom, window.bottom - window.top);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 300);
+    EXPECT_EQ(Record(control)->clientRect.right, 400);
+}
+
 TEST_F(ControlLifetimeTest, TheUpperPaneHasTheFocus) {
     ASSERT_TRUE(MakeControl());
     EditorInstance* ed = Record(control);

@@ -252,8 +252,9 @@ protected:
             SendMessageA(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
         return std::string(buffer.data(), n);
     }
-    // The end of the text the host sees (the closing CR's index).
-    LONG TextEnd() { return static_cast<LONG>(Text().size()) - 1; }
+    // The end of the text the host sees (the closing CR's index): WM_GETTEXT never
+    // hands out the closing CR.
+    LONG TextEnd() { return static_cast<LONG>(Text().size()); }
     void ExpectCaretInsideText() {
         const LONG end = TextEnd();
         EXPECT_LE(static_cast<LONG>(ed->caretPos), end);

@@ -24,10 +24,12 @@ uint32_t Dword(const uint8_t* raw, size_t offset) {
     return v;
 }
 
+// The stored text as the parent can read it: WM_GETTEXT, and the closing CR that
+// WM_GETTEXT never copies.
 std::string StoredText(HWND control) {
     char buffer[4096];
     const LRESULT n = SendMessageA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return std::string(buffer, n);
+    return std::string(buffer, n) + '\r';
 }
 
 // What the parent saw while it handled one notification.
@@ -401,7 +403,7 @@ TEST_F(NotificationTest, AParentMayEditWhileItIsTold) {
     EXPECT_EQ(ed().caretPos, 3u);
     EXPECT_EQ(got.back().record().caret, 3);
     EXPECT_EQ(got.back().record().line, 1u);
-    Send(EM_UNDO);
+    Send(EM_UNDO);  // the parent's edit is a step of its own
     EXPECT_EQ(StoredText(control), "Xabc\r");
     Send(EM_UNDO);
     EXPECT_EQ(StoredText(control), "abc\r");

@@ -200,11 +200,11 @@ TEST_F(RangeCopyTest, GetSelTextCopiesTheSelectionAsStored) {
     EXPECT_EQ(n, 4);
     ExpectCopied(n, "b\rcd");
 
-    Send(EM_SETSEL, 0, -1);
+    Send(EM_SETSEL, 0, -1);  // all of it: the closing CR is not the host's text
     std::memset(buffer, 'Z', sizeof buffer);
     n = Send(EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer));
-    EXPECT_EQ(n, 6);
-    ExpectCopied(n, "ab\rcd\r");
+    EXPECT_EQ(n, 5);
+    ExpectCopied(n, "ab\rcd");
 
     Send(EM_SETSEL, 3, 3);
     std::memset(buffer, 'Z', sizeof buffer);
@@ -217,15 +217,20 @@ TEST_F(RangeCopyTest, GetTextRangeOrdersAndClampsItsEnds) {
     LRESULT n = TextRange(5, 2);
     EXPECT_EQ(n, 3);
     ExpectCopied(n, "\rcd");
+    // A range to the end stops in front of the closing CR: WM_GETTEXTLENGTH + 1
+    // bytes always hold it.
     n = TextRange(0, -1);
-    EXPECT_EQ(n, 6);
-    ExpectCopied(n, "ab\rcd\r");
+    EXPECT_EQ(n, 5);
+    ExpectCopied(n, "ab\rcd");
     n = TextRange(-1, 4);
-    EXPECT_EQ(n, 2);
-    ExpectCopied(n, "d\r");
+    EXPECT_EQ(n, 1);
+    ExpectCopied(n, "d");
     n = TextRange(3, 1000);
-    EXPECT_EQ(n, 3);
-    ExpectCopied(n, "cd\r");
+    EXPECT_EQ(n, 2);
+    ExpectCopied(n, "cd");
+    n = TextRange(5, 6);
+    EXPECT_EQ(n, 0);
+    ExpectCopied(n, "");
     n = TextRange(1, 1);
     EXPECT_EQ(n, 0);
     ExpectCopied(n, "");
@@ -398,8 +403,8 @@ TEST_F(RedoTest, RedoReappliesWhatUndoTookBack) {
     EXPECT_EQ(Send(EM_CANREDO), 0);
     Send(EM_SETSEL, 1, 2);
     Send(EM_REPLACESEL, 1, reinterpret_cast<LPARAM>("XY"));
-    Send(EM_UNDO);
-    EXPECT_EQ(Lines(control), Doc({"ac\r"}));
+    Send(EM_UNDO);  // the replacement is one step: the b comes back with it
+    EXPECT_EQ(Lines(control), Doc({"abc\r"}));
     EXPECT_EQ(Send(EM_CANREDO), 1);
     EXPECT_NE(Send(EM_REDO), 0);
     EXPECT_EQ(Lines(control), Doc({"aXYc\r"}));

@@ -52,6 +52,17 @@ protected:
     std::vector<HFONT> fonts;
 };
 
+TEST_F(ViewMessagesTest, GetFontAnswersTheTextFont) {
+    EXPECT_EQ(Send(WM_GETFONT), reinterpret_cast<LRESULT>(mono));
+    HFONT other = MakeFont("DejaVu Sans Mono", -12);
+    Send(WM_SETFONT, reinterpret_cast<WPARAM>(other));
+    EXPECT_EQ(Send(WM_GETFONT), reinterpret_cast<LRESULT>(other));
+    HWND fresh = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD, 0, 0, 100, 100, host->hwnd(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    EXPECT_EQ(SendMessageA(fresh, WM_GETFONT, 0, 0), 0);  // no font given yet
+    DestroyWindow(fresh);
+}
+
 TEST_F(ViewMessagesTest, ColoursGoInAndComeOutByTheirEntries) {
     uint32_t colors[27];
     for (uint32_t i = 0; i < 27; ++i) colors[i] = 0x00010101 * (i + 1);

@@ -11,6 +11,12 @@
 
 namespace qv {
 
+// WM_GETDLGCODE of a pane and of the control: the arrows, the characters and TAB
+// always; every key (DLGC_WANTALLKEYS) only for the Enter key's WM_KEYDOWN or
+// WM_CHAR in the MSG at lParam, so that a dialog keeps Escape (DLGC_WANTALLKEYS has
+// the value of DLGC_WANTMESSAGE: answered always it would take Escape as well).
+LRESULT DialogCode(LPARAM lParam);
+
 LRESULT OnPaneKeyDown(EditorInstance& ed, HWND pane, WPARAM wParam, LPARAM lParam, bool& handled);
 LRESULT OnPaneChar(EditorInstance& ed, HWND pane, WPARAM wParam, LPARAM lParam);
 LRESULT OnPaneMouse(EditorInstance& ed, HWND pane, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);

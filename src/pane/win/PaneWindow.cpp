@@ -190,6 +190,8 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_CHAR:
             return OnPaneChar(*ed, hwnd, wParam, lParam);
+        case WM_GETDLGCODE:
+            return DialogCode(lParam);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_LBUTTONDBLCLK:

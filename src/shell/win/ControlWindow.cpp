@@ -38,6 +38,18 @@ void CreateChildren(EditorInstance& ed) {
     }
 }
 
+// Hosts written for the platform's edit control pass WS_VSCROLL and WS_HSCROLL. The
+// control draws its own bars in its panes: frame bars would stand beside them, never
+// updated. The two bits go, and the frame is computed again, so the client area is
+// the whole window.
+void DropFrameScrollBars(HWND hwnd) {
+    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+    if (!(style & (WS_VSCROLL | WS_HSCROLL))) return;
+    ::SetWindowLongA(hwnd, GWL_STYLE, style & ~(WS_VSCROLL | WS_HSCROLL));
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // WM_CREATE: answers 0, or -1 when the control cannot work (no record, no store).
 LRESULT OnWmCreate(HWND hwnd) {
     if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
@@ -65,6 +77,7 @@ LRESULT OnWmCreate(HWND hwnd) {
     // disabled or minimized parent refuses it).
     ed.hwndActivePane = ed.panes[0].hwnd;
     ::SetFocus(Hwnd(ed.panes[0].hwnd));
+    DropFrameScrollBars(hwnd);
     return 0;
 }
 

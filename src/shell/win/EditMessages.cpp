@@ -53,10 +53,7 @@ LRESULT OnEmReplaceSel(EditorInstance& ed, const Message& m) {
     bool ok = true;
     ReplaceSelection(ed, reinterpret_cast<const char*>(m.lParam), m.wParam != 0, &ok);
     if (!ok) return 0;  // nothing changed; the message box has been shown
-    if (!ed.fixedPitch && CurrentRecord(ed).length() != 0) MeasureCurrentLine(ed);
-    gLayout.measureTextChanged = 1;
-    MeasureLongestLine(ed);
-    gLayout.measureTextChanged = 0;
+    MeasureAfterEdit(ed);
     BringCaretIntoView(ed);
     InvalidateBothPanes(ed);
     NotifyParent(ed, kReasonSelChange);

@@ -220,4 +220,11 @@ void MeasureCurrentLine(EditorInstance& ed) {
     if (perChar != 0) ed.visibleColumns = static_cast<uint32_t>(textWidth > 0 ? textWidth : 0) / perChar;
 }
 
+void MeasureAfterEdit(EditorInstance& ed) {
+    if (!ed.fixedPitch && CurrentRecord(ed).length() != 0) MeasureCurrentLine(ed);
+    gLayout.measureTextChanged = 1;
+    MeasureLongestLine(ed);
+    gLayout.measureTextChanged = 0;
+}
+
 }  // namespace qv

@@ -35,6 +35,9 @@ uint32_t UpdateScrollBars(EditorInstance& ed, ViewPane& pane);
 void MeasureLongestLine(EditorInstance& ed);
 // Refreshes the average character width from the current line (proportional fonts).
 void MeasureCurrentLine(EditorInstance& ed);
+// After a text was inserted (EM_REPLACESEL, a paste): the current line's average
+// width (proportional fonts), then the longest line, for the horizontal range.
+void MeasureAfterEdit(EditorInstance& ed);
 
 // The height of the upper pane for a client height and a split ratio.
 uint32_t UpperPaneHeight(uint32_t clientHeight, uint32_t splitRatio);

@@ -42,8 +42,10 @@ static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorNotEnoughMemory
               "stream errors");
 
 // The characters from `a` to `b` (ordered unsigned, so -1 is the end of the text,
-// then clamped) as stored, and a NUL, into `buffer`; answers the count. The upper
-// end is clamped first, so the current line ends on the lower end's line.
+// then clamped) as stored, and a NUL, into `buffer`; answers the count. The closing
+// CR is not the host's text: a range to the end stops in front of it, so a buffer
+// of WM_GETTEXTLENGTH + 1 always has room. The upper end is clamped first, so the
+// current line ends on the lower end's line.
 uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
     if (!buffer) return 0;
     if (a > b) {
@@ -51,8 +53,9 @@ uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
         a = b;
         b = t;
     }
-    const CharIndex hi = LocateChar(ed, b).index;
-    const CharIndex lo = LocateChar(ed, a).index;
+    const CharIndex closing = LocateChar(ed, kNoIndex).index - 1;
+    const CharIndex hi = LocateChar(ed, b < closing ? b : closing).index;
+    const CharIndex lo = LocateChar(ed, a < hi ? a : hi).index;
     CopyStoredText(ed, lo, hi - lo, reinterpret_cast<uint8_t*>(buffer));
     buffer[hi - lo] = 0;
     return hi - lo;

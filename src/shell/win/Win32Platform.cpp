@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "quorvane.h"
 #include "base/EditorInstance.h"
 #include "base/win/LibraryState.h"
@@ -154,5 +156,52 @@ uint32_t Win32Platform::AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* o
 }
 
 bool Win32Platform::IsAnsiLeadByte(uint8_t byte) { return ::IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
+
+bool Win32Platform::OpenClipboard(WindowRef owner) { return ::OpenClipboard(H(owner)) != 0; }
+
+void Win32Platform::CloseClipboard() { ::CloseClipboard(); }
+
+// The block is made and filled before the clipboard is emptied, so a block that
+// cannot be had leaves the clipboard as it was.
+bool Win32Platform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
+    if (n == UINT32_MAX) return false;
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
+    if (!block) return false;
+    auto* text = static_cast<uint8_t*>(::GlobalLock(block));
+    if (!text) {
+        ::GlobalFree(block);
+        return false;
+    }
+    if (n) std::memcpy(text, bytes, n);
+    text[n] = 0;
+    ::GlobalUnlock(block);
+    // Once SetClipboardData takes the block the clipboard owns it; until then it is ours.
+    if (!::EmptyClipboard() || !::SetClipboardData(CF_TEXT, block)) {
+        ::GlobalFree(block);
+        return false;
+    }
+    return true;
+}
+
+// The block's size bounds the text: a block without a NUL is read to its end and
+// not a byte further.
+const uint8_t* Win32Platform::LockClipboardText(uint32_t& length) {
+    length = 0;
+    HANDLE block = ::GetClipboardData(CF_TEXT);
+    if (!block) return nullptr;
+    const SIZE_T size = ::GlobalSize(block);
+    const auto* text = static_cast<const uint8_t*>(::GlobalLock(block));
+    if (!text) return nullptr;
+    lockedClipboardText_ = block;
+    const void* nul = size ? std::memchr(text, 0, size) : nullptr;
+    const SIZE_T n = nul ? static_cast<SIZE_T>(static_cast<const uint8_t*>(nul) - text) : size;
+    length = n > 0x7FFFFFFE ? 0x7FFFFFFE : static_cast<uint32_t>(n);
+    return text;
+}
+
+void Win32Platform::UnlockClipboardText() {
+    if (lockedClipboardText_) ::GlobalUnlock(lockedClipboardText_);
+    lockedClipboardText_ = nullptr;
+}
 
 }  // namespace qv

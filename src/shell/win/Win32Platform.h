@@ -1,5 +1,5 @@
 // The platform of the real control: kernel32 heaps, global memory and code pages,
-// user32 windows and caret, gdi32 measurement.
+// user32 windows, caret and clipboard, gdi32 measurement.
 #pragma once
 
 #include "base/Platform.h"
@@ -41,6 +41,14 @@ public:
     uint32_t WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) override;
     uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) override;
     bool IsAnsiLeadByte(uint8_t byte) override;
+    bool OpenClipboard(WindowRef owner) override;
+    void CloseClipboard() override;
+    bool WriteClipboardText(const uint8_t* bytes, uint32_t n) override;
+    const uint8_t* LockClipboardText(uint32_t& length) override;
+    void UnlockClipboardText() override;
+
+private:
+    void* lockedClipboardText_ = nullptr;  // the CF_TEXT block while it is locked
 };
 
 }  // namespace qv

@@ -1,4 +1,5 @@
 // The window messages the control window handles itself.
+#include "command/Clipboard.h"
 #include "command/DocumentCommands.h"
 #include "command/EmptyDocumentRepair.h"
 #include "edit/Notify.h"
@@ -9,7 +10,9 @@
 #include "shell/win/Layout.h"
 #include "shell/win/MessageTable.h"
 #include "command/CommandSteps.h"
+#include "command/UndoCommand.h"
 #include "base/Platform.h"
+#include "pane/win/PaneInput.h"
 #include "shell/win/SplitBar.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
@@ -52,12 +55,14 @@ LRESULT OnWmSetText(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, the closing CR
-// when it fits) and a NUL into the buffer at lParam; answers the characters copied.
+// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, never the
+// closing CR) and a NUL into the buffer at lParam; answers the characters copied.
 LRESULT OnWmGetText(EditorInstance& ed, const Message& m) {
     auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
     if (m.wParam == 0 || !buffer) return 0;
-    const CharIndex length = StoredLength(ed);
+    // The closing CR is not the host's text: a host that writes what it reads to a
+    // file and loads it again gets the same document back, not one more line end.
+    const CharIndex length = StoredLength(ed) - 1;
     const uint32_t n = m.wParam - 1 < length ? static_cast<uint32_t>(m.wParam - 1) : length;
     CopyStoredText(ed, 0, n, buffer);
     buffer[n] = 0;
@@ -91,6 +96,43 @@ LRESULT OnWmClear(EditorInstance& ed, const Message&) {
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
+
+// WM_CUT: the selection copied to the clipboard and, only when the copy got there,
+// deleted (one undo step); refused with a beep over a locked line or in a read-only
+// control, and when the clipboard cannot take the text; answers 0.
+LRESULT OnWmCut(EditorInstance& ed, const Message&) {
+    if (RefuseLockedSelection(ed)) return 0;
+    CutCommand(ed);
+    RepairEmptyDocument(ed);
+    return 0;
+}
+
+// WM_COPY: the selection onto the clipboard as CF_TEXT, its line ends CR LF, never
+// the closing CR; answers 0.
+LRESULT OnWmCopy(EditorInstance& ed, const Message&) {
+    CopySelection(ed);
+    return 0;
+}
+
+// WM_PASTE: the selection replaced by the clipboard's CF_TEXT (one undo step);
+// refused with a beep over a locked line or in a read-only control; nothing
+// changes when the clipboard holds no text; answers 0.
+LRESULT OnWmPaste(EditorInstance& ed, const Message&) {
+    if (RefuseLockedSelection(ed)) return 0;
+    PasteCommand(ed, MeasureAfterEdit);
+    return 0;
+}
+
+// WM_UNDO: as EM_UNDO, one step undone in the active pane; answers 1 when a record
+// was undone.
+LRESULT OnWmUndo(EditorInstance& ed, const Message&) { return UndoCommand(ed) == UndoResult::Applied ? 1 : 0; }
+
+// WM_GETFONT: answers the text font (slot 0), or NULL before the host gave one.
+LRESULT OnWmGetFont(EditorInstance& ed, const Message&) { return reinterpret_cast<LRESULT>(ed.fonts[kFontText]); }
+
+// WM_GETDLGCODE: arrows, characters and TAB; every key for Enter (lParam's MSG), so
+// that the dialog keeps Escape.
+LRESULT OnWmGetDlgCode(EditorInstance&, const Message& m) { return DialogCode(m.lParam); }
 
 // WM_SETFONT: the text font (slot 0) measured, each pane kept on its top row, the
 // longest line measured again; the redraw flag is not read; then default.
@@ -193,6 +235,12 @@ const HandlerEntry kEntries[] = {
     {WM_RBUTTONDBLCLK, OnIgnoredMouse},
     {WM_MOUSEWHEEL, OnWmMouseWheel},
     {WM_CLEAR, OnWmClear},
+    {WM_CUT, OnWmCut},
+    {WM_COPY, OnWmCopy},
+    {WM_PASTE, OnWmPaste},
+    {WM_UNDO, OnWmUndo},
+    {WM_GETFONT, OnWmGetFont},
+    {WM_GETDLGCODE, OnWmGetDlgCode},
 };
 
 }  // namespace

@@ -26,6 +26,7 @@ FakePlatform::FakePlatform() = default;
 
 FakePlatform::~FakePlatform() {
     while (!heaps_.empty()) DestroyHeap(heaps_.back());
+    std::free(lockedBlock_);
 }
 
 void FakePlatform::ClearRecords() {
@@ -118,6 +119,7 @@ void FakePlatform::RestoreCursor(CursorRef) { ++cursorsRestored; }
 void FakePlatform::SendNotify(WindowRef, uint32_t wParam, const SelChangeInfo& info) {
     notifications.emplace_back(wParam, info);
     if (onNotify) onNotify(info);
+    if (duringNotify) duringNotify(info);
 }
 
 int32_t FakePlatform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
@@ -210,5 +212,58 @@ uint32_t FakePlatform::AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* ou
 }
 
 bool FakePlatform::IsAnsiLeadByte(uint8_t byte) { return doubleByte && byte >= 0x81 && byte <= 0x9F; }
+
+std::string FakePlatform::ClipboardText() const {
+    return clipboardBlock.substr(0, clipboardBlock.find('\0'));
+}
+
+bool FakePlatform::OpenClipboard(WindowRef owner) {
+    if (clipboardOpen) ++clipboardMisuse;  // opened twice without a close
+    if (clipboardBusy) return false;
+    clipboardOpen = true;
+    clipboardOwner = owner;
+    ++clipboardOpens;
+    return true;
+}
+
+void FakePlatform::CloseClipboard() {
+    if (!clipboardOpen || clipboardLocked_) ++clipboardMisuse;
+    clipboardOpen = false;
+    ++clipboardCloses;
+}
+
+bool FakePlatform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
+    if (!clipboardOpen) ++clipboardMisuse;
+    if (clipboardBlockFails) return false;  // the clipboard stays as it was
+    ++clipboardWrites;
+    clipboardHasText = false;  // emptied
+    clipboardBlock.clear();
+    if (clipboardRefuses) return false;
+    clipboardBlock.assign(reinterpret_cast<const char*>(bytes), n);
+    clipboardBlock += '\0';
+    clipboardHasText = true;
+    return true;
+}
+
+const uint8_t* FakePlatform::LockClipboardText(uint32_t& length) {
+    length = 0;
+    if (!clipboardOpen) ++clipboardMisuse;
+    if (!clipboardHasText || clipboardLockFails) return nullptr;
+    ++clipboardLocks;
+    clipboardLocked_ = true;
+    length = static_cast<uint32_t>(std::min(clipboardBlock.find('\0'), clipboardBlock.size()));
+    // A block of exactly its size: a read past its end shows up under AddressSanitizer.
+    lockedBlock_ = static_cast<uint8_t*>(std::malloc(clipboardBlock.size() ? clipboardBlock.size() : 1));
+    std::memcpy(lockedBlock_, clipboardBlock.data(), clipboardBlock.size());
+    return lockedBlock_;
+}
+
+void FakePlatform::UnlockClipboardText() {
+    if (!clipboardLocked_) ++clipboardMisuse;
+    clipboardLocked_ = false;
+    std::free(lockedBlock_);
+    lockedBlock_ = nullptr;
+    ++clipboardUnlocks;
+}
 
 }  // namespace qv::test

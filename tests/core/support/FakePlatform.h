@@ -45,6 +45,8 @@ public:
     std::vector<StdCursor> cursorsSet;
     int cursorsRestored = 0;
     std::vector<std::pair<uint32_t, SelChangeInfo>> notifications;  // wParam, record
+    // Called inside each notification, as a parent's handler runs.
+    std::function<void(const SelChangeInfo&)> duringNotify;
     struct Invalidation {
         WindowRef window;
         bool whole;
@@ -97,6 +99,34 @@ public:
     int liveTransferBuffers = 0;
     std::vector<uint32_t> transferSizes;
 
+    // ---- The clipboard ----------------------------------------------------------------
+    // Its CF_TEXT block exactly as handed over (a NUL after the text, or none when a
+    // test puts a raw block), and whether it holds one at all.
+    bool clipboardHasText = false;
+    std::string clipboardBlock;
+    // Failures: another window holds the clipboard open; the block cannot be had;
+    // SetClipboardData refuses it (the clipboard is empty afterwards); the lock fails.
+    bool clipboardBusy = false;
+    bool clipboardBlockFails = false;
+    bool clipboardRefuses = false;
+    bool clipboardLockFails = false;
+    // What the core did with it.
+    WindowRef clipboardOwner = nullptr;
+    int clipboardOpens = 0;
+    int clipboardCloses = 0;
+    int clipboardWrites = 0;
+    int clipboardLocks = 0;
+    int clipboardUnlocks = 0;
+    int clipboardMisuse = 0;  // a call while the clipboard was not open, or a lock left locked
+    bool clipboardOpen = false;
+
+    // The clipboard's text as a paste reads it: up to the first NUL of the block.
+    std::string ClipboardText() const;
+    void PutClipboard(const std::string& block) {
+        clipboardHasText = true;
+        clipboardBlock = block;
+    }
+
     void ClearRecords();
     // Bytes currently allocated in live heaps.
     uint64_t LiveBytes() const;
@@ -136,11 +166,18 @@ public:
     uint32_t WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) override;
     uint32_t AnsiToWide(const uint8_t* bytes, uint32_t n, uint16_t* out, uint32_t capacity) override;
     bool IsAnsiLeadByte(uint8_t byte) override;
+    bool OpenClipboard(WindowRef owner) override;
+    void CloseClipboard() override;
+    bool WriteClipboardText(const uint8_t* bytes, uint32_t n) override;
+    const uint8_t* LockClipboardText(uint32_t& length) override;
+    void UnlockClipboardText() override;
 
 private:
     // Counts the call and answers whether it may succeed.
     bool Allow(int& left, Allocation kind, HeapRef heap, uint32_t size);
 
+    bool clipboardLocked_ = false;
+    uint8_t* lockedBlock_ = nullptr;
     struct Heap;
     std::vector<Heap*> heaps_;
 };

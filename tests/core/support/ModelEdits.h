@@ -62,20 +62,25 @@ protected:
         for (uint32_t n = Below(10); n > 0; --n) text += pieces[Below(static_cast<uint32_t>(pieces.size()))];
         return text;
     }
-    static std::string WithoutLf(const std::string& text) {
+    // A text's stored form: CR LF and a lone LF each one CR.
+    static std::string Stored(const std::string& text) {
         std::string out;
-        for (char c : text)
-            if (c != '\n') out += c;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\n' && i > 0 && text[i - 1] == '\r') continue;
+            out += text[i] == '\n' ? '\r' : text[i];
+        }
         return out;
     }
 
     void TypeStep(Model& model, uint8_t ch) {
+        const bool selected = ed->selAnchor != ed->caretPos;
         Model::Deletion d = model.Delete(ed->selAnchor, ed->caretPos);
         if (d.logged) model.Logged();
         const CharIndex p = model.InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
-        } else if (ed->overwriteMode && ch != '\r' && model.doc[p] != '\r') {
+        } else if (ed->overwriteMode && !selected && ch != '\r' && model.doc[p] != '\r') {
+            // Overwrite mode replaces only under an empty selection.
             model.doc[p] = static_cast<char>(ch);
         } else {
             model.doc.insert(p, 1, static_cast<char>(ch));
@@ -92,23 +97,20 @@ protected:
         ExpectSelection(caret, caret);
     }
 
-    void ReplaceStep(Model& model, bool paste) {
+    // A replacement logged for undo (EM_REPLACESEL with wParam set, a paste): one
+    // undo step, however much it deleted and inserted.
+    void ReplaceStep(Model& model) {
         const std::string text = RandomText();
-        const std::string chars = WithoutLf(text);
-        const bool selected = ed->selAnchor != ed->caretPos;
-        const std::string before = model.doc;
+        const std::string chars = Stored(text);
         Model::Deletion d = model.Delete(ed->selAnchor, ed->caretPos);
-        if (d.logged && !paste) model.Logged();
         const CharIndex p = model.InsertionPoint(d.start);
         if (d.keep && chars.find('\r') != std::string::npos) model.doc.erase(p, 1);
         model.doc.insert(p, chars);
-        if (!chars.empty() && !paste) model.Logged();
-        if (paste && (d.logged || !chars.empty())) model.Logged();
+        if (d.logged || !chars.empty()) model.Logged();
 
-        gEdit.undoGroup = paste && selected;
         bool ok = false;
         EXPECT_EQ(ReplaceSelection(*ed, text.c_str(), true, &ok), chars.size());
-        gEdit.undoGroup = 0;
+        EXPECT_EQ(gEdit.undoGroup, 0u);
         EXPECT_TRUE(ok);
         ExpectSelection(p + static_cast<CharIndex>(chars.size()), p + static_cast<CharIndex>(chars.size()));
     }
