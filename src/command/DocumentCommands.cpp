@@ -125,9 +125,17 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     } else if (rangeLogged && gEdit.undoGroup) {
         UngroupNewestRecord(ed);
     }
-    // Characters inserted without a record shift the text under every record the
-    // log holds: undoing or redoing one would change the wrong characters.
-    if (!logUndo && count > 0) EmptyUndoLog(ed);
+    // Characters inserted without a record shift the text under every record
+    // logged before: undoing or redoing one would change the wrong characters. The
+    // deletion this command logged still fits (its text goes back in front of the
+    // insertion); all the others go.
+    if (!logUndo && count > 0) {
+        if (rangeLogged) {
+            KeepOnlyNewestRecord(ed);
+        } else {
+            EmptyUndoLog(ed);
+        }
+    }
     // Cleared as soon as the records are logged: an edit the parent makes while it
     // is notified of this one must not join its step.
     gEdit.undoGroup = 0;

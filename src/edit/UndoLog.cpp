@@ -356,6 +356,22 @@ void EmptyUndoLog(EditorInstance& ed) {
     ed.undoLogUsed = 0;
 }
 
+void KeepOnlyNewestRecord(EditorInstance& ed) {
+    UndoRecord newest;
+    if (!NewestRecord(ed, newest)) {
+        EmptyUndoLog(ed);
+        return;
+    }
+    if (newest.start == 0) return;  // the only one already
+    // The record moves to the start of the area; its back link there is 0, the
+    // one after it points at 0, and everything after it is zero again.
+    const uint32_t length = newest.end - newest.start;
+    std::memmove(ed.undoLog, ed.undoLog + newest.start, length);
+    Store32(ed.undoLog + kUndoBackLink, 0);
+    std::memset(ed.undoLog + length, 0, ed.undoLogSize - length);
+    ed.undoLogUsed = length;
+}
+
 UndoResult UndoStep(EditorInstance& ed) {
     // A grouped pair is undone insertion first: the pasted text is deleted, then
     // the replaced selection goes back in.

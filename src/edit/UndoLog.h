@@ -127,6 +127,11 @@ bool CanUndo(const EditorInstance& ed);
 bool CanRedo(const EditorInstance& ed);
 // undoLogUsed = 0 and the whole area zeroed, which also ends any redo.
 void EmptyUndoLog(EditorInstance& ed);
+// Drops every record but the newest, which becomes the only one (no redo after it);
+// an empty log stays empty. For a change made without a record of its own right
+// after its deletion was logged: the records before would point into shifted text,
+// the deletion's own still fits.
+void KeepOnlyNewestRecord(EditorInstance& ed);
 
 // The text part of the undo and redo commands: one record, and one more when it
 // belongs to a group, then undoGroup cleared. A group is secured as a whole before

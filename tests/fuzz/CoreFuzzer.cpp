@@ -24,7 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "command/Clipboard.h"
 #include "command/DocumentCommands.h"
+#include "command/Navigation.h"
 #include "command/MouseCommands.h"
 #include "command/StreamCommands.h"
 #include "command/UndoCommand.h"
@@ -92,18 +94,19 @@ std::string Text(Input& in) {
             text += '\0';
         } else {
             // A long line, longer than a record's first growths.
-            text.append(1 + in.Below(kind == 14 ? 100 : 700), static_cast<char>('a' + in.Below(3)));
+            text.append(1 + in.Below(kind == 14 ? 60 : 250), static_cast<char>('a' + in.Below(3)));
         }
     }
     return text;
 }
 
-// The characters a NUL-terminated text inserts: up to the NUL, LF left out.
+// The characters a NUL-terminated text inserts: up to the NUL, CR LF and a lone LF
+// each one CR.
 std::string Inserted(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        if (c == 0) break;
-        if (c != '\n') out += c;
+    for (size_t i = 0; i < text.size() && text[i] != 0; ++i) {
+        if (text[i] == '\n' && i > 0 && text[i - 1] == '\r') continue;
+        out += text[i] == '\n' ? '\r' : text[i];
     }
     return out;
 }
@@ -333,12 +336,13 @@ private:
     void Type(uint8_t ch) {
         gOp = "type";
         if (Refused()) return;
+        const bool selected = ed().selAnchor != ed().caretPos;  // overwrite mode replaces only without
         Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
         if (d.logged) model_.Logged();
         const CharIndex p = model_.InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
-        } else if (ed().overwriteMode && ch != '\r' && model_.doc[p] != '\r') {
+        } else if (ed().overwriteMode && !selected && ch != '\r' && model_.doc[p] != '\r') {
             model_.doc[p] = static_cast<char>(ch);
         } else {
             model_.doc.insert(p, 1, static_cast<char>(ch));
@@ -356,33 +360,123 @@ private:
         ExpectSelection(caret, caret);
     }
 
-    void Replace(bool logUndo, bool paste) {
-        gOp = paste ? "paste" : logUndo ? "replace" : "replace unlogged";
-        const std::string text = Text(in_);
-        if (Refused()) return;
-        const std::string chars = Inserted(text);
-        const bool selected = ed().selAnchor != ed().caretPos;
+    // The model of a replacement of the selection by `chars`; false when it cannot
+    // tell (see below), and then the model is as it was.
+    bool ModelReplace(const std::string& chars, bool logUndo, CharIndex& end) {
+        const Model before = model_;
         Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-        if (d.logged && !paste) model_.Logged();
+        const std::string afterDeletion = model_.doc;
         const CharIndex p = model_.InsertionPoint(d.start);
         if (d.keep && chars.find('\r') != std::string::npos) model_.doc.erase(p, 1);
         model_.doc.insert(p, chars);
-        if (!logUndo && !chars.empty()) {
-            model_.ResetHistory();  // an insertion that cannot be undone ends the log
-        } else if (!chars.empty() && !paste) {
-            model_.Logged();
-        } else if (paste && (d.logged || !chars.empty())) {
-            model_.Logged();
+        end = p + static_cast<CharIndex>(chars.size());
+        if (logUndo || chars.empty()) {
+            if (d.logged || !chars.empty()) model_.Logged();  // one step
+            return true;
         }
-        gEdit.undoGroup = paste && selected;
+        if (!d.logged) {
+            model_.ResetHistory();  // nothing of the log fits the shifted text
+            return true;
+        }
+        // Only the deletion's record stays, and its undo puts the deleted text back
+        // in front of the insertion. With a kept line break that text's model is
+        // beyond this one: such a replacement is left out.
+        if (d.keep) {
+            model_ = before;
+            return false;
+        }
+        const size_t n = before.doc.size() - afterDeletion.size();
+        std::string undone = model_.doc;
+        undone.insert(d.start, before.doc.substr(d.start, n));
+        model_.history = {undone, model_.doc};
+        model_.now = 1;
+        return true;
+    }
+
+    void Replace(bool logUndo) {
+        gOp = logUndo ? "replace" : "replace unlogged";
+        const std::string text = Text(in_);
+        if (Refused()) return;
+        const std::string chars = Inserted(text);
+        CharIndex end = 0;
+        if (!ModelReplace(chars, logUndo, end)) return;
         bool ok = false;
         Arm();
         const uint32_t count = ReplaceSelection(ed(), text.c_str(), logUndo, &ok);
-        gEdit.undoGroup = 0;
         if (Failed(ok)) return;
         FUZZ_CHECK(count == chars.size(), "ReplaceSelection answered %u", count);
-        const CharIndex end = p + static_cast<CharIndex>(chars.size());
         ExpectSelection(end, end);
+    }
+
+    // ---- The clipboard ----
+
+    void ClipboardOp() {
+        platform_.clipboardBusy = in_.OneIn(8);
+        const CharIndex hi = std::min(std::max(ed().selAnchor, ed().caretPos), Length() - 1);
+        const CharIndex lo = std::min(std::min(ed().selAnchor, ed().caretPos), hi);
+        const std::string copied = StreamedOut(model_.doc.substr(lo, hi - lo), false);
+        switch (in_.Below(4)) {
+            case 0: {
+                gOp = "copy";
+                const std::string before = platform_.clipboardBlock;
+                const ClipboardOutcome outcome = CopySelection(ed());
+                if (outcome == ClipboardOutcome::Done)
+                    FUZZ_CHECK(platform_.ClipboardText() == copied, "copied \"%s\"",
+                               Printable(platform_.ClipboardText()).c_str());
+                else
+                    FUZZ_CHECK(platform_.clipboardBlock == before, "a failed copy changed the clipboard");
+                break;
+            }
+            case 1: {
+                gOp = "cut";
+                if (Refused()) break;
+                const Model before = model_;
+                Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
+                if (d.logged) model_.Logged();
+                const ClipboardOutcome outcome = CutCommand(ed());
+                if (outcome != ClipboardOutcome::Done) model_ = before;
+                if (outcome == ClipboardOutcome::Done)
+                    FUZZ_CHECK(platform_.ClipboardText() == copied, "cut \"%s\"",
+                               Printable(platform_.ClipboardText()).c_str());
+                break;
+            }
+            default: {
+                gOp = "paste";
+                if (in_.OneIn(2)) platform_.PutClipboard(Text(in_));
+                if (Refused()) break;
+                const std::string chars = platform_.clipboardHasText ? Inserted(platform_.ClipboardText()) : "";
+                const Model before = model_;
+                CharIndex end = 0;
+                if (!chars.empty()) ModelReplace(chars, true, end);
+                const ClipboardOutcome outcome = PasteCommand(ed());
+                if (outcome != ClipboardOutcome::Done) {
+                    model_ = before;
+                } else {
+                    FUZZ_CHECK(!chars.empty(), "pasted nothing as something");
+                    ExpectSelection(end, end);
+                }
+                FUZZ_CHECK(outcome != ClipboardOutcome::Done || !platform_.clipboardBusy, "pasted from a busy clipboard");
+            }
+        }
+        platform_.clipboardBusy = false;
+        FUZZ_CHECK(platform_.clipboardMisuse == 0 && !platform_.clipboardOpen, "the clipboard was misused or left open");
+    }
+
+    // ---- Keys that move the caret ----
+
+    void Keys() {
+        gOp = "keys";
+        ViewPane& pane = ed().panes[ed().panes[1].textRect.bottom && in_.OneIn(2) ? 1 : 0];
+        const CharIndex caretBefore = ed().caretPos;
+        if (in_.OneIn(8)) {
+            SelectAllCommand(ed(), pane.hwnd);
+        } else {
+            const uint32_t flags = in_.Byte();
+            NavigateCommand(ed(), pane.hwnd, static_cast<NavKey>(flags % 8), (flags & 0x10) != 0, (flags & 0x20) != 0);
+        }
+        FUZZ_CHECK(ed().caretPos <= Length() - 1 || ed().caretPos == caretBefore,
+                   "a key left the caret at %u, past the closing CR", ed().caretPos);
+        if (!in_.OneIn(4)) platform_.focus = nullptr;
     }
 
     void Clear() {
@@ -481,8 +575,8 @@ private:
         const uint32_t kind = in_.Below(9);
         switch (kind) {
             case 0: Type(in_.OneIn(2) ? '\r' : 'f'); break;
-            case 1: Replace(true, false); break;
-            case 2: Replace(true, true); break;
+            case 1: Replace(true); break;
+            case 2: Replace(false); break;
             case 3: Clear(); break;
             case 4: Delete(); break;
             case 5: Backspace(); break;
@@ -896,7 +990,7 @@ private:
     }
 
     void Step() {
-        const uint32_t op = in_.Below(30);
+        const uint32_t op = in_.Below(31);
         switch (op) {
             case 0:
             case 1: gOp = "select"; Select(); break;
@@ -909,9 +1003,9 @@ private:
             }
             case 4: Type('\r'); break;
             case 5:
-            case 6: Replace(true, false); break;
-            case 7: Replace(true, true); break;
-            case 8: Replace(false, false); break;
+            case 6: Replace(true); break;
+            case 7: ClipboardOp(); break;
+            case 8: Replace(false); break;
             case 9:
             case 10: Clear(); break;
             case 11: Delete(); break;
@@ -939,6 +1033,7 @@ private:
             case 25: StreamOutOp(); break;
             case 26:
             case 27: Mouse(); break;
+            case 28: Keys(); break;
             default: View(); break;
         }
     }
