@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "command/CommandSteps.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -56,12 +57,35 @@ CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* del
 // The blanks automatic indentation may copy after a CR typed at `p`: those that
 // begin p's line, before p.
 uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
+    const KeepCurrentLine keepCache(ed);
     const CharLocation where = LocateChar(ed, p);
     const LineRecordView rec = CurrentRecord(ed);
     const uint32_t end = std::min(where.column, rec.length());
     uint32_t n = 0;
     while (n < end && (rec.chars()[n] == ' ' || rec.chars()[n] == kTab)) ++n;
     return n;
+}
+
+// The undo room of Enter with `blanks` blanks copied after it: the selection's
+// record, the CR's and one per blank, each append checking for its own room. The
+// log grows at once to the size those checks reach, no further.
+bool ReserveIndentUndo(EditorInstance& ed, CharIndex lo, CharIndex hi, uint32_t blanks) {
+    if (blanks == 0) return true;  // the command's own check covers two records
+    uint32_t deleted = 0;
+    if (lo != hi) {
+        const KeepCurrentLine keepCache(ed);
+        deleted = PlanRangeDeletion(ed, lo, hi).n;
+    }
+    uint64_t size = ed.undoLogSize, used = ed.undoLogUsed;
+    if (deleted) {
+        size = UndoSizeAfterRoomFor(size, used, deleted);
+        used += kUndoChars + uint64_t(deleted);
+    }
+    for (uint32_t i = 0; i <= blanks; ++i) {
+        size = UndoSizeAfterRoomFor(size, used, 1);
+        used += kUndoChars + 1;
+    }
+    return GrowUndoLogExactly(ed, size);
 }
 
 // A group flag on the newest record alone would make the next undo take an
@@ -111,7 +135,7 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     uint32_t count;
     {
         WaitCursor wait;
-        count = InsertChars(ed, pos, bytes, length, &inserted);
+        count = InsertRun(ed, pos, bytes, length, &inserted);
     }
     // The record tells its undo whether the text's first CR was absorbed by the
     // line break the deletion kept.
@@ -183,7 +207,7 @@ CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     // The room first: the unfold guard must not open blocks for a deletion that
     // then fails.
     const auto [lo, hi] = SelectionRange(ed);
-    if (!EnsureCommandUndoRoom(ed, lo, hi, 0) || !ReserveEditRoom(ed, lo, hi, nullptr, 0)) {
+    if (!ReserveRangeDeletion(ed, lo, hi)) {
         Report(ok, false);
         return lo;
     }
@@ -202,8 +226,8 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     // Enter with automatic indentation secures the room of the blanks it copies
     // (each a record of its own) too: it never stops after the CR.
     const uint32_t indent = ch == kCR && ed.autoIndent ? IndentBefore(ed, lo) : 0;
-    if (!EnsureCommandUndoRoom(ed, lo, hi, 1 + uint64_t(indent) * kUndoRecordSlack) ||
-        !ReserveEditRoom(ed, lo, hi, &ch, 1, indent))
+    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveIndentUndo(ed, lo, hi, indent) ||
+        !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi))
         return false;
     UnfoldForEdit(ed, lo, hi);
     bool deleted = true;
@@ -252,7 +276,7 @@ uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
     const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
     // The room of a line join too, before the unfold guard changes anything.
-    if (!EnsureUndoRoom(ed, 1) || !ReserveEditRoom(ed, p, NextIndex(p), nullptr, 0)) {
+    if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
         Report(ok, false);
         return 0;
     }
@@ -271,7 +295,7 @@ uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
     Report(ok, true);
     if (ed.caretPos == 0) return 0;
     const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;
-    if (!EnsureUndoRoom(ed, 1) || !ReserveEditRoom(ed, p, NextIndex(p), nullptr, 0)) {
+    if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
         Report(ok, false);
         return 0;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Platform.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -23,10 +24,6 @@ constexpr uint32_t kAnsiPerBuffer = 3 * kUnitsPerBuffer;
 // A stream-out piece in SF_UNICODE: each ANSI byte makes at most one unit, so the
 // units of a piece fill at most the transfer buffer.
 constexpr uint32_t kAnsiPieceSize = kTransferBufferSize / 2;
-
-// LineHeap bytes a piece's characters may take, records and their growth
-// included, for the growth ahead of the exact reservation.
-constexpr uint32_t kAheadPerChar = 4;
 
 uint32_t Saturate(uint64_t v) {
     return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
@@ -154,15 +151,11 @@ public:
         if (started_) return true;
         BeginEditCommand();
         CharIndex pos = request_.from;
+        uint64_t startSize = 0;  // the LineHeap's size the deletion leaves
         if (request_.replace) {
             const CharIndex hi = LocateChar(ed_, std::max(request_.from, request_.to)).index;
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
-            GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
-                           Saturate(uint64_t(hi - lo) + n + 2 * kUndoRecordSlack));
-            if (!EnsureUndoRoom(ed_, Saturate(uint64_t(hi - lo) + n + 2 * kUndoRecordSlack)) ||
-                !ReserveEditRoom(ed_, lo, hi, text, n))
-                return false;
-            firstReserved_ = true;
+            if (!SecureReplacement(lo, hi, text, n, startSize)) return false;
             const uint32_t usedBefore = ed_.undoLogUsed;
             gEdit.undoGroup = lo != hi;
             bool deleted = true;
@@ -175,6 +168,10 @@ public:
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
         wasAbsorbing_ = gEdit.absorbNextCr != 0;
+        ahead_.floor = ed_.lineHeapUsed;
+        ahead_.startSize = startSize ? startSize : ed_.lineHeapSize;
+        const CharLocation at = LocateChar(ed_, p_);
+        ahead_.startSuffix = LineLength(ed_, at.line) - at.column;
         started_ = true;
         return true;
     }
@@ -182,22 +179,12 @@ public:
     // Inserts n normalised characters; false, with nothing inserted, when their
     // room (or their undo room) could not be had.
     bool Insert(const uint8_t* text, uint32_t n) {
-        // The first piece's room was secured with the deletion.
-        const bool reserved = firstReserved_;
-        firstReserved_ = false;
         if (n == 0) return true;
-        if (!reserved) {
-            // The areas grow in proportion to what they hold, not a step per
-            // buffer; the exact checks below still decide.
-            GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
-                           request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
-            if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
-                return false;
-            if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;
-        }
+        if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
+            return false;
         if (request_.replace) std::memcpy(UndoStagingArea(ed_) + count_, text, n);
         bool ok = true;
-        const uint32_t added = InsertChars(ed_, p_, text, n, &ok);
+        const uint32_t added = InsertRun(ed_, p_, text, n, &ok, GrowAhead, this);
         p_ += added;
         count_ += added;
         return ok;
@@ -230,10 +217,108 @@ public:
     }
 
 private:
+    // What the growth ahead knows of the text so far.
+    struct Ahead {
+        uint64_t floor = 0;        // LineHeap bytes the per-character path has used at least
+        uint64_t startSize = 0;    // the LineHeap's size when the text began
+        uint64_t startSuffix = 0;  // characters after the insertion point in its line
+        uint64_t openLineChars = 0;
+        bool firstLineOpen = true;
+    };
+    struct Sizes {
+        uint64_t heap, index;
+    };
+
+    // Grows the areas for the next piece before the insertion secures its room. The
+    // text's length is not known ahead, so growing by a step per piece would copy
+    // the areas over and over: the LineHeap grows ahead, up to what the
+    // per-character path is known to have reached by the end of this piece (the
+    // records of the lines completed so far, at least, on its step grid); the
+    // LineIndex grows as the per-character rule grows it. Neither area ever ends
+    // larger than the per-character path would leave it.
+    static bool GrowAhead(EditorInstance& ed, const RoomNeed& need, void* context) {
+        Inserter& self = *static_cast<Inserter*>(context);
+        const Sizes sizes = AheadSizes(self.ahead_, need, ed.lineHeapUsed, ed.lineHeapSize, ed.lineIndexUsed);
+        return GrowLineHeapExactly(ed, sizes.heap) && GrowLineIndexTo(ed, sizes.index);
+    }
+
+    // The sizes GrowAhead grows the areas to for a piece needing `need`, with the
+    // areas' use and size as given; `ahead` takes the piece in.
+    static Sizes AheadSizes(Ahead& ahead, const RoomNeed& need, uint64_t heapUsed, uint64_t heapSize,
+                            uint64_t indexUsed) {
+        const TextSummary& t = need.text;
+        if (t.breaks == 0) {
+            ahead.openLineChars += t.chars;
+        } else {
+            if (!ahead.firstLineOpen) ahead.floor += CharwiseRecordBytes(ahead.openLineChars + t.firstSeg + 1);
+            ahead.firstLineOpen = false;
+            ahead.floor += t.charwiseMiddleBytes;
+            ahead.openLineChars = t.lastSeg;
+        }
+        Sizes sizes{heapSize, 0};
+        const uint64_t required = heapUsed + need.heapBytes;
+        if (required > heapSize) {
+            // The per-character path has used at least the records of the lines
+            // completed so far, and at least what this path uses.
+            uint64_t reach = std::max(required, ahead.floor);
+            // Its growth steps held that, less its last character (a record's
+            // growth, or a line of 32 bytes and the tail it split off), with their
+            // headroom: its size is at least the step after.
+            const uint64_t lastChar = 2ull * kRecordGrowth + ahead.startSuffix;
+            if (ahead.startSuffix < kLineHeapRule.growthStep / 2 &&
+                reach + kLineHeapRule.headroom > lastChar + ahead.startSize) {
+                const uint64_t reached = reach + kLineHeapRule.headroom - lastChar - ahead.startSize;
+                const uint64_t steps = (reached + kLineHeapRule.growthStep - 1) / kLineHeapRule.growthStep;
+                reach = std::max<uint64_t>(reach, ahead.startSize + steps * kLineHeapRule.growthStep);
+            }
+            sizes.heap = reach;
+        }
+        const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
+        sizes.index = indexUsed + 4 * slots + kLineIndexRule.headroom;
+        return sizes;
+    }
+
+    // Secures, before the range lo ... hi goes, the room of its deletion and of the
+    // first piece after it, as DeleteRange and the piece's insertion (its growth
+    // ahead included) will take it, undo records included: a piece that cannot
+    // have its room never leaves the range deleted. `startSize` is the LineHeap's
+    // size the deletion leaves, where the growth ahead begins.
+    bool SecureReplacement(CharIndex lo, CharIndex hi, const uint8_t* text, uint32_t n, uint64_t& startSize) {
+        RangeToDelete range;
+        uint64_t suffix = 0;
+        {
+            const KeepCurrentLine keepCache(ed_);
+            range = PlanRangeDeletion(ed_, lo, hi);
+            if (range.n == 0 || n == 0) return true;  // each step secures its own
+            // The characters after the insertion point once the range is gone.
+            const CharLocation end = LocateChar(ed_, range.start + range.n);
+            suffix = range.keepBreak ? 1 : LineLength(ed_, end.line) - end.column;
+        }
+        // The undo log: the deletion's check and record, then the piece's check.
+        uint64_t undoSize = UndoSizeAfterRoomFor(ed_.undoLogSize, ed_.undoLogUsed, range.n);
+        undoSize = UndoSizeAfterRoomFor(undoSize, ed_.undoLogUsed + uint64_t(kUndoChars) + range.n,
+                                        uint64_t(n) + kUndoRecordSlack);
+        if (!GrowUndoLogExactly(ed_, undoSize)) return false;
+        if (gTextPath == TextPath::Charwise) return true;
+        const RoomNeed deletion = MeasureEdit(ed_, range.start, range.n, range.keepBreak, nullptr, 0, false);
+        if (!SecureRoom(ed_, deletion)) return false;
+        startSize = ed_.lineHeapSize;
+        RoomNeed piece = MeasureEdit(ed_, range.start, range.n, range.keepBreak, text, n, range.keepBreak);
+        piece.heapBytes -= deletion.heapBytes;
+        Ahead ahead;
+        ahead.floor = ed_.lineHeapUsed + deletion.heapBytes;
+        ahead.startSize = startSize;
+        ahead.startSuffix = suffix;
+        const uint64_t heapUsed = ed_.lineHeapUsed + deletion.heapBytes;
+        const uint64_t indexUsed = ed_.lineIndexUsed - 4ull * deletion.removedSlots;
+        const Sizes sizes = AheadSizes(ahead, piece, heapUsed, ed_.lineHeapSize, indexUsed);
+        return GrowLineHeapExactly(ed_, sizes.heap) && GrowLineIndexTo(ed_, sizes.index);
+    }
+
     EditorInstance& ed_;
     const StreamInRequest& request_;
+    Ahead ahead_;
     bool started_ = false;
-    bool firstReserved_ = false;
     bool rangeLogged_ = false;
     bool wasAbsorbing_ = false;
     CharIndex start_ = 0;

@@ -12,6 +12,9 @@
 //     shown its message box, the operation reports Failed (or false), and its
 //     caller logs nothing. Operations that make many changes secure all their room
 //     first (ReserveEditRoom), so they never stop half-way.
+//   - Texts and ranges go through the bulk paths (edit/BulkEdit.h), which give the
+//     result of these primitives repeated; the primitives themselves serve single
+//     keystrokes and stay the reference of the bulk paths.
 //   - Positions inside the areas are held as offsets, never as pointers across
 //     anything that may grow an area.
 #pragma once
@@ -82,13 +85,52 @@ bool InsertEndMark(EditorInstance& ed);
 CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 
 // Secures, before anything changes, all the LineIndex and LineHeap room that
-// deleting start ... end and then inserting `textBytes` bytes of `text` at start
-// may take (an upper bound), so that no single step of the change can fail. Either
-// part may be empty. `extraChars` more characters, none a CR, go in with the text
-// (the blanks automatic indentation copies after a typed CR). False (with the
-// store's message shown) when it cannot.
+// deleting start ... end (as DeleteRange does: a kept line break included) and then
+// inserting `textBytes` bytes of `text` at start (absorbed by that break, or by
+// absorbNextCr when nothing is deleted) take in the bulk paths: exactly that, so an
+// area grows no further than the per-character rule would. A text of one
+// character goes in through InsertChar: its headroom is secured too. Either part
+// may be empty. False (with the store's message shown) when it cannot. With the
+// per-character paths chosen (gTextPath) the primitives check for themselves and
+// this secures nothing.
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
-                     uint32_t textBytes, uint32_t extraChars = 0);
+                     uint32_t textBytes);
+
+// The room a typed character takes, secured before the command changes anything
+// (its unfold guard included): deleting lo ... hi as DeleteRange does, then `ch`
+// through InsertChar (overwriting when `overwrite`), then `blanks` blanks through
+// InsertChar after a CR (what automatic indentation copies). The areas grow at once
+// to exactly the sizes the per-character checks of those steps would reach, so the
+// command never stops half-way and grows nothing earlier or further. With the
+// per-character paths chosen (gTextPath) it secures nothing. False (with the
+// store's message shown) when the room cannot be had.
+bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite);
+
+// The checks DeleteChar(p) / InsertChar(p, ch) make before they change anything,
+// made ahead: a command secures a single character's room before its unfold guard,
+// growing the areas exactly as the primitive would. The current-line cache is left
+// as it was. False (with the store's message shown) when the room cannot be had.
+bool ReserveCharDeletion(EditorInstance& ed, CharIndex p);
+bool ReserveCharInsertion(EditorInstance& ed, CharIndex p, uint8_t ch);
+
+// The room DeleteRange(a, b) secures for itself, its undo record's included,
+// secured ahead. False (with the store's message shown) when it cannot be had.
+bool ReserveRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b);
+
+// What DeleteRange(a, b) deletes: from `start`, `n` characters; whether the range
+// is the whole text and whether it keeps its final line break, and the range
+// fields it logs. Moves the current line.
+struct RangeToDelete {
+    CharIndex start = 0;
+    uint32_t n = 0;
+    bool wholeText = false;
+    bool keepBreak = false;
+    LineNumber startLine = 0;
+    LineNumber endLine = 0;
+    CharIndex startLineStart = 0;
+    uint32_t startLineLength = 0;
+};
+RangeToDelete PlanRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b);
 
 // Inserts `textBytes` bytes at `p`, one InsertChar each, line ends made single CRs
 // (LineEnds.h), with overwrite mode off; no room reservation and no wait cursor (the caller's). Answers

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -45,26 +46,35 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
     ed.undoLogUsed = end;
 }
 
-// The room of applying a record that deletes (`deletes`) or inserts its
-// characters at its position. An overwrite is reserved as an insertion: more than
-// it takes. A single character's primitive secures its own room too, but the
-// commands secure a step's room before their unfold guard changes anything.
-bool ReserveApplying(EditorInstance& ed, const UndoRecord& rec, bool deletes) {
-    const uint32_t count = rec.kind == UndoKind::InsertText || rec.kind == UndoKind::DeleteRange ? rec.count : 1;
-    const CharIndex end = rec.position > kNoIndex - count ? kNoIndex : rec.position + count;
-    if (deletes && rec.kind != UndoKind::OverwriteChar) return ReserveEditRoom(ed, rec.position, end, nullptr, 0);
-    return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, count);
+// The room applying a record takes: its deletion (`deletes`: undoing an insertion
+// or redoing a deletion) and its insertion, with the line-break flags it carries.
+RoomNeed ApplyNeed(EditorInstance& ed, const UndoRecord& rec, bool undo) {
+    const bool deletes = (rec.kind == UndoKind::InsertText) == undo;
+    if (deletes) {
+        // Undoing an insertion whose first CR was absorbed deletes within one line
+        // and whole lines from a line start: no line is joined.
+        if (undo && rec.absorb) return RoomNeed{};
+        return MeasureEdit(ed, rec.position, rec.count, !undo && rec.absorb, nullptr, 0, false);
+    }
+    return MeasureEdit(ed, rec.position, 0, false, rec.chars, rec.count, rec.absorb != 0);
 }
 
-// Undo deletes what kinds 1 and 5 inserted; redo deletes what kinds 3, 4 and 6
-// deleted.
-bool ReserveForUndo(EditorInstance& ed, const UndoRecord& rec) {
-    return ReserveApplying(ed, rec, rec.kind == UndoKind::InsertChar || rec.kind == UndoKind::InsertText);
-}
-
-bool ReserveForRedo(EditorInstance& ed, const UndoRecord& rec) {
-    return ReserveApplying(ed, rec, rec.kind == UndoKind::DeleteKey || rec.kind == UndoKind::BackspaceKey ||
-                                        rec.kind == UndoKind::DeleteRange);
+// Secures the room applying a record takes. A range goes through the bulk paths,
+// measured exactly (with the per-character paths chosen, they check for
+// themselves); a single character goes through its primitive, whose own checks are
+// made ahead, so that the commands can secure a step before their unfold guard.
+bool ReserveFor(EditorInstance& ed, const UndoRecord& rec, bool undo) {
+    if (IsRangeKind(rec.kind)) return gTextPath == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
+    const bool deletes = rec.kind == UndoKind::InsertChar ? undo
+                         : rec.kind == UndoKind::OverwriteChar ? false
+                                                              : !undo;
+    if (deletes) return ReserveCharDeletion(ed, rec.position);
+    // Only an overwrite is applied in overwrite mode.
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = rec.kind == UndoKind::OverwriteChar;
+    const bool ok = ReserveCharInsertion(ed, rec.position, rec.chars[0]);
+    ed.overwriteMode = savedOverwrite;
+    return ok;
 }
 
 // The newest record, when the log holds a complete one ending at undoLogUsed.
@@ -77,24 +87,21 @@ bool NewestRecord(const EditorInstance& ed, UndoRecord& rec) {
 // Undoes an inserted text: deletes its characters at its position, stepping over
 // the kept line break that stood for its absorbed first CR.
 void DeleteInsertedText(EditorInstance& ed, const UndoRecord& rec) {
-    CharIndex p = rec.position;
-    bool stepOverKeptCr = rec.absorb != 0;
-    for (uint32_t i = 0; i < rec.count; ++i) {
-        if (stepOverKeptCr && rec.chars[i] == kCR) {
-            stepOverKeptCr = false;
-            ++p;
-            continue;
-        }
-        EditOutcome step;
-        DeleteChar(ed, p, &step);
-        if (step == EditOutcome::Failed) break;  // not reached: the room is secured first
+    const CharIndex p = rec.position;
+    const void* cr = rec.absorb ? std::memchr(rec.chars, kCR, rec.count) : nullptr;
+    if (!cr) {
+        DeleteRun(ed, p, rec.count);
+        return;
     }
+    const uint32_t head = static_cast<uint32_t>(static_cast<const uint8_t*>(cr) - rec.chars);
+    DeleteRun(ed, p, head);
+    DeleteRun(ed, p + 1, rec.count - head - 1);
 }
 
 UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
-    if (reserve && !ReserveForUndo(ed, rec)) return UndoResult::Failed;
+    if (reserve && !ReserveFor(ed, rec, true)) return UndoResult::Failed;
     BeginEditCommand();
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;  // only an overwrite is undone by overwriting
@@ -131,7 +138,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
             gEdit.absorbNextCr = rec.absorb;
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = pos;
-            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            uint32_t n = InsertRun(ed, pos, chars, rec.count);
             // The restored text is selected; after a whole-text deletion the
             // selection runs on over the closing CR, as the deleted range did.
             ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
@@ -150,7 +157,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
 UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
-    if (reserve && !ReserveForRedo(ed, rec)) return UndoResult::Failed;
+    if (reserve && !ReserveFor(ed, rec, false)) return UndoResult::Failed;
     BeginEditCommand();
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;
@@ -177,7 +184,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
         case UndoKind::InsertText: {
             WaitCursor wait;
             gEdit.absorbNextCr = rec.absorb;  // its first CR is absorbed again
-            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            uint32_t n = InsertRun(ed, pos, chars, rec.count);
             ed.selAnchor = ed.caretPos = pos + n;
             gEdit.absorbNextCr = 0;
             break;
@@ -188,11 +195,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
             gEdit.keepNextCr = rec.absorb;  // the line break is kept again
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = ed.caretPos = pos;
-            for (uint32_t i = 0; i < rec.count; ++i) {
-                EditOutcome one;
-                DeleteChar(ed, pos, &one);
-                if (one == EditOutcome::Failed) break;  // not reached: the room is secured first
-            }
+            DeleteRun(ed, pos, rec.count);
             break;
         }
     }
@@ -260,13 +263,29 @@ Span Union(Span a, Span b) {
 // grouped pair, given as `deleting` (whose application deletes its characters at
 // its position) and `inserting` (whose application inserts its text there), is
 // secured as a whole before either is applied, so the step is never half done.
+// Secures a grouped pair as a whole: `deleting` is applied first, then
+// `inserting` at the same position. A typed character (kind 1) in the pair goes
+// through InsertChar or DeleteChar, whose checks are made as it will meet them.
+bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord& inserting) {
+    if (gTextPath == TextPath::Charwise) return true;
+    const bool keep = deleting.kind == UndoKind::DeleteRange && deleting.absorb;
+    if (!IsRangeKind(inserting.kind)) {
+        // Redoing a character typed over a selection: the range goes, then the
+        // character goes in through InsertChar.
+        return SecureTyping(ed, deleting.position, deleting.count, keep, inserting.chars[0], 0, false, false);
+    }
+    // Undoing one: the character goes first, through DeleteChar.
+    if (!IsRangeKind(deleting.kind) && !ReserveCharDeletion(ed, deleting.position)) return false;
+    return SecureRoom(ed, MeasureEdit(ed, deleting.position, deleting.count, keep, inserting.chars, inserting.count,
+                                      inserting.absorb != 0));
+}
+
 UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
                    const UndoRecord* inserting) {
     BeginEditCommand();
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
-    if (!secured || ReserveEditRoom(ed, deleting->position, deleting->position + deleting->count,
-                                    inserting->chars, inserting->count)) {
+    if (!secured || SecurePair(ed, *deleting, *inserting)) {
         result = apply(ed, !secured);
         if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
     }
@@ -390,17 +409,17 @@ UndoResult RedoStep(EditorInstance& ed) {
 bool ReserveUndoStep(EditorInstance& ed) {
     UndoRecord newest, before;
     if (!NewestRecord(ed, newest)) return true;
-    if (NewestPair(ed, newest, before))
-        return ReserveEditRoom(ed, newest.position, newest.position + newest.count, before.chars, before.count);
-    return ReserveForUndo(ed, newest);
+    BeginEditCommand();  // as the step begins
+    if (NewestPair(ed, newest, before)) return SecurePair(ed, newest, before);
+    return ReserveFor(ed, newest, true);
 }
 
 bool ReserveRedoStep(EditorInstance& ed) {
     UndoRecord next, after;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return true;
-    if (NextPair(ed, next, after))
-        return ReserveEditRoom(ed, next.position, next.position + next.count, after.chars, after.count);
-    return ReserveForRedo(ed, next);
+    BeginEditCommand();
+    if (NextPair(ed, next, after)) return SecurePair(ed, next, after);
+    return ReserveFor(ed, next, false);
 }
 
 bool UndoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi) {

@@ -1,10 +1,12 @@
 #include "store/LineStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
 #include "base/Platform.h"
 #include "store/LineRecord.h"
+#include "store/LongestLine.h"
 
 namespace qv {
 namespace {
@@ -47,29 +49,17 @@ bool GrowArea(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, 
 // fails instead of wrapping round to a small number.
 uint32_t SaturatingAdd(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
 
-// Room for `bytes` past `used`: the area grows by its usual step, or further when
-// the bytes alone need more.
-bool GrowFor(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, uint32_t used, uint32_t bytes,
-             const AreaRule& rule) {
-    const uint32_t needed = SaturatingAdd(used, bytes);
-    if (needed <= size) return true;
-    uint32_t newSize = SaturatingAdd(size, rule.growthStep);
-    if (newSize < needed) newSize = SaturatingAdd(needed, rule.headroom);
-    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
-    return GrowArea(ed, heap, base, size, newSize, rule.failureText);
-}
-
-// One area grown ahead, by at least a quarter, without a message when it fails.
-void GrowAhead(HeapRef heap, uint8_t*& base, uint32_t& size, uint32_t used, uint32_t bytes,
-               uint32_t headroom) {
-    const uint32_t needed = SaturatingAdd(SaturatingAdd(used, bytes), headroom);
-    if (!heap || needed <= size) return;
-    const uint32_t newSize = SaturatingAdd(needed, size / 4);
-    if (newSize == UINT32_MAX) return;
-    if (uint8_t* grown = ThePlatform().ReAllocZeroed(heap, base, newSize)) {
-        base = grown;
-        size = newSize;
-    }
+// The area's size for `needed` bytes: one growth step when that is enough, as the
+// per-character rule grows it; otherwise the smallest size on the step grid
+// (size + k * step), or for the LineHeap `needed` plus its headroom when that is
+// less.
+uint32_t StepTo(uint32_t size, uint64_t needed, const AreaRule& rule, bool capAtHeadroom) {
+    if (needed <= size) return size;
+    if (needed <= uint64_t(size) + rule.growthStep) return size + rule.growthStep < size ? 0 : size + rule.growthStep;
+    const uint64_t steps = (needed - size + rule.growthStep - 1) / rule.growthStep;
+    uint64_t grid = size + steps * rule.growthStep;
+    if (capAtHeadroom) grid = std::min<uint64_t>(grid, needed + rule.headroom);
+    return grid >= UINT32_MAX ? 0 : static_cast<uint32_t>(grid);  // 0: no such area, fail
 }
 
 }  // namespace
@@ -131,6 +121,7 @@ bool CreateStore(EditorInstance& ed) {
 }
 
 void DestroyStore(EditorInstance& ed) {
+    ForgetLongestLine(ed);
     Platform& platform = ThePlatform();
     for (HeapRef* heap : {&ed.lineIndexHeapHandle, &ed.lineHeapHandle, &ed.undoHeapHandle}) {
         if (*heap) platform.DestroyHeap(*heap);
@@ -147,43 +138,74 @@ void DestroyStore(EditorInstance& ed) {
     ed.undoLogUsed = 0;
 }
 
+uint64_t SizeAfterHeadroomCheck(uint64_t size, uint64_t used, const AreaRule& rule) {
+    if (used + rule.headroom <= size) return size;
+    return std::min<uint64_t>(size + rule.growthStep, UINT32_MAX);
+}
+
+uint64_t LineHeapSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t bytes) {
+    const uint64_t needed = std::min<uint64_t>(used + bytes, UINT32_MAX);
+    if (needed <= size) return size;
+    uint64_t newSize = std::min<uint64_t>(size + kLineHeapRule.growthStep, UINT32_MAX);
+    if (newSize < needed) newSize = std::min<uint64_t>(needed + kLineHeapRule.headroom, UINT32_MAX);
+    return newSize;
+}
+
+uint64_t UndoSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t n) {
+    const uint64_t t = std::min<uint64_t>(used + n + kUndoRule.headroom, UINT32_MAX);
+    if (t <= size) return size;
+    const uint64_t newSize = std::min<uint64_t>(t + kUndoRule.growthStep, UINT32_MAX);
+    return newSize == UINT32_MAX ? UINT32_MAX : newSize & ~uint64_t(0xFFF);
+}
+
 bool EnsureLineIndexRoom(EditorInstance& ed) {
-    if (SaturatingAdd(ed.lineIndexUsed, kLineIndexRule.headroom) <= ed.lineIndexSize) return true;
-    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
-                    SaturatingAdd(ed.lineIndexSize, kLineIndexRule.growthStep), kLineIndexRule.failureText);
+    const uint64_t size = SizeAfterHeadroomCheck(ed.lineIndexSize, ed.lineIndexUsed, kLineIndexRule);
+    return size == ed.lineIndexSize || GrowLineIndexExactly(ed, size);
 }
 
 bool EnsureLineHeapRoom(EditorInstance& ed) {
-    if (SaturatingAdd(ed.lineHeapUsed, kLineHeapRule.headroom) <= ed.lineHeapSize) return true;
-    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
-                    SaturatingAdd(ed.lineHeapSize, kLineHeapRule.growthStep), kLineHeapRule.failureText);
+    const uint64_t size = SizeAfterHeadroomCheck(ed.lineHeapSize, ed.lineHeapUsed, kLineHeapRule);
+    return size == ed.lineHeapSize || GrowLineHeapExactly(ed, size);
 }
 
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
-    return GrowFor(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, bytes, kLineHeapRule);
-}
-
-bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes) {
-    return GrowFor(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, bytes,
-                   kLineIndexRule);
+    const uint64_t size = LineHeapSizeAfterRoomFor(ed.lineHeapSize, ed.lineHeapUsed, bytes);
+    return size == ed.lineHeapSize || GrowLineHeapExactly(ed, size);
 }
 
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
-    uint32_t t = SaturatingAdd(SaturatingAdd(ed.undoLogUsed, n), kUndoRule.headroom);
-    if (t <= ed.undoLogSize) return true;
-    uint32_t newSize = SaturatingAdd(t, kUndoRule.growthStep);
-    newSize = newSize == UINT32_MAX ? 0 : newSize & ~0xFFFu;
-    return GrowArea(ed, ed.undoHeapHandle, ed.undoLog, ed.undoLogSize, newSize, kUndoRule.failureText);
+    const uint64_t size = UndoSizeAfterRoomFor(ed.undoLogSize, ed.undoLogUsed, n);
+    return size == ed.undoLogSize || GrowUndoLogExactly(ed, size);
 }
 
-void GrowAreasAhead(EditorInstance& ed, uint32_t heapBytes, uint32_t indexBytes, uint32_t undoBytes) {
-    GrowAhead(ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, heapBytes,
-              kLineHeapRule.headroom);
-    GrowAhead(ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, indexBytes,
-              kLineIndexRule.headroom);
-    if (undoBytes)
-        GrowAhead(ed.undoHeapHandle, ed.undoLog, ed.undoLogSize, ed.undoLogUsed, undoBytes,
-                  kUndoRule.headroom);
+bool GrowLineIndexTo(EditorInstance& ed, uint64_t needed) {
+    if (needed <= ed.lineIndexSize) return true;
+    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
+                    StepTo(ed.lineIndexSize, needed, kLineIndexRule, false), kLineIndexRule.failureText);
+}
+
+bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed) {
+    if (needed <= ed.lineHeapSize) return true;
+    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
+                    StepTo(ed.lineHeapSize, needed, kLineHeapRule, true), kLineHeapRule.failureText);
+}
+
+bool GrowLineIndexExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.lineIndexSize) return true;
+    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kLineIndexRule.failureText);
+}
+
+bool GrowUndoLogExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.undoLogSize) return true;
+    return GrowArea(ed, ed.undoHeapHandle, ed.undoLog, ed.undoLogSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kUndoRule.failureText);
+}
+
+bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.lineHeapSize) return true;
+    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kLineHeapRule.failureText);
 }
 
 bool InsertLineRecord(EditorInstance& ed, LineNumber line, uint32_t recordSize) {

@@ -296,6 +296,14 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
          }},
         {"paste over a selection", [](E e) { SelectIn(e, 3, At(e, "b endp")); },
          [](E e) { return Replaced(e, "one\r\ntwo\r\n\tthree", true, true); }},
+        // More lines and characters than the areas' headroom: the bulk path grows
+        // both areas itself.
+        {"paste of many lines over a selection", [](E e) { SelectIn(e, 3, At(e, "b endp")); },
+         [](E e) {
+             std::string text;
+             for (int i = 0; i < 3000; ++i) text += "\tline " + std::to_string(1000 + i) + "\r\n";
+             return Replaced(e, text.c_str(), true, true);
+         }},
         {"EM_REPLACESEL", [](E e) { SelectIn(e, At(e, "  z"), At(e, "  z")); },
          [](E e) { return Replaced(e, std::string(300, 'L').c_str(), true, false); }},
         {"EM_REPLACESEL without undo", [](E e) { SelectIn(e, At(e, "  x"), At(e, "b proc")); },
@@ -369,7 +377,8 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
     }
     // The commands that edit the text reach every growth; the store's creation and
     // the streams' buffers are reached by their commands.
-    for (const char* site : {"growth of LineIndex in paste over a selection", "growth of LineHeap in typing",
+    for (const char* site : {"growth of LineIndex in paste of many lines over a selection",
+                             "growth of LineHeap in paste of many lines over a selection", "growth of LineHeap in typing",
                              "growth of UndoHeap in typing", "heap creation in SetWholeText",
                              "first block of a new store's area in SetWholeText", "transfer buffer in stream-out",
                              "transfer buffer in stream-in of the document"})
