@@ -68,9 +68,12 @@ uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
 
 // The undo room of Enter with `blanks` blanks copied after it: the selection's
 // record, the CR's and one per blank, each append checking for its own room. The
-// log grows at once to the size those checks reach, no further.
+// log grows at once to the size those checks reach, no further (the differential
+// test compares it with the per-character paths, which secure nothing ahead).
 bool ReserveIndentUndo(EditorInstance& ed, CharIndex lo, CharIndex hi, uint32_t blanks) {
-    if (blanks == 0) return true;  // the command's own check covers two records
+    // The command's own check covers two records; the per-character paths check
+    // for themselves.
+    if (blanks == 0 || gTextPath == TextPath::Charwise) return true;
     uint32_t deleted = 0;
     if (lo != hi) {
         const KeepCurrentLine keepCache(ed);

@@ -284,6 +284,7 @@ private:
     // have its room never leaves the range deleted. `startSize` is the LineHeap's
     // size the deletion leaves, where the growth ahead begins.
     bool SecureReplacement(CharIndex lo, CharIndex hi, const uint8_t* text, uint32_t n, uint64_t& startSize) {
+        if (gTextPath == TextPath::Charwise) return true;  // each step checks for itself
         RangeToDelete range;
         uint64_t suffix = 0;
         {
@@ -299,7 +300,6 @@ private:
         undoSize = UndoSizeAfterRoomFor(undoSize, ed_.undoLogUsed + uint64_t(kUndoChars) + range.n,
                                         uint64_t(n) + kUndoRecordSlack);
         if (!GrowUndoLogExactly(ed_, undoSize)) return false;
-        if (gTextPath == TextPath::Charwise) return true;
         const RoomNeed deletion = MeasureEdit(ed_, range.start, range.n, range.keepBreak, nullptr, 0, false);
         if (!SecureRoom(ed_, deletion)) return false;
         startSize = ed_.lineHeapSize;

@@ -34,6 +34,7 @@
 #include "core/support/FakePlatform.h"
 #include "core/support/TextModel.h"
 #include "core/support/TightAreas.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/Find.h"
 #include "edit/TextEdit.h"
@@ -201,6 +202,7 @@ public:
     explicit Session(Input& in) : in_(in), ed_(std::make_unique<EditorInstance>()), model_("\r") {
         InstallPlatform(&platform_);
         ResetEditState();
+        gTextPath = TextPath::Bulk;
         gMouse = MouseState{};
         gScroll = ScrollFlags{};
         ResetBlockPatterns();
@@ -562,6 +564,13 @@ private:
     // text, the line flags, the undo log and the selection as they were and show
     // at most one message box; one that succeeds must have shown none.
     void Failing() {
+        // Only the bulk paths secure a command's room before it changes anything.
+        const TextPath path = gTextPath;
+        gTextPath = TextPath::Bulk;
+        struct Restore {
+            TextPath path;
+            ~Restore() { gTextPath = path; }
+        } restore{path};
         failAt_ = 1 + in_.Below(4);
         failLater_ = in_.OneIn(2);
         spare_ = in_.OneIn(2) ? 0 : in_.Below(300);
@@ -1017,6 +1026,14 @@ private:
             case 17:
                 if (in_.OneIn(2)) {
                     Failing();
+                    break;
+                }
+                if (in_.OneIn(2)) {
+                    // The next step through the per-character paths, the reference of
+                    // the bulk ones: the same text, the same checks.
+                    gTextPath = TextPath::Charwise;
+                    Step();
+                    gTextPath = TextPath::Bulk;
                     break;
                 }
                 gOp = "empty log";
