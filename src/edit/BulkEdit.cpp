@@ -733,6 +733,46 @@ bool SecureTyping(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, uint8_
     return GrowLineIndexExactly(ed, indexSize) && GrowLineHeapExactly(ed, heapSize);
 }
 
+RoomNeed MeasureAfterCharDeletion(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes,
+                                  bool absorb) {
+    {
+        const KeepCurrentLine keepCache(ed);
+        const CharLocation at = LocateChar(ed, p);
+        const Site site = SiteOf(ed, at.line);
+        const uint32_t count = LineCount(ed);
+        const bool joins = at.column < site.length && RecordAt(ed, site.offset).chars()[at.column] == kCR &&
+                           at.line + 1 < count && site.length > 1 && !gEdit.keepNextCr;
+        if (joins) {
+            // The line's record goes; its characters before the CR go one by one
+            // in front of the next line's, whose record grows when full (moved to
+            // the append point first unless it is the newest).
+            const uint64_t prefix = site.length - 1;
+            const Site next = SiteOf(ed, at.line + 1);
+            uint64_t offset = next.offset, size = next.size, length = next.length;
+            uint64_t heapUsed = ed.lineHeapUsed;
+            for (uint64_t i = 0; i < prefix; ++i) {
+                if (length + kRecChars >= size) {
+                    if (offset + size != heapUsed) {
+                        offset = heapUsed;
+                        heapUsed += size;
+                    }
+                    size += kRecordGrowth;
+                    heapUsed += kRecordGrowth;
+                }
+                ++length;
+            }
+            const Site joined{static_cast<uint32_t>(offset), static_cast<uint32_t>(size),
+                              static_cast<uint32_t>(length)};
+            const Site after = at.line + 2 < count ? SiteOf(ed, at.line + 2) : Site{};
+            RoomNeed need = InsertionNeed(joined, static_cast<uint32_t>(prefix), at.line + 2 < count ? &after : nullptr,
+                                          PartsOf(text, bytes, absorb), heapUsed);
+            need.heapBytes += heapUsed - ed.lineHeapUsed;
+            return need;
+        }
+    }
+    return MeasureEdit(ed, p, 1, false, text, bytes, absorb);
+}
+
 uint64_t CharwiseRecordBytes(uint64_t chars) { return CharwiseBytes(chars); }
 
 bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {

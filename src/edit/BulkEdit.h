@@ -91,6 +91,13 @@ RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, con
 bool SecureTyping(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, uint8_t ch, uint32_t blanks, bool absorb,
                   bool overwrite);
 
+// The room of DeleteChar(p) followed by the insertion of `text` at p (absorbed as
+// `absorb` says), as MeasureEdit measures it; a CR deleted there joins its line
+// with the next one the per-character way, moving and growing the next line's
+// record in 32-byte steps, and the text then goes into that record. The join's own
+// checks are not included (ReserveCharDeletion in TextEdit.h makes them).
+RoomNeed MeasureAfterCharDeletion(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool absorb);
+
 // Puts the current-line cache and maxLineLength back as they were when it goes:
 // planning looks lines up without leaving a trace the per-character path would
 // not leave.

@@ -274,8 +274,13 @@ bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord
         // character goes in through InsertChar.
         return SecureTyping(ed, deleting.position, deleting.count, keep, inserting.chars[0], 0, false, false);
     }
-    // Undoing one: the character goes first, through DeleteChar.
-    if (!IsRangeKind(deleting.kind) && !ReserveCharDeletion(ed, deleting.position)) return false;
+    if (!IsRangeKind(deleting.kind)) {
+        // Undoing one: the character goes first, through DeleteChar, then the
+        // range goes back in.
+        return ReserveCharDeletion(ed, deleting.position) &&
+               SecureRoom(ed, MeasureAfterCharDeletion(ed, deleting.position, inserting.chars, inserting.count,
+                                                       inserting.absorb != 0));
+    }
     return SecureRoom(ed, MeasureEdit(ed, deleting.position, deleting.count, keep, inserting.chars, inserting.count,
                                       inserting.absorb != 0));
 }

@@ -315,6 +315,21 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              return ok;
          }},
         {"undo", nothing, [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
+        // A step of two records, one of them a typed CR: its join or its split
+        // goes through the per-character primitive between the range's bulk steps.
+        {"undo of Enter typed over a selection",
+         [](E e) {
+             SelectIn(e, 3, At(e, "b endp"));
+             TypeChar(e, '\r');
+         },
+         [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
+        {"redo of Enter typed over a selection",
+         [](E e) {
+             SelectIn(e, 3, At(e, "b endp"));
+             TypeChar(e, '\r');
+             UndoStep(e);
+         },
+         [](E e) { return RedoCommand(e) == UndoResult::Applied; }},
         {"redo", nothing, [](E e) { return RedoCommand(e) == UndoResult::Applied; }},
         // The step's text lies in a folded block: the unfold guard opens it only
         // once the step has its room.
