@@ -342,6 +342,16 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              SelectIn(e, 0, 0);
          },
          [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
+        // Its undo puts a character back: the room is measured, and grown for.
+        {"undo of a deletion into a folded block",
+         [](E e) {
+             UnfoldFoldedBlock(e, 2);
+             SelectIn(e, At(e, "  x") + 1, At(e, "  x") + 1);
+             DeleteKey(e);
+             FoldBlock(e, 2, &kProcs);
+             SelectIn(e, 0, 0);
+         },
+         [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
         {"redo into a folded block",
          [](E e) {
              UnfoldFoldedBlock(e, 2);
