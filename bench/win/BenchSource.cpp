@@ -72,9 +72,10 @@ std::string GenerateColouredSource(unsigned lines) {
     return text;
 }
 
-std::string GeneratePlainSource(unsigned lines, unsigned averageLine) {
-    static const char* const kWords[] = {"mov",    "eax",   "ebx", "push", "pop", "call", "ret", "invoke",
-                                         "offset", "dword", "ptr", "lea",  "esi", "edi",  "cmp", "jne"};
+std::string GeneratePlainSource(unsigned lines, unsigned averageLine, const char* lastLineWord) {
+    static const char* const kWords[] = {"mov",    "eax",   "ebx", "push", "pop",  "call", "ret",  "invoke",
+                                         "offset", "dword", "ptr", "lea",  "esi",  "edi",  "cmp",  "jne",
+                                         "xor",    "add",   "sub", "inc",  "test", "jz",   "proc", "endp"};
     const unsigned wordCount = sizeof(kWords) / sizeof(kWords[0]);
     std::string text;
     text.reserve(static_cast<size_t>(lines) * averageLine + 64);
@@ -97,8 +98,30 @@ std::string GeneratePlainSource(unsigned lines, unsigned averageLine) {
             }
         }
         text.resize(lineStart + target);
-        if (line + 1 < lines) text += "\r\n";
+        if (line + 1 < lines) {
+            text += "\r\n";
+        } else if (lastLineWord) {
+            text += ' ';
+            text += lastLineWord;
+        }
     }
+    return text;
+}
+
+std::string GenerateLongLine(unsigned bytes) {
+    std::string line;
+    line.reserve(bytes + 64);
+    while (line.size() < bytes) line += "mov eax, dword ptr [esi+4]\tcall proc ";
+    line.resize(bytes);
+    return line;
+}
+
+std::string GenerateTypedCode(unsigned count) {
+    const char* const lines[] = {"\tmov eax, [ebx+4] ; load\r", "\tcall Scan_7\r", "@@next:\r",
+                                 "\tinvoke WriteFile, hOut, addr buffer, eax, 0, 0\r"};
+    std::string text;
+    for (unsigned i = 0; text.size() < count; ++i) text += lines[i % 4];
+    text.resize(count);
     return text;
 }
 

@@ -1,5 +1,7 @@
-// The document the benchmark host shows: generated assembly source that exercises
-// every colouring rule of the painter, and the keyword lists that colour it.
+// The documents the benchmark host works on: generated assembly source that
+// exercises every colouring rule of the painter, the plain source of the core
+// benchmarks, the long line, the typed characters, and the keyword lists that
+// colour them. Every generator gives the same bytes on every run.
 #pragma once
 
 #include <windows.h>
@@ -8,13 +10,24 @@
 
 namespace qvbench {
 
-// `lines` lines of source with CR LF line ends, the same on every run.
+// `lines` lines of coloured source (20-line procedures with labels, keywords of
+// every group, numbers, brackets, operators, strings and comments) with CR LF line
+// ends, none after the last line.
 std::string GenerateColouredSource(unsigned lines);
 
-// Assembly-like plain source for the stream measurements: `lines` lines with CR LF
-// ends (none after the last), about `averageLine` bytes each with its CR LF, lines
-// from blank to about twice the average; the same on every run.
-std::string GeneratePlainSource(unsigned lines, unsigned averageLine);
+// Assembly-like plain source, the core benchmarks' generator: `lines` lines with
+// CR LF ends (none after the last), about `averageLine` bytes each with its CR LF,
+// lines from blank to about twice the average. The last line ends with
+// `lastLineWord` when one is given, a word found nowhere else in the text.
+std::string GeneratePlainSource(unsigned lines, unsigned averageLine, const char* lastLineWord = nullptr);
+
+// One line of `bytes` characters without a line end: "mov eax, dword ptr
+// [esi+4]", a TAB and "call proc " repeated, as the core benchmarks make it.
+std::string GenerateLongLine(unsigned bytes);
+
+// `count` characters of code as typed, lines ended by CR (Enter): four lines
+// repeated, TABs, a comment and a label among them.
+std::string GenerateTypedCode(unsigned count);
 
 // One keyword group: its colour value (0xSSBBGGRR, SS the font style) and its
 // comma-separated words, as EMX_SETKEYWORDS takes them.

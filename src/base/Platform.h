@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "base/TextWidths.h"
 #include "base/Types.h"
 
 namespace qv {
@@ -70,6 +71,11 @@ public:
     // control's device context: DrawTextExA with DT_CALCRECT, DT_SINGLELINE,
     // DT_EXPANDTABS, DT_TABSTOP, DT_NOPREFIX, DT_EDITCONTROL and tab length tabWidth.
     virtual int32_t MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) = 0;
+    // The same measurement as a table of byte widths, when the text font measures
+    // every text as the sum of its characters (base/TextWidths.h); nullptr when it
+    // does not, and MeasureText must be asked. Valid until the next call to the
+    // platform.
+    virtual const TextWidths* TextWidthsOf(const EditorInstance& ed) = 0;
 
     // ---- Pane windows -----------------------------------------------------------------
     // `rect` nullptr means the whole client area.

@@ -8,18 +8,39 @@ namespace qv {
 
 ScrollFlags gScroll;
 
+namespace {
+
+int32_t Clamp32(int64_t v) {
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace
+
 uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x) {
     Platform& platform = ThePlatform();
     const int32_t x0 = TextLeft(ed) + 1 - ed.panes[0].scrollX;
     gScroll.hitPastLineEnd = 0;
     int32_t right = x0;
     const uint32_t length = RecordAt(ed, recordOffset).length();
+    // With the font's byte widths each prefix is the one before plus a character
+    // (a TAB to its stop from the line start), as measuring it whole would give;
+    // otherwise each step measures the whole prefix again.
+    const TextWidths* widths = platform.TextWidthsOf(ed);
+    int64_t prefix = 0;
     for (uint32_t i = 0; i < length; ++i) {
-        // Each step measures the whole prefix again, so a tab follows the tab stops
-        // from the line start. The record is re-read: measuring never moves it, but
-        // nothing here holds a pointer across a call.
+        // The record is re-read: measuring never moves it, but nothing here holds
+        // a pointer across a call.
         const uint8_t* chars = RecordAt(ed, recordOffset).chars();
-        int32_t nextRight = x0 + platform.MeasureText(ed, chars, i + 1);
+        int32_t measured;
+        if (widths) {
+            prefix = AdvanceOver(*widths, prefix, chars + i, 1);
+            measured = Clamp32(prefix);
+        } else {
+            measured = platform.MeasureText(ed, chars, i + 1);
+        }
+        int32_t nextRight = x0 + measured;
         int32_t mid = nextRight - (nextRight - right) / 2;
         if (chars[i] == kCR && mid <= x) gScroll.hitPastLineEnd = 1;
         if (mid > x) return i;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Platform.h"
 #include "render/CharClass.h"
 #include "render/KeywordTable.h"
 #include "store/LineRecord.h"
@@ -266,10 +267,23 @@ private:
 
 // ---- Drawing ---------------------------------------------------------------------------
 
+// Draws the runs the colourer colours. Only what can show is drawn: a run whose
+// glyphs end left of the visible edge (the text area's left edge, on a line
+// scrolled far to the right) is passed over with its pen movement, its colour and
+// every effect on the colouring kept, so that the part on the screen is drawn as
+// it would be after drawing everything before it. The text colour is given to the
+// surface just before a draw that needs it.
 class LineDrawer {
 public:
-    LineDrawer(EditorInstance& ed, Surface& surface, const uint8_t* text, uint32_t length, const Rect& row)
-        : ed_(ed), surface_(surface), text_(text), length_(length), row_(row) {}
+    LineDrawer(EditorInstance& ed, Surface& surface, const uint8_t* text, uint32_t length, const Rect& row,
+               int32_t visibleLeft, const TextWidths* widths)
+        : ed_(ed),
+          surface_(surface),
+          text_(text),
+          length_(length),
+          row_(row),
+          visibleLeft_(visibleLeft),
+          widths_(widths) {}
 
     void FillHighlight(uint32_t hilite) {
         if (hilite == 0) return;
@@ -300,12 +314,13 @@ public:
         }
     }
 
-    // Sets the text colour when it changed (all 32 bits compared).
+    // The colour of the step (all 32 bits compared); the surface gets it before the
+    // next draw.
     void UseColor(const LineColourer::Step& step) {
         if (step.recolor) current_ = kColorRecolor;
         if (step.color != current_) {
             current_ = step.color;
-            surface_.SetTextColor(RgbOf(current_));
+            colorPending_ = true;
         }
     }
 
@@ -351,6 +366,7 @@ public:
 
     uint32_t DrawPair(uint32_t p, LineColourer& colourer) {
         Rect rect = RunRect(x_, 0);
+        FlushColor();
         surface_.DrawText(text_ + p, 2, rect, kDrawPairFormat);
         x_ = surface_.MeasureText(text_ + p, 2, rect, kMeasurePairFormat);
         colourer.Consume(2);
@@ -372,8 +388,8 @@ public:
             case 2:
                 if (ed_.altFontsEnabled != 0)
                     DrawInFont(ed_.fonts[kFontStyle2], p, m, ed_.altFontRise);
-                else
-                    surface_.DrawText(text_ + p, m, RunRect(x_, 0), kDrawRunFormat);
+                else if (Shows(x_, m, nullptr))
+                    Draw(text_ + p, m, RunRect(x_, 0));
                 break;
             case 3:
                 DrawInFont(ed_.fonts[kFontStyle3], p, m, ed_.altFontRise);
@@ -381,10 +397,7 @@ public:
             default:
                 break;  // not drawn; the pen still moves over it
         }
-        if (ed_.fixedPitch != 0)
-            x_ += static_cast<int64_t>(m) * ed_.charWidth;
-        else
-            x_ = surface_.MeasureText(text_ + p, m, RunRect(x_, 0), kMeasureRunFormat);
+        x_ = Advance(x_, p, m);
     }
 
 private:
@@ -396,13 +409,40 @@ private:
         return {ClampPixel(left), ClampPixel(static_cast<int64_t>(row_.top) - rise), row_.right, row_.bottom};
     }
 
-    int32_t PrefixRight(uint32_t n) {
-        return surface_.MeasureText(text_, n, RunRect(row_.left, 0), kMeasureRunFormat);
+    // The surface's measurement in the text font, or its sum from the font's byte
+    // widths, which is the same number without a call.
+    int32_t MeasureFrom(int64_t left, uint32_t p, uint32_t n) {
+        if (widths_ == nullptr) return surface_.MeasureText(text_ + p, n, RunRect(left, 0), kMeasureRunFormat);
+        return ClampPixel(static_cast<int64_t>(ClampPixel(left)) + AdvanceOver(*widths_, 0, text_ + p, n));
     }
+    int32_t PrefixRight(uint32_t n) { return MeasureFrom(row_.left, 0, n); }
     int64_t Width(uint32_t p, uint32_t n) {
         if (ed_.fixedPitch != 0) return static_cast<int64_t>(n) * ed_.charWidth;
-        Rect from0{0, row_.top, row_.right, row_.bottom};
-        return surface_.MeasureText(text_ + p, n, from0, kMeasureRunFormat);
+        return MeasureFrom(0, p, n);
+    }
+    // The pen after the m characters at p drawn from x, in the text font.
+    int64_t Advance(int64_t x, uint32_t p, uint32_t m) {
+        if (ed_.fixedPitch != 0) return x + static_cast<int64_t>(m) * ed_.charWidth;
+        return MeasureFrom(x, p, m);
+    }
+
+    // Whether m characters drawn from `left` in `font` (null: the text font) can
+    // reach the visible part of the row: a glyph draws at most its font's reach
+    // right of where it stands.
+    bool Shows(int64_t left, uint32_t m, FontRef font) {
+        if (visibleLeft_ == INT32_MIN || left >= visibleLeft_) return true;
+        const int64_t reach = surface_.FontReach(font ? font : ed_.fonts[kFontText]);
+        return left + (static_cast<int64_t>(m) + 1) * reach >= visibleLeft_;
+    }
+
+    void FlushColor() {
+        if (!colorPending_) return;
+        surface_.SetTextColor(RgbOf(current_));
+        colorPending_ = false;
+    }
+    void Draw(const uint8_t* text, uint32_t n, const Rect& rect) {
+        FlushColor();
+        surface_.DrawText(text, n, rect, kDrawRunFormat);
     }
 
     // A label colon or a '_' recolours the token it ends: the draw reaches back to
@@ -424,7 +464,7 @@ private:
         }
         // An overhanging font's selected glyphs are pulled back by the overhang.
         if (ed_.overhang != 0 && selected && left > 1 && IsAsciiAlnum(text_[p])) left -= ed_.overhang;
-        surface_.DrawText(text_ + start, p + m - start, RunRect(left, 0), kDrawRunFormat);
+        if (Shows(left, p + m - start, nullptr)) Draw(text_ + start, p + m - start, RunRect(left, 0));
         if (widen) {
             if (pending == kPendingLabel) gPainter.pendingWordColor = kPendingNone;
         } else {
@@ -433,8 +473,9 @@ private:
     }
 
     void DrawInFont(FontRef font, uint32_t p, uint32_t m, int32_t rise) {
+        if (!Shows(x_, m, font)) return;
         FontRef previous = surface_.SelectFont(font);
-        surface_.DrawText(text_ + p, m, RunRect(x_, rise), kDrawRunFormat);
+        Draw(text_ + p, m, RunRect(x_, rise));
         surface_.SelectFont(previous);
     }
 
@@ -443,8 +484,11 @@ private:
     const uint8_t* text_;
     uint32_t length_;
     Rect row_;
+    int32_t visibleLeft_;
+    const TextWidths* widths_;  // the text font's byte widths, or null: measure
     int64_t x_ = row_.left;
     uint32_t current_ = kColorUnset;
+    bool colorPending_ = false;  // current_ is not yet the surface's text colour
 };
 
 // "proc" or "PROC" as a word of its own.
@@ -467,7 +511,7 @@ bool BlockWordCounts(const uint8_t* text, uint32_t length, uint32_t b) {
 }  // namespace
 
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
-               const Rect& row) {
+               const Rect& row, int32_t visibleLeft) {
     if (ed.lineHeap == nullptr || recordOffset > ed.lineHeapSize ||
         ed.lineHeapSize - recordOffset < kRecChars)
         return;
@@ -486,7 +530,10 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
 
     uint32_t hilite = flags & kFlagHiliteMask;
     LineSelection sel = SelectionOnLine(ed, lineStart, length);
-    LineDrawer drawer(ed, surface, text, length, row);
+    // The font's byte widths measure as the surface would, when the surface draws
+    // in the text font.
+    const TextWidths* widths = ed.fonts[kFontText] != nullptr ? ThePlatform().TextWidthsOf(ed) : nullptr;
+    LineDrawer drawer(ed, surface, text, length, row, visibleLeft, widths);
     drawer.FillHighlight(hilite);
     drawer.FillSelection(sel);
 

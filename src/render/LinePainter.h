@@ -67,7 +67,12 @@ inline void ResetPainterState() {
 // Column selection (columnSelMode): the stream selection is not shown; instead, on
 // each line the selection spans, the characters in the columns between
 // columnSelStartCol and columnSelEndCol are filled and coloured as selected.
+//
+// `visibleLeft` is the left edge of what the surface shows (its clip): runs whose
+// glyphs end left of it are not drawn, though everything they do to the colouring
+// and the pen is done, so a line scrolled far to the right costs drawing only its
+// part on the screen.
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
-               const Rect& row);
+               const Rect& row, int32_t visibleLeft = INT32_MIN);
 
 }  // namespace qv

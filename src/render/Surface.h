@@ -54,6 +54,11 @@ public:
     // text colour, background transparent.
     virtual void DrawText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) = 0;
 
+    // How far right of its pen a glyph of `font` can draw, at most: the font's
+    // widest character and its height (null: the font selected now). Painting
+    // passes over what cannot reach the visible part of a row.
+    virtual int32_t FontReach(FontRef font) = 0;
+
     // FillRect with one of the control's brushes.
     virtual void FillRect(const Rect& rect, BrushRef brush) = 0;
     // FillRect with system colour `index` (COLOR_*), which GDI takes as the brush

@@ -9,6 +9,17 @@ RECT ToRECT(const Rect& r) {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
 
+// A run of one line drawn unclipped from its rectangle's top left corner, with
+// nothing DrawTextExA would lay out (no TAB to expand, no control character), is
+// what DrawTextExA passes to ExtTextOut: the same glyphs at the same place, without
+// its conversion buffer, its measuring of the run and its tab scan. (Under Wine it
+// also draws runs longer than 1024 characters whole.)
+bool IsPlainRun(const uint8_t* text, uint32_t n) {
+    for (uint32_t i = 0; i < n; ++i)
+        if (text[i] < 0x20) return false;
+    return true;
+}
+
 }  // namespace
 
 GdiSurface::GdiSurface(HDC dc, uint32_t tabWidth) : dc_(dc), params_() {
@@ -48,7 +59,27 @@ int32_t GdiSurface::MeasureText(const uint8_t* text, uint32_t n, const Rect& rec
 }
 
 void GdiSurface::DrawText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) {
+    if (format == kDrawRunFormat && text != nullptr && n != 0 && n <= INT_MAX && IsPlainRun(text, n)) {
+        ::ExtTextOutA(dc_, rect.left, rect.top, 0, nullptr, reinterpret_cast<LPCSTR>(text), static_cast<UINT>(n),
+                      nullptr);
+        return;
+    }
     CallDrawText(text, n, rect, format);
+}
+
+int32_t GdiSurface::FontReach(FontRef font) {
+    HGDIOBJ key = font ? static_cast<HGDIOBJ>(font) : ::GetCurrentObject(dc_, OBJ_FONT);
+    for (uint32_t i = 0; i < reachCount_; ++i)
+        if (reaches_[i].font == key) return reaches_[i].pixels;
+    HGDIOBJ previous = font ? ::SelectObject(dc_, key) : nullptr;
+    TEXTMETRICA metrics = {};
+    // Unknown metrics: every run counts as reaching the screen.
+    int32_t pixels = INT_MAX / 4;
+    if (::GetTextMetricsA(dc_, &metrics))
+        pixels = metrics.tmMaxCharWidth + metrics.tmOverhang + metrics.tmHeight;
+    if (previous) ::SelectObject(dc_, previous);
+    if (reachCount_ < sizeof reaches_ / sizeof reaches_[0]) reaches_[reachCount_++] = {key, pixels};
+    return pixels;
 }
 
 void GdiSurface::FillRect(const Rect& rect, BrushRef brush) {

@@ -1,5 +1,5 @@
 // The line painter's drawing surface over one device context: thin wrappers of
-// SelectObject, SetTextColor, DrawTextExA and FillRect.
+// SelectObject, SetTextColor, DrawTextExA, ExtTextOutA and FillRect.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@ public:
     void SetTextColor(uint32_t rgb) override;
     int32_t MeasureText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) override;
     void DrawText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) override;
+    int32_t FontReach(FontRef font) override;
     void FillRect(const Rect& rect, BrushRef brush) override;
     void FillSysColor(const Rect& rect, uint32_t index) override;
 
@@ -28,6 +29,13 @@ private:
 
     HDC dc_;
     DRAWTEXTPARAMS params_;
+    // The reach of the fonts asked about so far (a paint asks about a few).
+    struct Reach {
+        HGDIOBJ font;
+        int32_t pixels;
+    };
+    Reach reaches_[6] = {};
+    uint32_t reachCount_ = 0;
 };
 
 }  // namespace qv

@@ -101,11 +101,12 @@ void KeepBlockWordBit(EditorInstance& ed, uint32_t recordOffset) {
 // One line through the line painter, in the row whose client top is y. The bit
 // 0x80 is brought up to date only on rows the painter looks at: a row above the
 // drawing area is passed over by the painter, and its line keeps what it had.
+// Only the text area right of `visibleLeft` (client pixels) shows.
 void DrawLine(EditorInstance& ed, Surface& surface, const Target& t, uint32_t recordOffset, CharIndex start,
-              int64_t x, int64_t y, int64_t right, int64_t bottom) {
+              int64_t x, int64_t y, int64_t right, int64_t bottom, int64_t visibleLeft) {
     const Rect row = t.Box(x, y, right, bottom);
     gPainter.blockWordSeen = 0;
-    PaintLine(ed, recordOffset, start, surface, row);
+    PaintLine(ed, recordOffset, start, surface, row, Px(visibleLeft + t.dx));
     if (static_cast<int64_t>(row.top) + ed.lineHeight > 0) KeepBlockWordBit(ed, recordOffset);
 }
 
@@ -182,7 +183,7 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
             continue;
         }
         ::SelectClipRgn(t.dc, textClip);
-        DrawLine(ed, surface, t, recordOffset, start, x, y, client.right, client.bottom);
+        DrawLine(ed, surface, t, recordOffset, start, x, y, client.right, client.bottom, textLeft);
         if (margins) {
             ::SelectClipRgn(t.dc, nullptr);
             DrawRowMargin(ed, m, surface, t, line, RecordAt(ed, recordOffset).flags(), y, true);
@@ -239,7 +240,7 @@ void DrawDirectPicture(EditorInstance& ed, HWND window, HDC dc, const RECT& u) {
         if (y + lh >= u.top) surface.FillRect(t.Box(m.total, y, right, y + lh), background);
         if (y + 2 * static_cast<int64_t>(lh) >= u.top) {
             ::SelectClipRgn(dc, textClip);
-            DrawLine(ed, surface, t, recordOffset, start, x, y, right, y + lh);
+            DrawLine(ed, surface, t, recordOffset, start, x, y, right, y + lh, m.total);
             if (margins) {
                 ::SelectClipRgn(dc, nullptr);
                 // An empty line (the last one after a closing line break) has no
@@ -262,6 +263,48 @@ bool IsEmpty(const RECT& r) {
     return r.right <= r.left || r.bottom <= r.top;
 }
 
+// The buffered paint's off-screen picture: one memory context and bitmap kept from
+// paint to paint and grown to the largest update rectangle met, since making and
+// freeing them costs more than drawing a row. Each paint covers every pixel of its
+// part of the bitmap before copying it. A paint that starts while another is
+// drawing (a host's marker callback that paints) makes a bitmap of its own.
+struct PaintBuffer {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ firstBitmap = nullptr;  // what the context held before ours
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    bool busy = false;
+};
+PaintBuffer gBuffer;
+
+// The kept context with a bitmap of at least width x height like `paintDC`'s
+// pixels; null when it is in use or cannot be had.
+HDC TakeBuffer(HDC paintDC, int width, int height) {
+    if (gBuffer.busy) return nullptr;
+    const int bits = ::GetDeviceCaps(paintDC, BITSPIXEL) * ::GetDeviceCaps(paintDC, PLANES);
+    if (gBuffer.dc == nullptr) {
+        gBuffer.dc = ::CreateCompatibleDC(paintDC);
+        if (gBuffer.dc == nullptr) return nullptr;
+    }
+    if (gBuffer.bitmap == nullptr || gBuffer.width < width || gBuffer.height < height || gBuffer.bitsPerPixel != bits) {
+        const int w = gBuffer.bitsPerPixel == bits && gBuffer.width > width ? gBuffer.width : width;
+        const int h = gBuffer.bitsPerPixel == bits && gBuffer.height > height ? gBuffer.height : height;
+        HBITMAP bitmap = ::CreateCompatibleBitmap(paintDC, w, h);
+        if (bitmap == nullptr) return nullptr;
+        const HGDIOBJ previous = ::SelectObject(gBuffer.dc, bitmap);
+        if (gBuffer.bitmap == nullptr) gBuffer.firstBitmap = previous;
+        else ::DeleteObject(gBuffer.bitmap);
+        gBuffer.bitmap = bitmap;
+        gBuffer.width = w;
+        gBuffer.height = h;
+        gBuffer.bitsPerPixel = bits;
+    }
+    gBuffer.busy = true;
+    return gBuffer.dc;
+}
+
 }  // namespace
 
 void PaintPaneBuffered(HWND window) {
@@ -275,6 +318,14 @@ void PaintPaneBuffered(HWND window) {
     }
     const int width = u.right - u.left;
     const int height = u.bottom - u.top;
+    const Target buffered = {nullptr, -static_cast<int64_t>(u.left), -static_cast<int64_t>(u.top)};
+    if (HDC kept = TakeBuffer(paintDC, width, height)) {
+        DrawBufferedPicture(*ed, window, Target{kept, buffered.dx, buffered.dy}, u);
+        ::BitBlt(paintDC, u.left, u.top, width, height, kept, 0, 0, SRCCOPY);
+        gBuffer.busy = false;
+        ::EndPaint(window, &ps);
+        return;
+    }
     HDC memoryDC = ::CreateCompatibleDC(paintDC);
     HBITMAP bitmap = memoryDC != nullptr ? ::CreateCompatibleBitmap(paintDC, width, height) : nullptr;
     if (bitmap == nullptr) {
@@ -285,13 +336,21 @@ void PaintPaneBuffered(HWND window) {
         return;
     }
     const HGDIOBJ oldBitmap = ::SelectObject(memoryDC, bitmap);
-    DrawBufferedPicture(*ed, window,
-                        Target{memoryDC, -static_cast<int64_t>(u.left), -static_cast<int64_t>(u.top)}, u);
+    DrawBufferedPicture(*ed, window, Target{memoryDC, buffered.dx, buffered.dy}, u);
     ::BitBlt(paintDC, u.left, u.top, width, height, memoryDC, 0, 0, SRCCOPY);
     ::SelectObject(memoryDC, oldBitmap);
     ::DeleteObject(bitmap);
     ::DeleteDC(memoryDC);
     ::EndPaint(window, &ps);
+}
+
+void ReleasePaintBuffer() {
+    if (gBuffer.dc != nullptr) {
+        if (gBuffer.bitmap != nullptr) ::SelectObject(gBuffer.dc, gBuffer.firstBitmap);
+        ::DeleteDC(gBuffer.dc);
+    }
+    if (gBuffer.bitmap != nullptr) ::DeleteObject(gBuffer.bitmap);
+    gBuffer = PaintBuffer{};
 }
 
 void PaintPaneDirect(HWND window) {

@@ -7,8 +7,10 @@
 namespace qv {
 
 // The normal path: the update rectangle drawn into an off-screen bitmap and copied
-// with one BitBlt.
+// with one BitBlt. The bitmap is kept for the next paint.
 void PaintPaneBuffered(HWND pane);
+// Frees the kept bitmap (at process detach).
+void ReleasePaintBuffer();
 // Straight into the paint DC: used for the one paint after a thumb drag.
 void PaintPaneDirect(HWND pane);
 

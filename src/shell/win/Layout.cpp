@@ -16,8 +16,18 @@ LayoutState gLayout;
 
 namespace {
 
+// A move that changes nothing changes nothing on the screen either, but costs a
+// round of window-position messages; the layout runs after every paint.
 void Place(WindowRef window, int x, int y, int width, int height) {
-    if (window) ::MoveWindow(Hwnd(window), x, y, width, height, TRUE);
+    if (!window) return;
+    HWND hwnd = Hwnd(window);
+    RECT now = {};
+    if (::GetWindowRect(hwnd, &now)) {
+        ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&now), 2);
+        if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height)
+            return;
+    }
+    ::MoveWindow(hwnd, x, y, width, height, TRUE);
 }
 void Hide(WindowRef window) { Place(window, 0, 0, 0, 0); }
 
@@ -39,10 +49,21 @@ void ResetTextRect(ViewPane& pane) {
     if (pane.vScrollShown) pane.textRect.right -= kBarThickness;
 }
 
+// Sets a bar's range, page and position, and redraws it, unless it holds them
+// already: the bars are set after every paint, and a redraw of a bar that shows
+// what it showed costs as much as one that moves.
+void SetBar(HWND bar, const SCROLLINFO& info) {
+    SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+    if (::GetScrollInfo(bar, SB_CTL, &now) && now.nMin == info.nMin && now.nMax == info.nMax &&
+        now.nPage == info.nPage && now.nPos == info.nPos)
+        return;
+    ::SetScrollInfo(bar, SB_CTL, &info, TRUE);
+}
+
 void SetHorizontalRange(HWND bar, int32_t max, int32_t page, int32_t pos) {
     SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, max, static_cast<UINT>(page < 0 ? 0 : page),
                        pos, 0};
-    ::SetScrollInfo(bar, SB_CTL, &info, TRUE);
+    SetBar(bar, info);
 }
 
 }  // namespace
@@ -147,7 +168,7 @@ uint32_t UpdateScrollBars(EditorInstance& ed, ViewPane& pane) {
     const uint32_t page = RoundDown(height, lh);
     SCROLLINFO vertical = {sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS, 0, static_cast<int>(vMax), page,
                            pane.scrollY, 0};
-    ::SetScrollInfo(Hwnd(pane.hwndVScroll), SB_CTL, &vertical, TRUE);
+    SetBar(Hwnd(pane.hwndVScroll), vertical);
 
     SCROLLINFO horizontal = {sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS, 0, 0, 0, 0, 0};
     ::GetScrollInfo(Hwnd(pane.hwndHScroll), SB_CTL, &horizontal);

@@ -1,6 +1,8 @@
 #include "shell/win/Library.h"
 
 #include "render/KeywordTable.h"
+#include "render/win/PanePainter.h"
+#include "render/win/FontWidths.h"
 #include "shell/win/Win32Platform.h"
 
 namespace qv {
@@ -54,6 +56,8 @@ void DetachLibrary(bool freed) {
     if (gLibrary.markerImages) ::ImageList_Destroy(gLibrary.markerImages);
     gLibrary.markerImages = nullptr;
     ReleaseKeywordStorage();
+    ReleaseFontWidths();
+    ReleasePaintBuffer();
     if (freed) {
         ::UnregisterClassA(kControlClass, gLibrary.hInstance);
         ::UnregisterClassA(kPaneClass, gLibrary.hInstance);

@@ -7,6 +7,7 @@
 #include "quorvane.h"
 #include "base/EditorInstance.h"
 #include "base/win/LibraryState.h"
+#include "render/win/FontWidths.h"
 
 namespace qv {
 namespace {
@@ -71,17 +72,21 @@ void Win32Platform::SendNotify(WindowRef parent, uint32_t wParam, const SelChang
     ::SendMessageA(H(parent), WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(&record));
 }
 
+// The text font's byte widths when they add up (nearly every single-byte font);
+// DrawTextExA itself otherwise.
 int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
     if (n == 0) return 0;
-    HDC dc = ::GetDC(H(ed.hwnd));
-    HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
-    RECT rc = {0, 0, 0, 0};
-    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
-    ::DrawTextExA(dc, reinterpret_cast<LPSTR>(const_cast<uint8_t*>(text)), static_cast<int>(n), &rc,
-                  DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
-    if (oldFont) ::SelectObject(dc, oldFont);
-    ::ReleaseDC(H(ed.hwnd), dc);
-    return rc.right;
+    if (const TextWidths* widths = TextWidthsOf(ed)) {
+        const int64_t width = PrefixWidth(*widths, text, n);
+        return width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width);
+    }
+    return MeasureWithDrawText(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth, text, n);
+}
+
+// Two-byte characters are measured whole by DrawTextExA: no table for them.
+const TextWidths* Win32Platform::TextWidthsOf(const EditorInstance& ed) {
+    if (ed.dbcsCharSet != 0 || ed.pairedCharSet != 0) return nullptr;
+    return WidthsOfFont(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth, widths_) ? &widths_ : nullptr;
 }
 
 void Win32Platform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {

@@ -18,6 +18,7 @@ public:
     void RestoreCursor(CursorRef previous) override;
     void SendNotify(WindowRef parent, uint32_t wParam, const SelChangeInfo& info) override;
     int32_t MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) override;
+    const TextWidths* TextWidthsOf(const EditorInstance& ed) override;
     void InvalidateRect(WindowRef window, const Rect* rect, bool erase) override;
     void ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) override;
     void UpdateWindow(WindowRef window) override;
@@ -49,6 +50,7 @@ public:
 
 private:
     void* lockedClipboardText_ = nullptr;  // the CF_TEXT block while it is locked
+    TextWidths widths_ = {};               // what TextWidthsOf answered last
 };
 
 }  // namespace qv

@@ -131,6 +131,16 @@ int32_t FakePlatform::MeasureText(const EditorInstance& ed, const uint8_t* text,
     return x;
 }
 
+const TextWidths* FakePlatform::TextWidthsOf(const EditorInstance&) { return widths; }
+
+TextWidths FakePlatform::WidthsLikeMeasureText(uint32_t tabWidth) const {
+    TextWidths table = {};
+    for (int32_t& w : table.advance) w = charPixels;
+    table.tabStop = static_cast<int32_t>(tabWidth ? tabWidth : 8) * charPixels;
+    table.uniform = charPixels;
+    return table;
+}
+
 void FakePlatform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {
     invalidations.push_back({window, rect == nullptr, rect ? *rect : Rect{}, erase});
 }

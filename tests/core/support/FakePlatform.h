@@ -91,6 +91,11 @@ public:
     // Measuring: every character is `charPixels` wide, a TAB advances to the next
     // multiple of tabWidth * charPixels.
     int32_t charPixels = 8;
+    // The byte-width table TextWidthsOf hands out: none unless a test sets one (see
+    // WidthsLikeMeasureText), so that measuring goes through MeasureText.
+    const TextWidths* widths = nullptr;
+    // A table that measures as MeasureText does, for tabWidth.
+    TextWidths WidthsLikeMeasureText(uint32_t tabWidth) const;
     // The ANSI code page: Latin-1 (every byte is the unit of the same value, other
     // units become '?'), and with `doubleByte` also a two-byte set: lead bytes
     // 0x81-0x9F, the pair (lead, trail) standing for the unit 0x4E00 + (lead -
@@ -145,6 +150,7 @@ public:
     void RestoreCursor(CursorRef previous) override;
     void SendNotify(WindowRef parent, uint32_t wParam, const SelChangeInfo& info) override;
     int32_t MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) override;
+    const TextWidths* TextWidthsOf(const EditorInstance& ed) override;
     void InvalidateRect(WindowRef window, const Rect* rect, bool erase) override;
     void ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) override;
     void UpdateWindow(WindowRef window) override;

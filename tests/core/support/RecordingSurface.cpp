@@ -55,6 +55,12 @@ void RecordingSurface::DrawText(const uint8_t* text, uint32_t n, const Rect& rec
     draws.push_back({std::string(reinterpret_cast<const char*>(text), n), rect, format, color, font});
 }
 
+int32_t RecordingSurface::FontReach(FontRef inFont) {
+    int32_t widest = 0;
+    for (int32_t w : glyphWidth) widest = w > widest ? w : widest;
+    return widest * ((inFont ? inFont : font) == textFont ? 1 : otherFontScale);
+}
+
 void RecordingSurface::FillRect(const Rect& rect, BrushRef brush) {
     fills.push_back({rect, brush, -1});
 }

@@ -74,6 +74,7 @@ public:
     void SetTextColor(uint32_t rgb) override;
     int32_t MeasureText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) override;
     void DrawText(const uint8_t* text, uint32_t n, const Rect& rect, uint32_t format) override;
+    int32_t FontReach(FontRef font) override;
     void FillRect(const Rect& rect, BrushRef brush) override;
     void FillSysColor(const Rect& rect, uint32_t index) override;
 };
