@@ -259,10 +259,6 @@ Span Union(Span a, Span b) {
     return {a.lo < b.lo ? a.lo : b.lo, a.hi > b.hi ? a.hi : b.hi};
 }
 
-// One step: a record, and the next one too when it carries the group flag. A
-// grouped pair, given as `deleting` (whose application deletes its characters at
-// its position) and `inserting` (whose application inserts its text there), is
-// secured as a whole before either is applied, so the step is never half done.
 // Secures a grouped pair as a whole: `deleting` is applied first, then
 // `inserting` at the same position. A typed character (kind 1) in the pair goes
 // through InsertChar or DeleteChar, whose checks are made as it will meet them.
@@ -285,6 +281,10 @@ bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord
                                       inserting.absorb != 0));
 }
 
+// One step: a record, and the next one too when it carries the group flag. A
+// grouped pair, given as `deleting` (whose application deletes its characters at
+// its position) and `inserting` (whose application inserts its text there), is
+// secured as a whole before either is applied, so the step is never half done.
 UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
                    const UndoRecord* inserting) {
     BeginEditCommand();
