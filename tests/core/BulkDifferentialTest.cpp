@@ -27,6 +27,7 @@
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
 #include "pane/MouseState.h"
+#include "render/BlockStarts.h"
 #include "render/Folding.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
@@ -131,8 +132,9 @@ protected:
             if (OneIn(4)) {
                 for (uint32_t i = 0, n = OneIn(8) ? Below(3000) : Below(12); i < n; ++i) text += OneIn(3) ? '\t' : ' ';
             }
-            if (OneIn(8)) text += OneIn(2) ? "a proc" : "a endp";
-            uint32_t length = OneIn(12) ? Below(5001) : Below(60);
+            const bool block = OneIn(6);
+            if (block) text += OneIn(2) ? "a proc" : "a endp";
+            uint32_t length = block ? 0 : OneIn(12) ? Below(5001) : Below(60);
             for (uint32_t i = 0; i < length; ++i) {
                 const uint32_t kind = Below(40);
                 if (kind == 0) text += '\t';
@@ -180,7 +182,9 @@ protected:
             }
         }
         for (int i = 0, n = Below(3); i < n; ++i) UndoStep(*bulk);
-        if (OneIn(2)) FoldAllBlocks(*bulk, &kProcs);
+        // Folded blocks, for the unfold guard of the undo and redo commands.
+        for (LineNumber line = 0; line < LineCount(*bulk); ++line)
+            if (MatchBlockPattern(*bulk, line, kProcs.start) >= 0 && OneIn(2)) folded += FoldBlock(*bulk, line, &kProcs);
     }
 
     void SelectRandom(EditorInstance& ed) {
@@ -424,6 +428,7 @@ protected:
     std::mt19937 rng{20261207u};
     int compared = 0;
     int grown = 0;
+    uint32_t folded = 0;
 };
 
 TEST_F(BulkDifferentialTest, EveryBulkPathLeavesWhatThePerCharacterPathLeaves) {
@@ -438,6 +443,7 @@ TEST_F(BulkDifferentialTest, EveryBulkPathLeavesWhatThePerCharacterPathLeaves) {
     }
     EXPECT_EQ(compared, 40 * 25);
     EXPECT_GT(grown, 50);  // the squeezed areas grew often
+    EXPECT_GT(folded, 10u);  // the undo and redo commands met folded blocks
 }
 
 TEST_F(BulkDifferentialTest, WholeDocumentsLoadAndEmptyAlike) {
