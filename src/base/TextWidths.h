@@ -30,6 +30,10 @@ inline int64_t PrefixWidth(const TextWidths& widths, const uint8_t* text, uint32
 // The tab stop after x: the next multiple of tabStop strictly right of it.
 inline int64_t NextTabStop(const TextWidths& widths, int64_t x) {
     const int64_t stop = widths.tabStop;
+    // Pens inside 32 bits (all of them in practice) divide in 32 bits: on x86 a
+    // 64-bit division is a library call, and a long line has thousands of TABs.
+    if (x >= 0 && x <= INT32_MAX && stop <= INT32_MAX)
+        return (static_cast<int64_t>(static_cast<uint32_t>(x) / static_cast<uint32_t>(stop)) + 1) * stop;
     const int64_t q = x >= 0 ? x / stop : -((-x + stop - 1) / stop);  // floor
     return (q + 1) * stop;
 }

@@ -18,6 +18,7 @@ struct KeywordStorage {
     uint32_t used;
 };
 KeywordStorage gKeywords;
+uint32_t gKeywordGeneration = 0;
 
 uint8_t FoldCase(uint8_t c) {
     return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 0x20) : c;
@@ -59,12 +60,14 @@ bool CreateKeywordStorage() {
 }
 
 void ReleaseKeywordStorage() {
+    ++gKeywordGeneration;
     if (gKeywords.heap != nullptr) ThePlatform().DestroyHeap(gKeywords.heap);
     gKeywords = {};
 }
 
 bool AddKeywords(uint32_t group, const char* list) {
     if (gKeywords.base == nullptr) return false;
+    ++gKeywordGeneration;
     if (list == nullptr) {
         std::memset(gKeywords.base, 0, gKeywords.size);
         gKeywords.used = kKeywordHeadsSize;
@@ -132,6 +135,10 @@ KeywordMatch LookupKeyword(const uint8_t* text, uint32_t p, uint32_t n) {
         at = next;
     }
     return none;
+}
+
+uint32_t KeywordTableGeneration() {
+    return gKeywordGeneration;
 }
 
 KeywordArea KeywordTableArea() {

@@ -87,6 +87,10 @@ struct KeywordArea {
 };
 KeywordArea KeywordTableArea();
 
+// Counts the changes to the table: a figure that differs means a word may colour
+// differently than before (the painter's resume points of long lines use it).
+uint32_t KeywordTableGeneration();
+
 // ---- The host window record (EMX_SETHOSTWINDOWS) --------------------------------------
 // Six handles supplied by the host, shared by every control; 0 means none. Entry 2
 // answers WM_GETTEXTLENGTH with the control's text length counted with CR LF; entry

@@ -7,6 +7,7 @@
 #include "base/Platform.h"
 #include "render/CharClass.h"
 #include "render/KeywordTable.h"
+#include "render/TextDigest.h"
 #include "store/LineRecord.h"
 
 namespace qv {
@@ -143,6 +144,22 @@ public:
     // Characters left in the current word run.
     uint32_t run() const { return r_; }
     void Consume(uint32_t m) { r_ = m < r_ ? r_ - m : 0; }
+
+    // What the characters before a point leave behind for the ones after it.
+    struct State {
+        uint8_t quote;
+        bool comment;
+        uint32_t r, wordColor, keywordFlag, previousColor;
+    };
+    State Save() const { return {quote_, comment_, r_, wordColor_, keywordFlag_, previousColor_}; }
+    void Restore(const State& s) {
+        quote_ = s.quote;
+        comment_ = s.comment;
+        r_ = s.r;
+        wordColor_ = s.wordColor;
+        keywordFlag_ = s.keywordFlag;
+        previousColor_ = s.previousColor;
+    }
 
 private:
     uint32_t Color(uint32_t index) const { return ed_.colors[index]; }
@@ -326,6 +343,23 @@ public:
 
     bool PastRight() const { return x_ > row_.right; }
 
+    // Whether anything of the line's text has been drawn yet.
+    bool Drew() const { return drew_; }
+
+    // The pen (from the row's left edge) and the colour, at a point before the
+    // first draw.
+    struct State {
+        int64_t x;
+        uint32_t current;
+        bool colorPending;
+    };
+    State Save() const { return {x_ - row_.left, current_, colorPending_}; }
+    void Restore(const State& s) {
+        x_ = row_.left + s.x;
+        current_ = s.current;
+        colorPending_ = s.colorPending;
+    }
+
     // Tabs move the pen to the next tab stop from the text origin; before a font is
     // measured the stop distance is 0 and they take no room.
     uint32_t SkipTabs(uint32_t p, LineColourer& colourer) {
@@ -367,6 +401,7 @@ public:
     uint32_t DrawPair(uint32_t p, LineColourer& colourer) {
         Rect rect = RunRect(x_, 0);
         FlushColor();
+        drew_ = true;
         surface_.DrawText(text_ + p, 2, rect, kDrawPairFormat);
         x_ = surface_.MeasureText(text_ + p, 2, rect, kMeasurePairFormat);
         colourer.Consume(2);
@@ -442,6 +477,7 @@ private:
     }
     void Draw(const uint8_t* text, uint32_t n, const Rect& rect) {
         FlushColor();
+        drew_ = true;
         surface_.DrawText(text, n, rect, kDrawRunFormat);
     }
 
@@ -489,7 +525,93 @@ private:
     int64_t x_ = row_.left;
     uint32_t current_ = kColorUnset;
     bool colorPending_ = false;  // current_ is not yet the surface's text colour
+    bool drew_ = false;
 };
+
+// ---- Resuming long lines -------------------------------------------------------------
+
+// A line is coloured from its first character on, since a quote, a comment or a
+// keyword far to its left decides how the part on the screen looks; on a long line
+// scrolled far to the right that walk is nearly the whole cost of a paint, and
+// typing repeats it at every key. So the painter keeps, for the last few long lines
+// it painted, the state at the last point before it drew anything, and resumes
+// there when such a line is painted again with the same bytes before that point
+// (and the few after it that the colouring looks ahead at), under the same
+// settings, with at least as much of it left of the visible edge, and with no
+// selection in it. The bytes are compared by their digest.
+constexpr uint32_t kResumeMinLength = 4096;  // shorter lines are walked whole
+constexpr uint32_t kResumeLookahead = 16;    // a keyword's backslash test reads 13 bytes on
+constexpr uint32_t kResumeSlots = 4;
+
+struct ResumePoint {
+    const EditorInstance* ed;
+    uint32_t recordOffset;
+    uint64_t settings;     // digest of everything besides the text the colouring reads
+    int64_t visibleLeft;   // from the row's left edge
+    uint32_t checkedBytes; // the bytes the digest covers: p and the lookahead
+    uint64_t text;
+    uint32_t p;
+    LineColourer::State colourer;
+    LineDrawer::State drawer;
+    uint32_t pendingWordColor;
+    uint32_t blockCommentMark;
+    uint32_t blockWordAt;
+};
+
+ResumePoint gResume[kResumeSlots];
+uint32_t gResumeNext = 0;
+
+// Everything besides the line's bytes that the colouring and the pen read: the
+// painter's state at the line's start, the view settings, colours, fonts and
+// metrics, the byte widths and the keyword table's generation.
+uint64_t ResumeSettings(const EditorInstance& ed, const TextWidths* widths, uint32_t hilite) {
+    const uint32_t scalars[] = {gPainter.pendingWordColor, gPainter.blockCommentMark, ed.viewFlags, hilite,
+                                ed.altFontsEnabled, static_cast<uint32_t>(ed.altFontRise), ed.tabPixelWidth,
+                                ed.spaceWidth, ed.overhang, ed.fixedPitch, ed.charWidth, ed.dbcsCharSet,
+                                ed.pairedCharSet, KeywordTableGeneration(), widths != nullptr ? 1u : 0u};
+    uint8_t bytes[sizeof scalars + sizeof ed.colors + sizeof ed.fonts + sizeof(TextWidths)] = {};
+    uint32_t n = 0;
+    std::memcpy(bytes + n, scalars, sizeof scalars);
+    n += sizeof scalars;
+    std::memcpy(bytes + n, ed.colors, sizeof ed.colors);
+    n += sizeof ed.colors;
+    std::memcpy(bytes + n, ed.fonts, sizeof ed.fonts);
+    n += sizeof ed.fonts;
+    if (widths != nullptr) {
+        std::memcpy(bytes + n, widths, sizeof(TextWidths));
+        n += sizeof(TextWidths);
+    }
+    return DigestBytes(bytes, n);
+}
+
+// The point to resume the line at, or null. The pen only moves right before the
+// first draw, so a point left of the row's right limit was reached by every step
+// before it.
+const ResumePoint* FindResumePoint(const EditorInstance& ed, uint32_t recordOffset, uint64_t settings,
+                                   int64_t visibleLeft, const Rect& row, const uint8_t* text, uint32_t length,
+                                   const LineSelection& sel) {
+    for (const ResumePoint& point : gResume) {
+        if (point.ed != &ed || point.recordOffset != recordOffset || point.settings != settings) continue;
+        if (visibleLeft < point.visibleLeft || point.checkedBytes > length) continue;
+        if (row.left + point.drawer.x > row.right) continue;
+        if (!sel.Empty() && sel.lo < point.checkedBytes) continue;
+        if (DigestBytes(text, point.checkedBytes) != point.text) continue;
+        return &point;
+    }
+    return nullptr;
+}
+
+void KeepResumePoint(const ResumePoint& point, const uint8_t* text) {
+    ResumePoint* slot = nullptr;
+    for (ResumePoint& p : gResume)
+        if (p.ed == point.ed && p.recordOffset == point.recordOffset) slot = &p;
+    if (slot == nullptr) {
+        slot = &gResume[gResumeNext];
+        gResumeNext = (gResumeNext + 1) % kResumeSlots;
+    }
+    *slot = point;
+    slot->text = DigestBytes(text, point.checkedBytes);
+}
 
 // "proc" or "PROC" as a word of its own.
 bool IsBlockWordAt(const uint8_t* text, uint32_t length, uint32_t p) {
@@ -509,6 +631,11 @@ bool BlockWordCounts(const uint8_t* text, uint32_t length, uint32_t b) {
 }
 
 }  // namespace
+
+void ForgetResumePoints() {
+    for (ResumePoint& point : gResume) point = ResumePoint{};
+    gResumeNext = 0;
+}
 
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
                const Rect& row, int32_t visibleLeft) {
@@ -540,7 +667,40 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
     LineColourer colourer(ed, text, length, recordOffset + kRecChars, hilite);
     uint32_t blockWordAt = 0;  // 0: none (a block word in column 0 never counts)
     uint32_t p = 0;
+
+    // A long line drawn from right of its start may resume where it was left.
+    const bool resumable = length >= kResumeMinLength && visibleLeft != INT32_MIN;
+    ResumePoint found{};
+    ResumePoint candidate{};
+    if (resumable) {
+        candidate.ed = &ed;
+        candidate.recordOffset = recordOffset;
+        candidate.settings = ResumeSettings(ed, widths, hilite);
+        candidate.visibleLeft = static_cast<int64_t>(visibleLeft) - row.left;
+        if (const ResumePoint* point = FindResumePoint(ed, recordOffset, candidate.settings,
+                                                       candidate.visibleLeft, row, text, length, sel)) {
+            found = *point;
+            p = found.p;
+            colourer.Restore(found.colourer);
+            drawer.Restore(found.drawer);
+            gPainter.pendingWordColor = found.pendingWordColor;
+            gPainter.blockCommentMark = found.blockCommentMark;
+            blockWordAt = found.blockWordAt;
+        }
+    }
+
     while (p < length) {
+        if (resumable && !drawer.Drew() && colourer.run() == 0 &&
+            static_cast<uint64_t>(p) + kResumeLookahead <= length &&
+            (sel.Empty() || static_cast<uint64_t>(p) + kResumeLookahead <= sel.lo)) {
+            candidate.p = p;
+            candidate.checkedBytes = p + kResumeLookahead;
+            candidate.colourer = colourer.Save();
+            candidate.drawer = drawer.Save();
+            candidate.pendingWordColor = gPainter.pendingWordColor;
+            candidate.blockCommentMark = gPainter.blockCommentMark;
+            candidate.blockWordAt = blockWordAt;
+        }
         bool selected = sel.Contains(p);
         LineColourer::Step step = colourer.Next(p, selected);
         drawer.UseColor(step);
@@ -567,6 +727,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
         if (drawer.PastRight()) break;
     }
     if (blockWordAt != 0) gPainter.blockWordSeen = BlockWordCounts(text, length, blockWordAt) ? 1 : 0;
+    if (resumable && candidate.p >= kResumeMinLength && candidate.p > found.p) KeepResumePoint(candidate, text);
 
     if (endsWithCR) text[length - 1] = kCR;
 }

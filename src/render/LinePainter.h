@@ -72,7 +72,14 @@ inline void ResetPainterState() {
 // glyphs end left of it are not drawn, though everything they do to the colouring
 // and the pen is done, so a line scrolled far to the right costs drawing only its
 // part on the screen.
+//
+// A long line painted again from right of its start resumes the colouring where
+// its last paint left off when the bytes before that point and every setting the
+// colouring reads are unchanged; what it draws is the same either way.
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
                const Rect& row, int32_t visibleLeft = INT32_MIN);
+
+// Forgets every long line's resume point (a line is then coloured from its start).
+void ForgetResumePoints();
 
 }  // namespace qv

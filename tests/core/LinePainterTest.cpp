@@ -656,5 +656,100 @@ TEST_F(LinePainterTest, ColumnSelectionShowsABandOverTheSelectedLines) {
     EXPECT_TRUE(surface->fills.empty());
 }
 
+// ---- Long lines painted from right of their start ------------------------------------------
+
+// A line scrolled far to the right draws, and leaves the painter's state, exactly as
+// when it is coloured from its first character, whether or not its last paint left a
+// point to resume at: across edits before and after that point, selections, moves of
+// the visible edge, colour and keyword changes and every start state.
+TEST_F(LinePainterTest, ALongLinePaintsTheSameWhetherItResumesOrNot) {
+    const char* const tokens[] = {"mov", "push", "call", "bold", "high", "zap", "word", "x1", "label:",
+                                  "a_b", "\"str;\"", "'q'", "[esi+4]", ",", " ", "  ", "\t", "t^", "^",
+                                  "proc", "\\", "d\\", "include", "rem", ";c"};
+    std::mt19937 rng(20261207);
+    auto pick = [&](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
+    std::string line;
+    while (line.size() < 9000) {
+        const uint32_t t = pick(sizeof tokens / sizeof *tokens);
+        // Comment and rest-of-line keywords are rare, or most lines would end plain.
+        if (t >= 22 && pick(40) != 0) continue;
+        line += tokens[t];
+        if (pick(3) == 0) line += ' ';
+    }
+    const uint32_t starts[] = {0, 4, 6, 7};
+    uint64_t resumedPaints = 0;
+    int32_t edge = 0;
+    PainterState start{};
+    for (int round = 0; round < 300; ++round) {
+        switch (pick(8)) {
+            case 0: {  // an edit anywhere
+                const uint32_t at = pick(static_cast<uint32_t>(line.size()));
+                if (pick(2) == 0)
+                    line.insert(at, tokens[pick(sizeof tokens / sizeof *tokens)]);
+                else
+                    line.erase(at, 1 + pick(4));
+                break;
+            }
+            case 2:
+                ed->colors[kColorString] ^= 0x10;
+                break;
+            case 3:
+                if (pick(4) == 0) AddKeywords(kKeyword, pick(2) ? "word" : "x1");
+                break;
+            default:
+                break;  // painted again unchanged
+        }
+        Doc({line + "\r"});
+        const uint32_t length = static_cast<uint32_t>(line.size() + 1);
+        if (pick(3) == 0) {
+            const uint32_t a = pick(length), b = pick(length);
+            Select(a, b);
+        } else {
+            Select(0, 0);
+        }
+        ed->fixedPitch = pick(4) == 0 ? 1 : 0;
+        if (pick(6) == 0) start = PainterState{starts[pick(4)], 0, 0};
+        // The visible edge jumps now and then and otherwise moves a little, mostly right.
+        if (round == 0 || pick(10) == 0) edge = static_cast<int32_t>(pick(length * 8 + 400));
+        else edge = std::max(0, edge + static_cast<int32_t>(pick(161)) - 40);
+        // The row starts where the line's first character lies, left of the text
+        // area's visible edge by the scroll.
+        const int32_t visibleLeft = kX0;
+        const Rect row{kX0 - edge, 0, kX0 + 600, kRowHeight};
+
+        auto paint = [&](RecordingSurface& surface) {
+            gPainter = start;
+            PaintLine(*ed, RecordOffset(*ed, 0), 0, surface, row, visibleLeft);
+            return gPainter;
+        };
+        RecordingSurface kept(Font(0)), fresh(Font(0));
+        const PainterState afterKept = paint(kept);
+        ForgetResumePoints();
+        const PainterState afterFresh = paint(fresh);
+        if (round % 2 == 0) ForgetResumePoints();  // half the rounds resume from the fresh paint's point
+
+        ASSERT_EQ(kept.draws.size(), fresh.draws.size()) << "round " << round;
+        for (size_t i = 0; i < kept.draws.size(); ++i) {
+            const auto &k = kept.draws[i], &f = fresh.draws[i];
+            ASSERT_EQ(k.text, f.text) << "round " << round << " draw " << i;
+            ASSERT_EQ(k.rect.left, f.rect.left) << "round " << round << " draw " << i;
+            ASSERT_EQ(k.rect.top, f.rect.top);
+            ASSERT_EQ(k.color, f.color) << "round " << round << " draw " << i;
+            ASSERT_EQ(k.font, f.font);
+            ASSERT_EQ(k.format, f.format);
+        }
+        ASSERT_EQ(kept.colorsSet, fresh.colorsSet) << "round " << round;
+        ASSERT_EQ(kept.fills.size(), fresh.fills.size());
+        ASSERT_EQ(afterKept.pendingWordColor, afterFresh.pendingWordColor) << "round " << round;
+        ASSERT_EQ(afterKept.blockCommentMark, afterFresh.blockCommentMark);
+        ASSERT_EQ(afterKept.blockWordSeen, afterFresh.blockWordSeen);
+        resumedPaints += kept.measures.size() < fresh.measures.size() ? 1 : 0;
+    }
+    // The rounds with a proportional font measure their runs: fewer measurements
+    // show that those paints did resume.
+    EXPECT_GT(resumedPaints, 10u);
+}
+
 }  // namespace
 }  // namespace qv::test
+
