@@ -173,6 +173,7 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     if (x > m.total + 1) x = m.total + 1;
     LineNumber line = pane.topLine;
     CharIndex start = pane.topLineStart;
+    const int64_t reach = 2 * static_cast<int64_t>(lh) + ed.lineHeight + kNumberExtraHeight + kMarkerImageSize;
     // The line count is read again for every line: a host's marker callback may
     // change the document.
     for (; y < u.bottom && line < LineCount(ed); ++line) {
@@ -182,11 +183,15 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
             start += length;
             continue;
         }
-        ::SelectClipRgn(t.dc, textClip);
-        DrawLine(ed, surface, t, recordOffset, start, x, y, client.right, client.bottom, textLeft);
-        if (margins) {
-            ::SelectClipRgn(t.dc, nullptr);
-            DrawRowMargin(ed, m, surface, t, line, RecordAt(ed, recordOffset).flags(), y, true);
+        // Rows whose glyphs, number and image all end above the update rectangle
+        // draw nothing in it: typing repaints one row, however far down the pane.
+        if (y + reach > u.top) {
+            ::SelectClipRgn(t.dc, textClip);
+            DrawLine(ed, surface, t, recordOffset, start, x, y, client.right, client.bottom, textLeft);
+            if (margins) {
+                ::SelectClipRgn(t.dc, nullptr);
+                DrawRowMargin(ed, m, surface, t, line, RecordAt(ed, recordOffset).flags(), y, true);
+            }
         }
         start += length;
         y += lh;
