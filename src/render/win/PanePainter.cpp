@@ -173,7 +173,7 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     if (x > m.total + 1) x = m.total + 1;
     LineNumber line = pane.topLine;
     CharIndex start = pane.topLineStart;
-    const int64_t reach = 2 * static_cast<int64_t>(lh) + ed.lineHeight + kNumberExtraHeight + kMarkerImageSize;
+    const int64_t reach = 2 * static_cast<int64_t>(lh) + kNumberExtraHeight + kMarkerImageSize;  // a row of slack
     // The line count is read again for every line: a host's marker callback may
     // change the document.
     for (; y < u.bottom && line < LineCount(ed); ++line) {
