@@ -7,6 +7,8 @@
 #                and exit when there is no display)
 #   make bench   the core benchmarks (optimised, no sanitizers) and, under Wine,
 #                the benchmark host
+#   make fuzz    the core fuzzer (clang, libFuzzer) for FUZZ_SECONDS (600), starting
+#                from the corpus in tests/fuzz/corpus; new inputs go to build/fuzz/corpus
 #   make generate   rewrite include/quorvane.h, quorvane.inc, Quorvane.pas and
 #                docs/reference.md from interface/quorvane.toml
 #   make dist    build, then dist/quorvane-VERSION.zip: the DLL, the headers, the
@@ -24,10 +26,14 @@ CTEST_FILTER := grep -vE '^ +Start |Test +\#[0-9]+: .* Passed|^Internal ctest|^T
 NATIVE := build/native
 WIN    := build/win
 BENCH  := build/bench
+FUZZ   := build/fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_JOBS    ?= 1
+FUZZ_MAX_LEN ?= 512
 JOBS   ?= $(shell nproc)
 XVFB   := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all build native win test test-native test-win demo bench bootstrap generate dist clean
+.PHONY: all build native win test test-native test-win demo bench fuzz bootstrap generate dist clean
 
 all: build
 
@@ -71,6 +77,19 @@ bench: bootstrap win
 	@cmake --build $(BENCH) -j$(JOBS) --target core_bench
 	@$(BENCH)/core_bench
 	@if [ -x $(WIN)/bin/QuorvaneBench.exe ]; then $(XVFB) tools/wine-run $(WIN)/bin/QuorvaneBench.exe; fi
+
+# The fuzzer's own corpus grows in build/fuzz/corpus; a crash leaves its input in
+# build/fuzz/crash-* (replay it with build/native/core_fuzz_replay FILE). It runs
+# niced: the machines are shared. FUZZ_JOBS > 1 runs that many jobs in parallel.
+fuzz: bootstrap
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON $(QUIET_CMAKE) >/dev/null
+	@cmake --build $(FUZZ) -j$(JOBS) --target core_fuzzer
+	@mkdir -p $(FUZZ)/corpus
+	@echo "Core fuzzer: $(FUZZ_SECONDS) s, $(FUZZ_JOBS) job(s), inputs up to $(FUZZ_MAX_LEN) bytes"
+	@cd $(FUZZ) && nice ./core_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=$(FUZZ_MAX_LEN) -timeout=20 \
+		-rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix=./ \
+		$(if $(filter-out 1,$(FUZZ_JOBS)),-jobs=$(FUZZ_JOBS) -workers=$(FUZZ_JOBS)) \
+		corpus ../../tests/fuzz/corpus 2>&1 | grep -vE '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)'
 
 generate:
 	@tools/qvgen

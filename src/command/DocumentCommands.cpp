@@ -54,6 +54,43 @@ CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* del
     return pos;
 }
 
+// The blanks automatic indentation may copy after a CR typed at `p`: those that
+// begin p's line, before p.
+uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
+    const KeepCurrentLine keepCache(ed);
+    const CharLocation where = LocateChar(ed, p);
+    const LineRecordView rec = CurrentRecord(ed);
+    const uint32_t end = std::min(where.column, rec.length());
+    uint32_t n = 0;
+    while (n < end && (rec.chars()[n] == ' ' || rec.chars()[n] == kTab)) ++n;
+    return n;
+}
+
+// The undo room of Enter with `blanks` blanks copied after it: the selection's
+// record, the CR's and one per blank, each append checking for its own room. The
+// log grows at once to the size those checks reach, no further (the differential
+// test compares it with the per-character paths, which secure nothing ahead).
+bool ReserveIndentUndo(EditorInstance& ed, CharIndex lo, CharIndex hi, uint32_t blanks) {
+    // The command's own check covers two records; the per-character paths check
+    // for themselves.
+    if (blanks == 0 || gTextPath == TextPath::Charwise) return true;
+    uint32_t deleted = 0;
+    if (lo != hi) {
+        const KeepCurrentLine keepCache(ed);
+        deleted = PlanRangeDeletion(ed, lo, hi).n;
+    }
+    uint64_t size = ed.undoLogSize, used = ed.undoLogUsed;
+    if (deleted) {
+        size = UndoSizeAfterRoomFor(size, used, deleted);
+        used += kUndoChars + uint64_t(deleted);
+    }
+    for (uint32_t i = 0; i <= blanks; ++i) {
+        size = UndoSizeAfterRoomFor(size, used, 1);
+        used += kUndoChars + 1;
+    }
+    return GrowUndoLogExactly(ed, size);
+}
+
 // A group flag on the newest record alone would make the next undo take an
 // unrelated record with it.
 void UngroupNewestRecord(EditorInstance& ed) {
@@ -115,6 +152,17 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     } else if (rangeLogged && gEdit.undoGroup) {
         UngroupNewestRecord(ed);
     }
+    // Characters inserted without a record shift the text under every record
+    // logged before: undoing or redoing one would change the wrong characters. The
+    // deletion this command logged still fits (its text goes back in front of the
+    // insertion); all the others go.
+    if (!logUndo && count > 0) {
+        if (rangeLogged) {
+            KeepOnlyNewestRecord(ed);
+        } else {
+            EmptyUndoLog(ed);
+        }
+    }
     // Cleared as soon as the records are logged: an edit the parent makes while it
     // is notified of this one must not join its step.
     gEdit.undoGroup = 0;
@@ -159,6 +207,13 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
 
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
+    // The room first: the unfold guard must not open blocks for a deletion that
+    // then fails.
+    const auto [lo, hi] = SelectionRange(ed);
+    if (!ReserveRangeDeletion(ed, lo, hi)) {
+        Report(ok, false);
+        return lo;
+    }
     if (ed.selAnchor != ed.caretPos) UnfoldForEdit(ed, ed.selAnchor, ed.caretPos);
     bool deleted = true;
     const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
@@ -171,7 +226,12 @@ CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
 bool TypeChar(EditorInstance& ed, uint8_t ch) {
     BeginEditCommand();
     const auto [lo, hi] = SelectionRange(ed);
-    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveEditRoom(ed, lo, hi, &ch, 1)) return false;
+    // Enter with automatic indentation secures the room of the blanks it copies
+    // (each a record of its own) too: it never stops after the CR.
+    const uint32_t indent = ch == kCR && ed.autoIndent ? IndentBefore(ed, lo) : 0;
+    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveIndentUndo(ed, lo, hi, indent) ||
+        !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi))
+        return false;
     UnfoldForEdit(ed, lo, hi);
     bool deleted = true;
     CharIndex p = DeleteSelected(ed, lo, hi, &deleted);
@@ -218,7 +278,8 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
 uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
     BeginEditCommand();
     const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
-    if (!EnsureUndoRoom(ed, 1)) {
+    // The room of a line join too, before the unfold guard changes anything.
+    if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
         Report(ok, false);
         return 0;
     }
@@ -237,7 +298,7 @@ uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
     Report(ok, true);
     if (ed.caretPos == 0) return 0;
     const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;
-    if (!EnsureUndoRoom(ed, 1)) {
+    if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
         Report(ok, false);
         return 0;
     }

@@ -21,10 +21,12 @@ namespace qv {
 // selection is deleted (logged as a kind-6 record), the text is inserted where it
 // was, in front of the closing CR at the latest, its line ends made single CRs (CR
 // LF and a lone LF each one CR), and when `logUndo` is set a kind-5 record logs the
-// insertion. A logged replacement of a selection is one undo step: both records
-// carry the group flag, and undoGroup is clear again before the command returns (a
-// group is never left with one record). Both selection ends move past the text.
-// Answers the number of characters inserted.
+// insertion; without it, an insertion of any character drops every record logged
+// before the command (they would point into shifted text), keeping only the
+// deletion's. A logged replacement of a selection is
+// one undo step: both records carry the group flag, and undoGroup is clear again
+// before the command returns (a group is never left with one record). Both
+// selection ends move past the text. Answers the number of characters inserted.
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok = nullptr);
 // The same for `length` bytes that need no NUL (a paste's copy of the clipboard).
 uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_t length, bool logUndo,

@@ -26,15 +26,23 @@ UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
 
 }  // namespace
 
+// The step's room is secured before the unfold guard: a step that fails for want
+// of memory leaves the folded blocks as they were.
 UndoResult UndoCommand(EditorInstance& ed) {
     CharIndex lo, hi;
-    if (UndoStepSpan(ed, lo, hi)) UnfoldForEdit(ed, lo, hi);
+    if (UndoStepSpan(ed, lo, hi)) {
+        if (!ReserveUndoStep(ed)) return FinishCommand(ed, UndoResult::Failed);
+        UnfoldForEdit(ed, lo, hi);
+    }
     return FinishCommand(ed, UndoStep(ed));
 }
 
 UndoResult RedoCommand(EditorInstance& ed) {
     CharIndex lo, hi;
-    if (RedoStepSpan(ed, lo, hi)) UnfoldForEdit(ed, lo, hi);
+    if (RedoStepSpan(ed, lo, hi)) {
+        if (!ReserveRedoStep(ed)) return FinishCommand(ed, UndoResult::Failed);
+        UnfoldForEdit(ed, lo, hi);
+    }
     return FinishCommand(ed, RedoStep(ed));
 }
 

@@ -626,6 +626,7 @@ RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, con
         need.heapBytes = DeletionBytes(ed, plan, heapUsed);
         site = SiteAfterDeletion(ed, plan, heapUsed);
         heapUsed += need.heapBytes;
+        need.removedSlots = plan.removed;
         if (plan.col == 0) atCol = 0;
         nextLine = line + plan.removed + 1;
     }
@@ -638,6 +639,125 @@ RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, con
         need.text = insert.text;
     }
     return need;
+}
+
+bool SecureTyping(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, uint8_t ch, uint32_t blanks, bool absorb,
+                  bool overwrite) {
+    const KeepCurrentLine keepCache(ed);
+    const uint32_t count = LineCount(ed);
+    const CharLocation at = LocateChar(ed, p);
+    uint64_t col = at.column;
+    uint64_t heapUsed = ed.lineHeapUsed;
+    uint64_t indexUsed = ed.lineIndexUsed;
+    Site site = SiteOf(ed, at.line);
+    LineNumber nextLine = at.line + 1;
+    if (n > 0) {
+        const DeletionPlan plan = PlanDeletion(ed, at.line, at.column, n, keep);
+        RoomNeed deletion;
+        deletion.heapBytes = DeletionBytes(ed, plan, heapUsed);
+        if (!SecureRoom(ed, deletion)) return false;  // as DeleteRange secures it
+        site = SiteAfterDeletion(ed, plan, heapUsed);
+        heapUsed += deletion.heapBytes;
+        indexUsed -= 4ull * plan.removed;
+        if (plan.col == 0) col = 0;
+        nextLine = at.line + plan.removed + 1;
+    }
+
+    // The record the characters go into, and the areas, as the steps leave them.
+    struct Record {
+        uint64_t offset, size, length;
+    } rec{site.offset, site.size, site.length};
+    uint64_t heapSize = ed.lineHeapSize;
+    uint64_t indexSize = ed.lineIndexSize;
+    // Every InsertChar first checks both areas' headroom.
+    const auto headroomChecks = [&] {
+        indexSize = SizeAfterHeadroomCheck(indexSize, indexUsed, kLineIndexRule);
+        heapSize = SizeAfterHeadroomCheck(heapSize, heapUsed, kLineHeapRule);
+    };
+    // Then a character inserted at column c: the record's growth when it is full
+    // (in place when it is the newest, else moved to the append point) and for a
+    // CR the new line's record, which the next characters go into.
+    const auto insert = [&](bool cr, uint64_t c) {
+        const bool full = rec.length + kRecChars >= rec.size;
+        const bool newest = rec.offset + rec.size == heapUsed;
+        const uint64_t tail = rec.length - c;
+        uint64_t need = full ? (newest ? kRecordGrowth : rec.size + kRecordGrowth) : 0;
+        if (cr) need += kMinRecordSize + tail;
+        if (need) heapSize = LineHeapSizeAfterRoomFor(heapSize, heapUsed, std::min<uint64_t>(need, UINT32_MAX));
+        if (full) {
+            if (!newest) {
+                rec.offset = heapUsed;
+                heapUsed += rec.size;
+            }
+            rec.size += kRecordGrowth;
+            heapUsed += kRecordGrowth;
+        }
+        ++rec.length;
+        if (cr) {
+            indexUsed += 4;
+            rec = {heapUsed, kMinRecordSize + tail, tail};
+            heapUsed += rec.size;
+        }
+    };
+
+    headroomChecks();
+    if (ch == kCR && absorb) {
+        // The kept line break stands for the CR: what follows goes into the next
+        // line, at its start.
+        if (nextLine < count) {
+            const Site next = SiteOf(ed, nextLine);
+            rec = {next.offset, next.size, next.length};
+        }
+    } else {
+        const bool overwrites = overwrite && ch != kCR && col < rec.length &&
+                                RecordAt(ed, site.offset).chars()[col] != kCR;
+        if (!overwrites) insert(ch == kCR, std::min(col, rec.length));
+    }
+    for (uint32_t i = 0; i < blanks; ++i) {
+        headroomChecks();
+        insert(false, i);
+    }
+    return GrowLineIndexExactly(ed, indexSize) && GrowLineHeapExactly(ed, heapSize);
+}
+
+RoomNeed MeasureAfterCharDeletion(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes,
+                                  bool absorb) {
+    {
+        const KeepCurrentLine keepCache(ed);
+        const CharLocation at = LocateChar(ed, p);
+        const Site site = SiteOf(ed, at.line);
+        const uint32_t count = LineCount(ed);
+        const bool joins = at.column < site.length && RecordAt(ed, site.offset).chars()[at.column] == kCR &&
+                           at.line + 1 < count && site.length > 1 && !gEdit.keepNextCr;
+        if (joins) {
+            // The line's record goes; its characters before the CR go one by one
+            // in front of the next line's, whose record grows when full (moved to
+            // the append point first unless it is the newest).
+            const uint64_t prefix = site.length - 1;
+            const Site next = SiteOf(ed, at.line + 1);
+            uint64_t offset = next.offset, size = next.size, length = next.length;
+            uint64_t heapUsed = ed.lineHeapUsed;
+            for (uint64_t i = 0; i < prefix; ++i) {
+                if (length + kRecChars >= size) {
+                    if (offset + size != heapUsed) {
+                        offset = heapUsed;
+                        heapUsed += size;
+                    }
+                    size += kRecordGrowth;
+                    heapUsed += kRecordGrowth;
+                }
+                ++length;
+            }
+            const Site joined{static_cast<uint32_t>(offset), static_cast<uint32_t>(size),
+                              static_cast<uint32_t>(length)};
+            const Site after = at.line + 2 < count ? SiteOf(ed, at.line + 2) : Site{};
+            RoomNeed need = InsertionNeed(joined, static_cast<uint32_t>(prefix), at.line + 2 < count ? &after : nullptr,
+                                          PartsOf(text, bytes, absorb), heapUsed);
+            need.heapBytes += heapUsed - ed.lineHeapUsed;
+            return need;
+        }
+    }
+    return MeasureEdit(ed, p, 1, false, text, bytes, absorb);
 }
 
 uint64_t CharwiseRecordBytes(uint64_t chars) { return CharwiseBytes(chars); }

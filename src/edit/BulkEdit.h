@@ -74,6 +74,7 @@ struct TextSummary {
 struct RoomNeed {
     uint64_t heapBytes = 0;
     uint32_t newSlots = 0;
+    uint32_t removedSlots = 0;  // lines the deletion removes (MeasureEdit)
     TextSummary text;
 };
 // The least the per-character path's record of a line of `chars` characters made
@@ -81,6 +82,21 @@ struct RoomNeed {
 uint64_t CharwiseRecordBytes(uint64_t chars);
 RoomNeed MeasureEdit(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, const uint8_t* text,
                      uint32_t bytes, bool absorb);
+
+// Secures what typing takes, as ReserveTyping (TextEdit.h) describes: the bulk
+// deletion of `n` characters at `p` (`keep`: its kept line break) grown for as
+// DeleteRange grows for it, then InsertChar(`ch`) at p (absorbed by the kept break
+// when `absorb`; overwriting when `overwrite`) and `blanks` more InsertChars after
+// a CR followed check by check, each area grown once to the size those checks reach.
+bool SecureTyping(EditorInstance& ed, CharIndex p, uint32_t n, bool keep, uint8_t ch, uint32_t blanks, bool absorb,
+                  bool overwrite);
+
+// The room of DeleteChar(p) followed by the insertion of `text` at p (absorbed as
+// `absorb` says), as MeasureEdit measures it; a CR deleted there joins its line
+// with the next one the per-character way, moving and growing the next line's
+// record in 32-byte steps, and the text then goes into that record. The join's own
+// checks are not included (ReserveCharDeletion in TextEdit.h makes them).
+RoomNeed MeasureAfterCharDeletion(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool absorb);
 
 // Puts the current-line cache and maxLineLength back as they were when it goes:
 // planning looks lines up without leaving a trace the per-character path would

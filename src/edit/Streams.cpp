@@ -143,15 +143,19 @@ class Inserter {
 public:
     Inserter(EditorInstance& ed, const StreamInRequest& request) : ed_(ed), request_(request) {}
 
-    // False, with nothing changed, when the range's deletion could not get its room.
-    bool Start() {
+    // Deletes the range to replace, once, before the first piece `text` (n
+    // characters, maybe none) goes in. The room of the deletion and of that piece
+    // is secured together first: false, with nothing changed, when it cannot be
+    // had.
+    bool Start(const uint8_t* text, uint32_t n) {
         if (started_) return true;
         BeginEditCommand();
         CharIndex pos = request_.from;
+        uint64_t startSize = 0;  // the LineHeap's size the deletion leaves
         if (request_.replace) {
-            if (ed_.undoLogUsed == 0) EmptyUndoLog(ed_);  // no left-over records after the new ones
             const CharIndex hi = LocateChar(ed_, std::max(request_.from, request_.to)).index;
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
+            if (!SecureReplacement(lo, hi, text, n, startSize)) return false;
             const uint32_t usedBefore = ed_.undoLogUsed;
             gEdit.undoGroup = lo != hi;
             bool deleted = true;
@@ -164,10 +168,10 @@ public:
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
         wasAbsorbing_ = gEdit.absorbNextCr != 0;
-        charwiseFloor_ = ed_.lineHeapUsed;
-        startSize_ = ed_.lineHeapSize;
+        ahead_.floor = ed_.lineHeapUsed;
+        ahead_.startSize = startSize ? startSize : ed_.lineHeapSize;
         const CharLocation at = LocateChar(ed_, p_);
-        startSuffix_ = LineLength(ed_, at.line) - at.column;
+        ahead_.startSuffix = LineLength(ed_, at.line) - at.column;
         started_ = true;
         return true;
     }
@@ -213,6 +217,18 @@ public:
     }
 
 private:
+    // What the growth ahead knows of the text so far.
+    struct Ahead {
+        uint64_t floor = 0;        // LineHeap bytes the per-character path has used at least
+        uint64_t startSize = 0;    // the LineHeap's size when the text began
+        uint64_t startSuffix = 0;  // characters after the insertion point in its line
+        uint64_t openLineChars = 0;
+        bool firstLineOpen = true;
+    };
+    struct Sizes {
+        uint64_t heap, index;
+    };
+
     // Grows the areas for the next piece before the insertion secures its room. The
     // text's length is not known ahead, so growing by a step per piece would copy
     // the areas over and over: the LineHeap grows ahead, up to what the
@@ -222,43 +238,86 @@ private:
     // larger than the per-character path would leave it.
     static bool GrowAhead(EditorInstance& ed, const RoomNeed& need, void* context) {
         Inserter& self = *static_cast<Inserter*>(context);
+        const Sizes sizes = AheadSizes(self.ahead_, need, ed.lineHeapUsed, ed.lineHeapSize, ed.lineIndexUsed);
+        return GrowLineHeapExactly(ed, sizes.heap) && GrowLineIndexTo(ed, sizes.index);
+    }
+
+    // The sizes GrowAhead grows the areas to for a piece needing `need`, with the
+    // areas' use and size as given; `ahead` takes the piece in.
+    static Sizes AheadSizes(Ahead& ahead, const RoomNeed& need, uint64_t heapUsed, uint64_t heapSize,
+                            uint64_t indexUsed) {
         const TextSummary& t = need.text;
         if (t.breaks == 0) {
-            self.openLineChars_ += t.chars;
+            ahead.openLineChars += t.chars;
         } else {
-            if (!self.firstLineOpen_) self.charwiseFloor_ += CharwiseRecordBytes(self.openLineChars_ + t.firstSeg + 1);
-            self.firstLineOpen_ = false;
-            self.charwiseFloor_ += t.charwiseMiddleBytes;
-            self.openLineChars_ = t.lastSeg;
+            if (!ahead.firstLineOpen) ahead.floor += CharwiseRecordBytes(ahead.openLineChars + t.firstSeg + 1);
+            ahead.firstLineOpen = false;
+            ahead.floor += t.charwiseMiddleBytes;
+            ahead.openLineChars = t.lastSeg;
         }
-        const uint64_t required = uint64_t(ed.lineHeapUsed) + need.heapBytes;
-        if (required > ed.lineHeapSize) {
+        Sizes sizes{heapSize, 0};
+        const uint64_t required = heapUsed + need.heapBytes;
+        if (required > heapSize) {
             // The per-character path has used at least the records of the lines
             // completed so far, and at least what this path uses.
-            uint64_t ahead = std::max(required, self.charwiseFloor_);
+            uint64_t reach = std::max(required, ahead.floor);
             // Its growth steps held that, less its last character (a record's
             // growth, or a line of 32 bytes and the tail it split off), with their
             // headroom: its size is at least the step after.
-            const uint64_t lastChar = 2ull * kRecordGrowth + self.startSuffix_;
-            if (self.startSuffix_ < kLineHeapRule.growthStep / 2 &&
-                ahead + kLineHeapRule.headroom > lastChar + self.startSize_) {
-                const uint64_t reached = ahead + kLineHeapRule.headroom - lastChar - self.startSize_;
+            const uint64_t lastChar = 2ull * kRecordGrowth + ahead.startSuffix;
+            if (ahead.startSuffix < kLineHeapRule.growthStep / 2 &&
+                reach + kLineHeapRule.headroom > lastChar + ahead.startSize) {
+                const uint64_t reached = reach + kLineHeapRule.headroom - lastChar - ahead.startSize;
                 const uint64_t steps = (reached + kLineHeapRule.growthStep - 1) / kLineHeapRule.growthStep;
-                ahead = std::max<uint64_t>(ahead, self.startSize_ + steps * kLineHeapRule.growthStep);
+                reach = std::max<uint64_t>(reach, ahead.startSize + steps * kLineHeapRule.growthStep);
             }
-            if (!GrowLineHeapExactly(ed, ahead)) return false;
+            sizes.heap = reach;
         }
         const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
-        return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom);
+        sizes.index = indexUsed + 4 * slots + kLineIndexRule.headroom;
+        return sizes;
+    }
+
+    // Secures, before the range lo ... hi goes, the room of its deletion and of the
+    // first piece after it, as DeleteRange and the piece's insertion (its growth
+    // ahead included) will take it, undo records included: a piece that cannot
+    // have its room never leaves the range deleted. `startSize` is the LineHeap's
+    // size the deletion leaves, where the growth ahead begins.
+    bool SecureReplacement(CharIndex lo, CharIndex hi, const uint8_t* text, uint32_t n, uint64_t& startSize) {
+        if (gTextPath == TextPath::Charwise) return true;  // each step checks for itself
+        RangeToDelete range;
+        uint64_t suffix = 0;
+        {
+            const KeepCurrentLine keepCache(ed_);
+            range = PlanRangeDeletion(ed_, lo, hi);
+            if (range.n == 0 || n == 0) return true;  // each step secures its own
+            // The characters after the insertion point once the range is gone.
+            const CharLocation end = LocateChar(ed_, range.start + range.n);
+            suffix = range.keepBreak ? 1 : LineLength(ed_, end.line) - end.column;
+        }
+        // The undo log: the deletion's check and record, then the piece's check.
+        uint64_t undoSize = UndoSizeAfterRoomFor(ed_.undoLogSize, ed_.undoLogUsed, range.n);
+        undoSize = UndoSizeAfterRoomFor(undoSize, ed_.undoLogUsed + uint64_t(kUndoChars) + range.n,
+                                        uint64_t(n) + kUndoRecordSlack);
+        if (!GrowUndoLogExactly(ed_, undoSize)) return false;
+        const RoomNeed deletion = MeasureEdit(ed_, range.start, range.n, range.keepBreak, nullptr, 0, false);
+        if (!SecureRoom(ed_, deletion)) return false;
+        startSize = ed_.lineHeapSize;
+        RoomNeed piece = MeasureEdit(ed_, range.start, range.n, range.keepBreak, text, n, range.keepBreak);
+        piece.heapBytes -= deletion.heapBytes;
+        Ahead ahead;
+        ahead.floor = ed_.lineHeapUsed + deletion.heapBytes;
+        ahead.startSize = startSize;
+        ahead.startSuffix = suffix;
+        const uint64_t heapUsed = ed_.lineHeapUsed + deletion.heapBytes;
+        const uint64_t indexUsed = ed_.lineIndexUsed - 4ull * deletion.removedSlots;
+        const Sizes sizes = AheadSizes(ahead, piece, heapUsed, ed_.lineHeapSize, indexUsed);
+        return GrowLineHeapExactly(ed_, sizes.heap) && GrowLineIndexTo(ed_, sizes.index);
     }
 
     EditorInstance& ed_;
     const StreamInRequest& request_;
-    uint64_t charwiseFloor_ = 0;
-    uint64_t startSize_ = 0;    // the LineHeap's size when the text began
-    uint64_t startSuffix_ = 0;  // characters after the insertion point in its line
-    uint64_t openLineChars_ = 0;
-    bool firstLineOpen_ = true;
+    Ahead ahead_;
     bool started_ = false;
     bool rangeLogged_ = false;
     bool wasAbsorbing_ = false;
@@ -400,7 +459,13 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
             host.Fail(kErrorFileTooLarge);
             break;
         }
-        if (!inserter.Start()) {
+        uint8_t* text = raw;
+        uint32_t length = 0;
+        if (n > 0) {
+            length = request.unicode ? decoder.Decode(raw, n, text) : n;
+            length = lineEnds.Normalise(text, length);
+        }
+        if (!inserter.Start(text, length)) {
             host.Fail(kErrorNotEnoughMemory);
             break;
         }
@@ -408,9 +473,6 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
             ended = true;
             break;
         }
-        uint8_t* text = raw;
-        uint32_t length = request.unicode ? decoder.Decode(raw, n, text) : n;
-        length = lineEnds.Normalise(text, length);
         if (!inserter.Insert(text, length)) {
             host.Fail(kErrorNotEnoughMemory);
             break;

@@ -309,6 +309,58 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
            GrowLineHeapTo(ed, heapUsed + std::max<uint64_t>(kLineHeapRule.headroom, charNeed));
 }
 
+bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite) {
+    if (gTextPath == TextPath::Charwise) return true;
+    const KeepCurrentLine keepCache(ed);
+    RangeToDelete range;
+    if (lo != hi) range = PlanRangeDeletion(ed, lo, hi);
+    const CharIndex at = range.n ? range.start : InsertionPoint(ed, std::min(lo, hi));
+    const bool absorb = range.n ? range.keepBreak : gEdit.absorbNextCr != 0;
+    return SecureTyping(ed, at, range.n, range.keepBreak, ch, blanks, absorb, overwrite);
+}
+
+bool ReserveCharDeletion(EditorInstance& ed, CharIndex p) {
+    const KeepCurrentLine keepCache(ed);
+    const CharLocation where = LocateChar(ed, p);
+    const LineRecordView rec = CurrentRecord(ed);
+    const uint32_t length = rec.length();
+    // Only a line join takes room (JoinWithNextLine's checks).
+    if (where.column >= length || rec.chars()[where.column] != kCR || IsLastLine(ed, ed.curLine) || length == 1 ||
+        gEdit.keepNextCr)
+        return true;
+    const uint64_t need =
+        uint64_t(kLineHeapRule.headroom) + LineRecordOf(ed, ed.curLine + 1).size() + (length - 1) + kJoinSlack;
+    return EnsureLineIndexRoom(ed) && EnsureLineHeapRoomFor(ed, Saturate(need));
+}
+
+bool ReserveCharInsertion(EditorInstance& ed, CharIndex p, uint8_t ch) {
+    const KeepCurrentLine keepCache(ed);
+    // InsertChar's checks, in its order.
+    if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoom(ed)) return false;
+    if (ch == kCR && gEdit.absorbNextCr) return true;  // absorbed: nothing stored
+    const CharLocation where = LocateChar(ed, p);
+    uint32_t col = where.column;
+    if (PastClosingCr(ed, col)) --col;
+    const LineRecordView rec = CurrentRecord(ed);
+    const uint32_t length = rec.length();
+    if (ed.overwriteMode && ch != kCR && col < length && rec.chars()[col] != kCR) return true;
+    uint64_t need = rec.full() ? GrowthCost(ed) : 0;
+    if (ch == kCR) need += uint64_t(kMinRecordSize) + (length - col);
+    return need == 0 || EnsureLineHeapRoomFor(ed, Saturate(need));
+}
+
+bool ReserveRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
+    RangeToDelete range;
+    {
+        const KeepCurrentLine keepCache(ed);
+        range = PlanRangeDeletion(ed, a, b);
+    }
+    if (range.n == 0) return true;
+    return EnsureUndoRoom(ed, range.n) &&
+           (gTextPath == TextPath::Charwise ||
+            SecureRoom(ed, MeasureEdit(ed, range.start, range.n, range.keepBreak, nullptr, 0, false)));
+}
+
 uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t textBytes, bool* ok) {
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;  // a text is inserted, never overwritten: its undo deletes it

@@ -96,6 +96,27 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes);
 
+// The room a typed character takes, secured before the command changes anything
+// (its unfold guard included): deleting lo ... hi as DeleteRange does, then `ch`
+// through InsertChar (overwriting when `overwrite`), then `blanks` blanks through
+// InsertChar after a CR (what automatic indentation copies). The areas grow at once
+// to exactly the sizes the per-character checks of those steps would reach, so the
+// command never stops half-way and grows nothing earlier or further. With the
+// per-character paths chosen (gTextPath) it secures nothing. False (with the
+// store's message shown) when the room cannot be had.
+bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite);
+
+// The checks DeleteChar(p) / InsertChar(p, ch) make before they change anything,
+// made ahead: a command secures a single character's room before its unfold guard,
+// growing the areas exactly as the primitive would. The current-line cache is left
+// as it was. False (with the store's message shown) when the room cannot be had.
+bool ReserveCharDeletion(EditorInstance& ed, CharIndex p);
+bool ReserveCharInsertion(EditorInstance& ed, CharIndex p, uint8_t ch);
+
+// The room DeleteRange(a, b) secures for itself, its undo record's included,
+// secured ahead. False (with the store's message shown) when it cannot be had.
+bool ReserveRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b);
+
 // What DeleteRange(a, b) deletes: from `start`, `n` characters; whether the range
 // is the whole text and whether it keeps its final line break, and the range
 // fields it logs. Moves the current line.

@@ -59,10 +59,22 @@ RoomNeed ApplyNeed(EditorInstance& ed, const UndoRecord& rec, bool undo) {
     return MeasureEdit(ed, rec.position, 0, false, rec.chars, rec.count, rec.absorb != 0);
 }
 
+// Secures the room applying a record takes. A range goes through the bulk paths,
+// measured exactly (with the per-character paths chosen, they check for
+// themselves); a single character goes through its primitive, whose own checks are
+// made ahead, so that the commands can secure a step before their unfold guard.
 bool ReserveFor(EditorInstance& ed, const UndoRecord& rec, bool undo) {
-    if (gTextPath == TextPath::Charwise || !IsRangeKind(rec.kind)) return true;
-    // a single primitive secures its own room and changes nothing if it fails
-    return SecureRoom(ed, ApplyNeed(ed, rec, undo));
+    if (IsRangeKind(rec.kind)) return gTextPath == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
+    const bool deletes = rec.kind == UndoKind::InsertChar ? undo
+                         : rec.kind == UndoKind::OverwriteChar ? false
+                                                              : !undo;
+    if (deletes) return ReserveCharDeletion(ed, rec.position);
+    // Only an overwrite is applied in overwrite mode.
+    const uint32_t savedOverwrite = ed.overwriteMode;
+    ed.overwriteMode = rec.kind == UndoKind::OverwriteChar;
+    const bool ok = ReserveCharInsertion(ed, rec.position, rec.chars[0]);
+    ed.overwriteMode = savedOverwrite;
+    return ok;
 }
 
 // The newest record, when the log holds a complete one ending at undoLogUsed.
@@ -247,6 +259,28 @@ Span Union(Span a, Span b) {
     return {a.lo < b.lo ? a.lo : b.lo, a.hi > b.hi ? a.hi : b.hi};
 }
 
+// Secures a grouped pair as a whole: `deleting` is applied first, then
+// `inserting` at the same position. A typed character (kind 1) in the pair goes
+// through InsertChar or DeleteChar, whose checks are made as it will meet them.
+bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord& inserting) {
+    if (gTextPath == TextPath::Charwise) return true;
+    const bool keep = deleting.kind == UndoKind::DeleteRange && deleting.absorb;
+    if (!IsRangeKind(inserting.kind)) {
+        // Redoing a character typed over a selection: the range goes, then the
+        // character goes in through InsertChar.
+        return SecureTyping(ed, deleting.position, deleting.count, keep, inserting.chars[0], 0, false, false);
+    }
+    if (!IsRangeKind(deleting.kind)) {
+        // Undoing one: the character goes first, through DeleteChar, then the
+        // range goes back in.
+        return ReserveCharDeletion(ed, deleting.position) &&
+               SecureRoom(ed, MeasureAfterCharDeletion(ed, deleting.position, inserting.chars, inserting.count,
+                                                       inserting.absorb != 0));
+    }
+    return SecureRoom(ed, MeasureEdit(ed, deleting.position, deleting.count, keep, inserting.chars, inserting.count,
+                                      inserting.absorb != 0));
+}
+
 // One step: a record, and the next one too when it carries the group flag. A
 // grouped pair, given as `deleting` (whose application deletes its characters at
 // its position) and `inserting` (whose application inserts its text there), is
@@ -256,10 +290,7 @@ UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool
     BeginEditCommand();
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
-    if (!secured || gTextPath == TextPath::Charwise ||
-        SecureRoom(ed, MeasureEdit(ed, deleting->position, deleting->count,
-                                   deleting->kind == UndoKind::DeleteRange && deleting->absorb, inserting->chars,
-                                   inserting->count, inserting->absorb != 0))) {
+    if (!secured || SecurePair(ed, *deleting, *inserting)) {
         result = apply(ed, !secured);
         if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
     }
@@ -349,6 +380,22 @@ void EmptyUndoLog(EditorInstance& ed) {
     ed.undoLogUsed = 0;
 }
 
+void KeepOnlyNewestRecord(EditorInstance& ed) {
+    UndoRecord newest;
+    if (!NewestRecord(ed, newest)) {
+        EmptyUndoLog(ed);
+        return;
+    }
+    if (newest.start == 0) return;  // the only one already
+    // The record moves to the start of the area; its back link there is 0, the
+    // one after it points at 0, and everything after it is zero again.
+    const uint32_t length = newest.end - newest.start;
+    std::memmove(ed.undoLog, ed.undoLog + newest.start, length);
+    Store32(ed.undoLog + kUndoBackLink, 0);
+    std::memset(ed.undoLog + length, 0, ed.undoLogSize - length);
+    ed.undoLogUsed = length;
+}
+
 UndoResult UndoStep(EditorInstance& ed) {
     // A grouped pair is undone insertion first: the pasted text is deleted, then
     // the replaced selection goes back in.
@@ -362,6 +409,22 @@ UndoResult RedoStep(EditorInstance& ed) {
     UndoRecord next, after;
     const bool pair = NextPair(ed, next, after);
     return RunStep(ed, ApplyRedo, pair ? &next : nullptr, &after);
+}
+
+bool ReserveUndoStep(EditorInstance& ed) {
+    UndoRecord newest, before;
+    if (!NewestRecord(ed, newest)) return true;
+    BeginEditCommand();  // as the step begins
+    if (NewestPair(ed, newest, before)) return SecurePair(ed, newest, before);
+    return ReserveFor(ed, newest, true);
+}
+
+bool ReserveRedoStep(EditorInstance& ed) {
+    UndoRecord next, after;
+    if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return true;
+    BeginEditCommand();
+    if (NextPair(ed, next, after)) return SecurePair(ed, next, after);
+    return ReserveFor(ed, next, false);
 }
 
 bool UndoStepSpan(const EditorInstance& ed, CharIndex& lo, CharIndex& hi) {

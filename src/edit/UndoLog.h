@@ -127,6 +127,11 @@ bool CanUndo(const EditorInstance& ed);
 bool CanRedo(const EditorInstance& ed);
 // undoLogUsed = 0 and the whole area zeroed, which also ends any redo.
 void EmptyUndoLog(EditorInstance& ed);
+// Drops every record but the newest, which becomes the only one (no redo after it);
+// an empty log stays empty. For a change made without a record of its own right
+// after its deletion was logged: the records before would point into shifted text,
+// the deletion's own still fits.
+void KeepOnlyNewestRecord(EditorInstance& ed);
 
 // The text part of the undo and redo commands: one record, and one more when it
 // belongs to a group, then undoGroup cleared. A group is secured as a whole before
@@ -134,6 +139,12 @@ void EmptyUndoLog(EditorInstance& ed);
 // are the caller's.
 UndoResult UndoStep(EditorInstance& ed);
 UndoResult RedoStep(EditorInstance& ed);
+
+// Secures the room the next UndoStep / RedoStep takes, so that the commands can
+// secure it before they change anything (their unfold guard). True when there is
+// no step; false, with the store's message shown, when the room cannot be had.
+bool ReserveUndoStep(EditorInstance& ed);
+bool ReserveRedoStep(EditorInstance& ed);
 
 // The text the next UndoStep / RedoStep changes, from `lo` to `hi` in char indexes
 // of the text as it stands: the characters a step deletes, and for an insertion its

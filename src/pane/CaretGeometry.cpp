@@ -59,6 +59,8 @@ CharIndex PointToChar(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
     ed.curLine = line;
     ed.curLineSlot = 4 * line;
     ed.curRecord = RecordOffset(ed, line);
+    // The whole cache names the new line: a notification reports its length.
+    ed.curLineLength = CurrentRecord(ed).length();
     if (x == ed.panes[0].scrollX) return start;
     uint32_t column = ColumnFromX(ed, ed.curRecord, x);
     uint32_t length = CurrentRecord(ed).length();

@@ -49,18 +49,6 @@ bool GrowArea(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, 
 // fails instead of wrapping round to a small number.
 uint32_t SaturatingAdd(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
 
-// Room for `bytes` past `used`: the area grows by its usual step, or further when
-// the bytes alone need more.
-bool GrowFor(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, uint32_t used, uint32_t bytes,
-             const AreaRule& rule) {
-    const uint32_t needed = SaturatingAdd(used, bytes);
-    if (needed <= size) return true;
-    uint32_t newSize = SaturatingAdd(size, rule.growthStep);
-    if (newSize < needed) newSize = SaturatingAdd(needed, rule.headroom);
-    if (newSize == UINT32_MAX) newSize = 0;  // no such area: fail below
-    return GrowArea(ed, heap, base, size, newSize, rule.failureText);
-}
-
 // The area's size for `needed` bytes: one growth step when that is enough, as the
 // per-character rule grows it; otherwise the smallest size on the step grid
 // (size + k * step), or for the LineHeap `needed` plus its headroom when that is
@@ -150,28 +138,44 @@ void DestroyStore(EditorInstance& ed) {
     ed.undoLogUsed = 0;
 }
 
+uint64_t SizeAfterHeadroomCheck(uint64_t size, uint64_t used, const AreaRule& rule) {
+    if (used + rule.headroom <= size) return size;
+    return std::min<uint64_t>(size + rule.growthStep, UINT32_MAX);
+}
+
+uint64_t LineHeapSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t bytes) {
+    const uint64_t needed = std::min<uint64_t>(used + bytes, UINT32_MAX);
+    if (needed <= size) return size;
+    uint64_t newSize = std::min<uint64_t>(size + kLineHeapRule.growthStep, UINT32_MAX);
+    if (newSize < needed) newSize = std::min<uint64_t>(needed + kLineHeapRule.headroom, UINT32_MAX);
+    return newSize;
+}
+
+uint64_t UndoSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t n) {
+    const uint64_t t = std::min<uint64_t>(used + n + kUndoRule.headroom, UINT32_MAX);
+    if (t <= size) return size;
+    const uint64_t newSize = std::min<uint64_t>(t + kUndoRule.growthStep, UINT32_MAX);
+    return newSize == UINT32_MAX ? UINT32_MAX : newSize & ~uint64_t(0xFFF);
+}
+
 bool EnsureLineIndexRoom(EditorInstance& ed) {
-    if (SaturatingAdd(ed.lineIndexUsed, kLineIndexRule.headroom) <= ed.lineIndexSize) return true;
-    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
-                    SaturatingAdd(ed.lineIndexSize, kLineIndexRule.growthStep), kLineIndexRule.failureText);
+    const uint64_t size = SizeAfterHeadroomCheck(ed.lineIndexSize, ed.lineIndexUsed, kLineIndexRule);
+    return size == ed.lineIndexSize || GrowLineIndexExactly(ed, size);
 }
 
 bool EnsureLineHeapRoom(EditorInstance& ed) {
-    if (SaturatingAdd(ed.lineHeapUsed, kLineHeapRule.headroom) <= ed.lineHeapSize) return true;
-    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
-                    SaturatingAdd(ed.lineHeapSize, kLineHeapRule.growthStep), kLineHeapRule.failureText);
+    const uint64_t size = SizeAfterHeadroomCheck(ed.lineHeapSize, ed.lineHeapUsed, kLineHeapRule);
+    return size == ed.lineHeapSize || GrowLineHeapExactly(ed, size);
 }
 
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
-    return GrowFor(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, bytes, kLineHeapRule);
+    const uint64_t size = LineHeapSizeAfterRoomFor(ed.lineHeapSize, ed.lineHeapUsed, bytes);
+    return size == ed.lineHeapSize || GrowLineHeapExactly(ed, size);
 }
 
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
-    uint32_t t = SaturatingAdd(SaturatingAdd(ed.undoLogUsed, n), kUndoRule.headroom);
-    if (t <= ed.undoLogSize) return true;
-    uint32_t newSize = SaturatingAdd(t, kUndoRule.growthStep);
-    newSize = newSize == UINT32_MAX ? 0 : newSize & ~0xFFFu;
-    return GrowArea(ed, ed.undoHeapHandle, ed.undoLog, ed.undoLogSize, newSize, kUndoRule.failureText);
+    const uint64_t size = UndoSizeAfterRoomFor(ed.undoLogSize, ed.undoLogUsed, n);
+    return size == ed.undoLogSize || GrowUndoLogExactly(ed, size);
 }
 
 bool GrowLineIndexTo(EditorInstance& ed, uint64_t needed) {
@@ -184,6 +188,18 @@ bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed) {
     if (needed <= ed.lineHeapSize) return true;
     return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
                     StepTo(ed.lineHeapSize, needed, kLineHeapRule, true), kLineHeapRule.failureText);
+}
+
+bool GrowLineIndexExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.lineIndexSize) return true;
+    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kLineIndexRule.failureText);
+}
+
+bool GrowUndoLogExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.undoLogSize) return true;
+    return GrowArea(ed, ed.undoHeapHandle, ed.undoLog, ed.undoLogSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kUndoRule.failureText);
 }
 
 bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size) {

@@ -63,6 +63,18 @@ bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed);
 // with the message shown, when it cannot.
 bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size);
 
+// The same, for the LineIndex and the undo log.
+bool GrowLineIndexExactly(EditorInstance& ed, uint64_t size);
+bool GrowUndoLogExactly(EditorInstance& ed, uint64_t size);
+
+// The size each check above leaves an area of `size` bytes with `used` in use
+// (UINT32_MAX: no such area, the growth fails). The checks grow by these, and a
+// command that secures the room of several single-character steps at once follows
+// them step by step, so that it grows an area exactly as far as the steps would.
+uint64_t SizeAfterHeadroomCheck(uint64_t size, uint64_t used, const AreaRule& rule);  // EnsureLineIndexRoom, EnsureLineHeapRoom
+uint64_t LineHeapSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t bytes);       // EnsureLineHeapRoomFor
+uint64_t UndoSizeAfterRoomFor(uint64_t size, uint64_t used, uint64_t n);               // EnsureUndoRoom
+
 // Opens slot `line` (moving the later slots up) and appends an empty record of
 // `recordSize` bytes there; it becomes curRecord / curLineSlot. curLine and
 // curLineStart are the caller's. False, with nothing changed, when either area

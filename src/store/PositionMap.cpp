@@ -25,6 +25,14 @@ LineNumber ClampLine(const EditorInstance& ed, LineNumber line) {
 
 uint32_t RowHeight(const EditorInstance& ed) { return ed.lineHeight ? ed.lineHeight : 1; }
 
+// A walk over rows starts on a line that has a row of its own. Only the cache
+// (0, 0, 0) can name a hidden line (a host may hide line 0): a hidden line's row is
+// that of the next line that is not hidden, so the walk starts there, at the same y.
+void SkipHiddenStart(const EditorInstance& ed, LineNumber& line, CharIndex& start) {
+    const uint32_t count = LineCount(ed);
+    while (line + 1 < count && IsLineHiddenAt(ed, line)) start += LineLength(ed, line++);
+}
+
 }  // namespace
 
 uint32_t LineLength(const EditorInstance& ed, LineNumber line) { return LineRecordOf(ed, line).length(); }
@@ -136,6 +144,7 @@ LineNumber YToLine(const EditorInstance& ed, uint32_t y) {
     TopCache top = UpperTop(ed);
     LineNumber line = top.line;
     uint32_t ry = top.y;
+    SkipHiddenStart(ed, line, top.start);
     if (y >= ry) {
         while (ry < y && line + 1 < count) {
             ++line;
@@ -159,6 +168,7 @@ void SyncPaneTop(EditorInstance& ed, WindowRef paneWindow, uint32_t s) {
     LineNumber line = pane.topLine;
     CharIndex start = pane.topLineStart;
     uint32_t ry = pane.topLineY;
+    SkipHiddenStart(ed, line, start);
     if (y >= ry) {
         for (uint32_t steps = (y - ry) / lh; steps > 0 && line + 1 < count; --steps) {
             start += LineLength(ed, line++);

@@ -19,12 +19,16 @@
 
 #include "core/support/FakePlatform.h"
 #include "command/DocumentCommands.h"
+#include "command/UndoCommand.h"
+#include "core/support/TightAreas.h"
 #include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/Streams.h"
 #include "edit/TextEdit.h"
 #include "edit/UndoLog.h"
 #include "pane/MouseState.h"
+#include "render/BlockStarts.h"
+#include "render/Folding.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
 #include "store/PositionMap.h"
@@ -33,6 +37,8 @@ namespace qv::test {
 namespace {
 
 WindowRef Window(uintptr_t n) { return reinterpret_cast<WindowRef>(n); }
+
+const BlockPatterns kProcs = {"$ proc", "$ endp"};
 
 std::unique_ptr<EditorInstance> NewInstance() {
     auto ed = std::make_unique<EditorInstance>();
@@ -122,7 +128,13 @@ protected:
         std::string text;
         const uint32_t lines = Below(maxLines + 1);
         for (uint32_t line = 0; line <= lines; ++line) {
-            uint32_t length = OneIn(12) ? Below(5001) : Below(60);
+            // Indented lines for automatic indentation, block lines to fold.
+            if (OneIn(4)) {
+                for (uint32_t i = 0, n = OneIn(8) ? Below(3000) : Below(12); i < n; ++i) text += OneIn(3) ? '\t' : ' ';
+            }
+            const bool block = OneIn(6);
+            if (block) text += OneIn(2) ? "a proc" : "a endp";
+            uint32_t length = block ? 0 : OneIn(12) ? Below(5001) : Below(60);
             for (uint32_t i = 0; i < length; ++i) {
                 const uint32_t kind = Below(40);
                 if (kind == 0) text += '\t';
@@ -156,6 +168,7 @@ protected:
         }
         bulk->hiddenLineCount = hidden;
         bulk->modified = Below(2);
+        bulk->autoIndent = Below(2);
         // Some history: records of every kind, some undone.
         for (int i = 0, n = Below(12); i < n; ++i) {
             SelectRandom(*bulk);
@@ -169,6 +182,9 @@ protected:
             }
         }
         for (int i = 0, n = Below(3); i < n; ++i) UndoStep(*bulk);
+        // Folded blocks, for the unfold guard of the undo and redo commands.
+        for (LineNumber line = 0; line < LineCount(*bulk); ++line)
+            if (MatchBlockPattern(*bulk, line, kProcs.start) >= 0 && OneIn(2)) folded += FoldBlock(*bulk, line, &kProcs);
     }
 
     void SelectRandom(EditorInstance& ed) {
@@ -212,6 +228,7 @@ protected:
     void Compare(const char* what, const std::function<uint64_t(EditorInstance&)>& op, bool mixed = false) {
         SCOPED_TRACE(what);
         CloneStore(*bulk, *charwise);
+        const uint32_t sizesBefore[3] = {bulk->lineHeapSize, bulk->lineIndexSize, bulk->undoLogSize};
         const EditState before = gEdit;
         gTextPath = TextPath::Bulk;
         const uint64_t bulkResult = op(*bulk);
@@ -225,6 +242,9 @@ protected:
         ExpectSame(*bulk, *charwise, mixed);
         ExpectWellFormed(*bulk);
         ++compared;
+        if (charwise->lineHeapSize != sizesBefore[0] || charwise->lineIndexSize != sizesBefore[1] ||
+            charwise->undoLogSize != sizesBefore[2])
+            ++grown;
     }
 
     // Every line ends with its one CR, the last one too, and holds no other CR.
@@ -281,8 +301,12 @@ protected:
     // One random operation of each bulk path, run on both stores.
     void RandomOperation() {
         ScatterCaches();
+        // Now and then every area just short of its headroom, or a little above
+        // it, so that the operation grows them: the bulk store's must not grow
+        // earlier or further than the per-character path's.
+        if (OneIn(3)) SqueezeAreas(*bulk, platform, OneIn(2) ? 0 : Below(40000));
         const CharIndex length = StoredLength(*bulk);
-        switch (Below(10)) {
+        switch (Below(15)) {
             case 0: {
                 const std::string text = RandomText(8, false);
                 const bool log = !OneIn(4);
@@ -354,9 +378,48 @@ protected:
             }
             case 9: {
                 const uint8_t ch = static_cast<uint8_t>(OneIn(3) ? '\r' : 'a' + Below(26));
+                bulk->overwriteMode = OneIn(4);
                 Compare("TypeChar", [=](EditorInstance& ed) { return TypeChar(ed, ch); }, true);
+                bulk->overwriteMode = 0;
                 break;
             }
+            case 10: {
+                // Enter with automatic indentation, at the end of an indented line's
+                // blanks or anywhere.
+                bulk->autoIndent = 1;
+                if (OneIn(2)) {
+                    const LineNumber line = Below(LineCount(*bulk));
+                    CharIndex at = LineStart(*bulk, line);
+                    const LineRecordView rec = LineRecordOf(*bulk, line);
+                    for (uint32_t i = 0; i < rec.length() && (rec.chars()[i] == ' ' || rec.chars()[i] == '\t'); ++i) ++at;
+                    bulk->caretPos = at;
+                    if (!OneIn(3)) bulk->selAnchor = at;
+                }
+                Compare("Enter with automatic indentation", [](EditorInstance& ed) { return TypeChar(ed, '\r'); },
+                        true);
+                break;
+            }
+            case 11:
+                Compare("Delete", [](EditorInstance& ed) {
+                    bool ok = true;
+                    return DeleteKey(ed, &ok) + (ok ? 0 : 1ull << 40);
+                });
+                break;
+            case 12:
+                Compare("Backspace", [](EditorInstance& ed) {
+                    bool ok = true;
+                    return BackspaceKey(ed, &ok) + (ok ? 0 : 1ull << 40);
+                });
+                break;
+            case 13:
+                // The commands, with their unfold guard over folded blocks.
+                Compare("UndoCommand", [](EditorInstance& ed) { return static_cast<uint64_t>(UndoCommand(ed)); },
+                        true);
+                break;
+            case 14:
+                Compare("RedoCommand", [](EditorInstance& ed) { return static_cast<uint64_t>(RedoCommand(ed)); },
+                        true);
+                break;
         }
     }
 
@@ -364,6 +427,8 @@ protected:
     std::unique_ptr<EditorInstance> bulk, charwise;
     std::mt19937 rng{20261207u};
     int compared = 0;
+    int grown = 0;
+    uint32_t folded = 0;
 };
 
 TEST_F(BulkDifferentialTest, EveryBulkPathLeavesWhatThePerCharacterPathLeaves) {
@@ -377,6 +442,8 @@ TEST_F(BulkDifferentialTest, EveryBulkPathLeavesWhatThePerCharacterPathLeaves) {
         }
     }
     EXPECT_EQ(compared, 40 * 25);
+    EXPECT_GT(grown, 50);  // the squeezed areas grew often
+    EXPECT_GT(folded, 10u);  // the undo and redo commands met folded blocks
 }
 
 TEST_F(BulkDifferentialTest, WholeDocumentsLoadAndEmptyAlike) {

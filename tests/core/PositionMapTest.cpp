@@ -147,6 +147,27 @@ TEST_F(PositionMapTest, SyncPaneTopStepsOverHiddenLines) {
     EXPECT_EQ(ed->panes[0].topLineY, 16u);
 }
 
+TEST_F(PositionMapTest, HiddenFirstLinesHaveNoRowFromTheTopCache) {
+    // A host may hide line 0: the cache (0, 0, 0) then names a line without a row
+    // of its own, and the walks begin at the first line that has one.
+    BuildLines(*ed, {"a\r", "b\r", "c\r", "d\r", "e\r"});
+    ed->lineHeight = 16;
+    Hide(0);
+    Hide(1);
+    EXPECT_EQ(YToLine(*ed, 0), 2u);
+    EXPECT_EQ(YToLine(*ed, 16), 3u);
+    EXPECT_EQ(YToLine(*ed, 40), 4u);
+    EXPECT_EQ(LineToY(*ed, 3), 16u);
+    SyncPaneTop(*ed, ed->panes[0].hwnd, 16);
+    EXPECT_EQ(ed->panes[0].topLine, 3u);
+    EXPECT_EQ(ed->panes[0].topLineStart, 6u);
+    EXPECT_EQ(ed->panes[0].topLineY, 16u);
+    SyncPaneTop(*ed, ed->panes[0].hwnd, 0);
+    EXPECT_EQ(ed->panes[0].topLine, 2u);
+    EXPECT_EQ(ed->panes[0].topLineStart, 4u);
+    EXPECT_EQ(ed->panes[0].topLineY, 0u);
+}
+
 TEST_F(PositionMapTest, SyncPaneTopStopsAtTheLastLine) {
     BuildLines(*ed, {"a\r", "b\r", "c\r"});
     SyncPaneTop(*ed, ed->panes[0].hwnd, 15 * 100);

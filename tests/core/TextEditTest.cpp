@@ -437,11 +437,18 @@ TEST_F(TextEditTest, ReplaceSelectionInsertsWhereTheSelectionWas) {
     EXPECT_EQ(records[1].kind, UndoKind::InsertText);
     EXPECT_EQ(records[1].position, 1u);
     EXPECT_EQ(RecordText(records[1]), "XY\rZ");
-    // Without logging only the deletion is recorded; an empty text logs nothing.
+    // An empty text logs nothing; so does an unlogged deletion without text.
     Select(0, 1);
-    EXPECT_EQ(ReplaceSelection(*ed, "q", false), 1u);
     EXPECT_EQ(ReplaceSelection(*ed, nullptr, true), 0u);
+    EXPECT_EQ(ReplaceSelection(*ed, nullptr, false), 0u);
     EXPECT_EQ(Records().size(), 3u);
+    // An insertion without its record would leave every record pointing into
+    // shifted text: the log is emptied, and undo changes nothing more.
+    EXPECT_EQ(ReplaceSelection(*ed, "q", false), 1u);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"qXY\r", "Zef\r"}));
+    EXPECT_EQ(ed->undoLogUsed, 0u);
+    EXPECT_FALSE(CanRedo(*ed));
+    EXPECT_EQ(UndoStep(*ed), UndoResult::Nothing);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"qXY\r", "Zef\r"}));
 }
 

@@ -519,19 +519,28 @@ TEST_F(ReplaceSelTest, WithUndoOneRecordHoldsTheInsertedText) {
     EXPECT_EQ(Sel(), std::make_pair(DWORD(2), DWORD(2)));
 }
 
-TEST_F(ReplaceSelTest, WithoutUndoOnlyTheReplacedSelectionIsLogged) {
+TEST_F(ReplaceSelTest, WithoutUndoOnlyTheReplacedSelectionStaysLogged) {
     SetText("abcdef");
     Select(3, 3);
-    Replace("xy", false);
-    EXPECT_EQ(Text(), Doc({"abcxydef\r"}));
-    EXPECT_EQ(Send(EM_CANUNDO), 0);
-
+    Replace("xy");
+    EXPECT_EQ(Send(EM_CANUNDO), 1);
+    // Undoing a record under text inserted without one would change the wrong
+    // characters: the log keeps only the deletion of the replaced selection, whose
+    // text goes back in front of the insertion.
     Select(1, 3);
     Replace("Q", false);
     EXPECT_EQ(Text(), Doc({"aQxydef\r"}));
     ASSERT_EQ(UndoRecordCount(control), 1);
     EXPECT_EQ(NewestUndoRecord(control).kind, 6);
     EXPECT_EQ(NewestUndoRecord(control).chars, "bc");
+    EXPECT_EQ(Send(EM_UNDO), 1);
+    EXPECT_EQ(Text(), Doc({"abcQxydef\r"}));
+    EXPECT_EQ(Send(EM_UNDO), 0);
+    // With an empty selection nothing of the log fits any more.
+    Select(0, 0);
+    Replace("z", false);
+    EXPECT_EQ(Send(EM_CANUNDO), 0);
+    EXPECT_EQ(Text(), Doc({"zabcQxydef\r"}));
 }
 
 TEST_F(ReplaceSelTest, OverASelectionUndoTakesOneStep) {

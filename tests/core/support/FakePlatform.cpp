@@ -47,6 +47,21 @@ void FakePlatform::ClearRecords() {
     releaseCalls = 0;
 }
 
+bool FakePlatform::Allow(int& left, Allocation kind, HeapRef heap, uint32_t size) {
+    const uint32_t n = ++allocations;
+    const bool injected = failAllocation != 0 && (n == failAllocation || (failLaterToo && n > failAllocation));
+    const bool allowed = Take(left) && !injected;
+    allocationCalls.push_back({kind, heap, size, !allowed});
+    return allowed;
+}
+
+uint32_t FakePlatform::BlockSize(const uint8_t* block) const {
+    for (const Heap* heap : heaps_)
+        for (const auto& b : heap->blocks)
+            if (b.first == block) return b.second;
+    return 0;
+}
+
 uint64_t FakePlatform::LiveBytes() const {
     uint64_t total = 0;
     for (const Heap* heap : heaps_)
@@ -54,8 +69,8 @@ uint64_t FakePlatform::LiveBytes() const {
     return total;
 }
 
-HeapRef FakePlatform::CreateHeap(uint32_t) {
-    if (!Take(createHeapsLeft)) return nullptr;
+HeapRef FakePlatform::CreateHeap(uint32_t initialSize) {
+    if (!Allow(createHeapsLeft, Allocation::CreateHeap, nullptr, initialSize)) return nullptr;
     Heap* heap = new Heap;
     heaps_.push_back(heap);
     return heap;
@@ -71,7 +86,7 @@ void FakePlatform::DestroyHeap(HeapRef ref) {
 }
 
 uint8_t* FakePlatform::AllocZeroed(HeapRef ref, uint32_t size) {
-    if (!Take(allocsLeft)) return nullptr;
+    if (!Allow(allocsLeft, Allocation::Alloc, ref, size)) return nullptr;
     Heap* heap = static_cast<Heap*>(ref);
     uint8_t* block = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
     heap->blocks.emplace_back(block, size);
@@ -79,7 +94,7 @@ uint8_t* FakePlatform::AllocZeroed(HeapRef ref, uint32_t size) {
 }
 
 uint8_t* FakePlatform::ReAllocZeroed(HeapRef ref, uint8_t* old, uint32_t newSize) {
-    if (!Take(reallocsLeft)) return nullptr;
+    if (!Allow(reallocsLeft, Allocation::ReAlloc, ref, newSize)) return nullptr;
     Heap* heap = static_cast<Heap*>(ref);
     for (auto& block : heap->blocks) {
         if (block.first != old) continue;
@@ -163,7 +178,7 @@ void FakePlatform::Spin(uint32_t) { ++spins; }
 
 uint8_t* FakePlatform::AllocTransferBuffer(uint32_t size) {
     transferSizes.push_back(size);
-    if (!Take(transferAllocsLeft)) return nullptr;
+    if (!Allow(transferAllocsLeft, Allocation::Transfer, nullptr, size)) return nullptr;
     ++liveTransferBuffers;
     return static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
 }

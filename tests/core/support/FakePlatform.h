@@ -26,6 +26,20 @@ public:
     uint64_t reallocBytes = 0;  // the bytes they copied
     // The same for stream transfer buffers.
     int transferAllocsLeft = -1;
+    // Every allocation of any kind above is numbered from 1 (`allocations` counts
+    // them); the one numbered `failAllocation` fails, and with `failLaterToo` every
+    // one after it as well. 0: none fails this way.
+    enum class Allocation { CreateHeap, Alloc, ReAlloc, Transfer };
+    struct AllocationCall {
+        Allocation kind;
+        HeapRef heap;  // nullptr for heap creations and transfer buffers
+        uint32_t size;
+        bool failed;
+    };
+    uint32_t failAllocation = 0;
+    bool failLaterToo = false;
+    uint32_t allocations = 0;
+    std::vector<AllocationCall> allocationCalls;
 
     // ---- What the core did -----------------------------------------------------------
     std::vector<std::string> errors;  // texts of the allocation message boxes
@@ -123,6 +137,8 @@ public:
     void ClearRecords();
     // Bytes currently allocated in live heaps.
     uint64_t LiveBytes() const;
+    // The size of a live heap block, 0 for anything else.
+    uint32_t BlockSize(const uint8_t* block) const;
 
     HeapRef CreateHeap(uint32_t initialSize) override;
     void DestroyHeap(HeapRef heap) override;
@@ -165,6 +181,9 @@ public:
     void UnlockClipboardText() override;
 
 private:
+    // Counts the call and answers whether it may succeed.
+    bool Allow(int& left, Allocation kind, HeapRef heap, uint32_t size);
+
     bool clipboardLocked_ = false;
     uint8_t* lockedBlock_ = nullptr;
     struct Heap;
