@@ -1,11 +1,15 @@
 #include "command/CommandSteps.h"
 
+#include "base/ByteScan.h"
 #include "base/Platform.h"
+#include "command/Typing.h"
 #include "edit/Notify.h"
 #include "pane/CaretGeometry.h"
 #include "pane/MouseState.h"
 #include "pane/PaneView.h"
 #include "render/LineLocks.h"
+#include "store/LineRecord.h"
+#include "store/PositionMap.h"
 
 namespace qv {
 
@@ -28,6 +32,30 @@ bool RefuseLockedSelection(EditorInstance& ed) {
 void InvalidateBothPanes(EditorInstance& ed) {
     ThePlatform().InvalidateRect(ed.panes[1].hwnd, nullptr, false);
     ThePlatform().InvalidateRect(ed.panes[0].hwnd, nullptr, false);
+}
+
+ReplacementScope ScopeOfReplacement(EditorInstance& ed, const char* text) {
+    const CharLocation lo = LocateChar(ed, ed.selAnchor < ed.caretPos ? ed.selAnchor : ed.caretPos);
+    const CharLocation hi = LocateChar(ed, ed.selAnchor < ed.caretPos ? ed.caretPos : ed.selAnchor);
+    ReplacementScope scope{lo.line, LineCount(ed), ed.hiddenLineCount, lo.line == hi.line};
+    if (scope.withinLine && hi.column > lo.column) {
+        const uint8_t* chars = LineRecordOf(ed, lo.line).chars();
+        const uint8_t* end = chars + hi.column;
+        scope.withinLine = FindFirstOf(chars + lo.column, end, kBlockCommentMark, kBlockCommentMark, kBlockCommentMark) == end;
+    }
+    if (scope.withinLine && text != nullptr) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+        const uint8_t* end = bytes + TextLength(text);
+        scope.withinLine = FindFirstOf(bytes, end, kCR, kLF, kBlockCommentMark) == end;
+    }
+    return scope;
+}
+
+void InvalidateReplacement(EditorInstance& ed, const ReplacementScope& scope) {
+    if (scope.withinLine && LineCount(ed) == scope.lineCount && ed.hiddenLineCount == scope.hiddenLines)
+        InvalidateLineInBothPanes(ed, scope.line);
+    else
+        InvalidateBothPanes(ed);
 }
 
 void FinishTextCommand(EditorInstance& ed) {

@@ -19,6 +19,22 @@ bool RefuseLockedSelection(EditorInstance& ed);
 // Both panes invalidated whole, lower first, without erasing.
 void InvalidateBothPanes(EditorInstance& ed);
 
+// What a replacement of the selection may have changed on the screen, taken before
+// it: when the replaced range and the new text lie within one line and hold no '^'
+// (which opens or closes a block comment over the lines after it), and afterwards
+// the line count and the hidden lines are as before, that line is all that changed.
+struct ReplacementScope {
+    LineNumber line;
+    uint32_t lineCount;
+    uint32_t hiddenLines;
+    bool withinLine;
+};
+ReplacementScope ScopeOfReplacement(EditorInstance& ed, const char* text);
+
+// The rows a replacement changed invalidated in the lower pane, then in the upper
+// pane: the one line when it stayed within it, both panes whole otherwise.
+void InvalidateReplacement(EditorInstance& ed, const ReplacementScope& scope);
+
 // What a command does after a range deletion: any mouse drag ends (its positions
 // no longer hold), and the current-line cache is re-established at the line under
 // the caret's screen position in the upper pane.

@@ -574,6 +574,39 @@ std::string FirstDifference(const Doc& actual, const Doc& expected) {
     return "";
 }
 
+// A replacement within one line repaints that line; one that may change other rows
+// (a line break in or out, a '^' that opens or closes a block comment below, a
+// range over several lines) repaints the pane.
+TEST_F(ReplaceSelTest, RepaintsOnlyTheLineWhenTheReplacementStaysInIt) {
+    struct Case {
+        DWORD from, to;
+        const char* text;
+        bool wholePane;
+    } cases[] = {
+        {2, 2, "x", false},       {1, 4, "yz", false},     {2, 2, "", false},
+        {2, 2, "a\r\nb", true},   {2, 2, "t^", true},      {0, 9, "q", true},
+        {10, 13, "w", true},      {2, 2, "\n", true},      {11, 12, "", true},
+        {12, 13, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << "-" << c.to << " " << c.text);
+        SetText("abcdefgh\r\nxy^z^\r\nlast\r\nline");
+        HWND pane = static_cast<HWND>(ed().panes[0].hwnd);
+        UpdateWindow(pane);
+        Select(c.from, c.to);
+        UpdateWindow(pane);
+        Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(c.text));
+        RECT update = {}, client = {};
+        ASSERT_TRUE(GetUpdateRect(pane, &update, FALSE));
+        GetClientRect(pane, &client);
+        const LONG rows = (update.bottom - update.top) / static_cast<LONG>(ed().lineHeight);
+        if (c.wholePane)
+            EXPECT_GT(rows, 2);
+        else
+            EXPECT_EQ(rows, 1);
+    }
+}
+
 TEST_F(ReplaceSelTest, LongLinesSplitAndJoinBackExactly) {
     std::string line;
     for (int i = 0; i < 100000; ++i) line += static_cast<char>('a' + i % 26);

@@ -51,11 +51,13 @@ LRESULT OnEmSetSel(EditorInstance& ed, const Message& m) {
 LRESULT OnEmReplaceSel(EditorInstance& ed, const Message& m) {
     if (RefuseLockedSelection(ed)) return 0;
     bool ok = true;
-    ReplaceSelection(ed, reinterpret_cast<const char*>(m.lParam), m.wParam != 0, &ok);
+    const char* text = reinterpret_cast<const char*>(m.lParam);
+    const ReplacementScope scope = ScopeOfReplacement(ed, text);
+    ReplaceSelection(ed, text, m.wParam != 0, &ok);
     if (!ok) return 0;  // nothing changed; the message box has been shown
     MeasureAfterEdit(ed);
     BringCaretIntoView(ed);
-    InvalidateBothPanes(ed);
+    InvalidateReplacement(ed, scope);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
