@@ -54,6 +54,15 @@ bool HasSse2() {
 
 }  // namespace
 
+bool ProcessorHasSse2() {
+#ifdef QV_HAVE_SSE2_SCAN
+    static const bool sse2 = HasSse2();
+    return sse2;
+#else
+    return false;
+#endif
+}
+
 const uint8_t* FindFirstOfByWords(const uint8_t* p, const uint8_t* end, uint8_t a, uint8_t b, uint8_t c) {
     using Word = size_t;
     constexpr Word kOnes = ~Word(0) / 0xFF;
@@ -74,16 +83,14 @@ const uint8_t* FindFirstOfByWords(const uint8_t* p, const uint8_t* end, uint8_t 
 
 size_t TextLength(const char* s) {
 #ifdef QV_ALIGNED_TEXT_LENGTH
-    static const bool sse2 = HasSse2();
-    if (sse2) return AlignedTextLength(s);
+    if (ProcessorHasSse2()) return AlignedTextLength(s);
 #endif
     return std::strlen(s);
 }
 
 const uint8_t* FindFirstOf(const uint8_t* p, const uint8_t* end, uint8_t a, uint8_t b, uint8_t c) {
 #ifdef QV_HAVE_SSE2_SCAN
-    static const bool sse2 = HasSse2();
-    if (sse2) return FindFirstOfSse2(p, end, a, b, c);
+    if (ProcessorHasSse2()) return FindFirstOfSse2(p, end, a, b, c);
 #endif
     return FindFirstOfByWords(p, end, a, b, c);
 }

@@ -13,6 +13,9 @@ namespace qv {
 // check is made once), a word at a time otherwise.
 const uint8_t* FindFirstOf(const uint8_t* p, const uint8_t* end, uint8_t a, uint8_t b, uint8_t c);
 
+// Whether the processor has SSE2 (asked once).
+bool ProcessorHasSse2();
+
 // The word-at-a-time scan alone (the tests hold both scans to the same answers).
 const uint8_t* FindFirstOfByWords(const uint8_t* p, const uint8_t* end, uint8_t a, uint8_t b, uint8_t c);
 
