@@ -34,8 +34,11 @@ void HideHostPopup() {
 }
 
 // WM_CREATE: attach to the control. The first pane of a control stores the
-// document's closing CR; the count is back at 0 once both panes exist.
+// document's closing CR; the count is back at 0 once both panes exist. A WM_CREATE
+// sent to a pane that is attached already goes to the default procedure: it would
+// store a second closing CR.
 LRESULT OnPaneCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (InstanceOf(hwnd)) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(::GetParent(hwnd));
     ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(ed));
     if (ed) {

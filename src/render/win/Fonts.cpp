@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "base/HostLimits.h"
 #include "base/win/ControlBlock.h"
 #include "store/PositionMap.h"
 
@@ -35,7 +36,7 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
     ed.spaceWidth = static_cast<uint32_t>(Extent(dc, " ").cx);
 
     RECT tab = {0, 0, 0, 0};
-    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
+    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ClampTabWidth(ed.tabWidth)), 0, 0, 0};
     char tabChar[] = "\t";
     ::DrawTextExA(dc, tabChar, 1, &tab,
                   DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);

@@ -18,6 +18,7 @@
 #include "render/Words.h"
 #include "render/win/Brushes.h"
 #include "render/win/Fonts.h"
+#include "base/HostLimits.h"
 #include "base/ScrollTiming.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
@@ -78,19 +79,19 @@ const BlockPatterns* PatternsOf(const Message& m) { return reinterpret_cast<cons
 
 // ---- View and editing settings -------------------------------------------------------
 
-// EMX_SETMARKERMARGIN: selMarginWidth = wParam; repaints; answers 0.
+// EMX_SETMARKERMARGIN: selMarginWidth = wParam (at most 4096); repaints; answers 0.
 LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
-    ed.selMarginWidth = Arg(m.wParam);
+    ed.selMarginWidth = ClampMarginWidth(Arg(m.wParam));
     RefreshBothPanes(ed);
     return 0;
 }
 
-// EMX_SETLINENUMBERWIDTH: the margin's width while shown; takes effect at once when
-// the numbers are shown; answers 0.
+// EMX_SETLINENUMBERWIDTH: the margin's width while shown (at most 4096); takes
+// effect at once when the numbers are shown; answers 0.
 LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
-    ed.lineNumberWidthSetting = Arg(m.wParam);
+    ed.lineNumberWidthSetting = ClampMarginWidth(Arg(m.wParam));
     if (ed.lineNumberWidth != 0) {
-        ed.lineNumberWidth = Arg(m.wParam);
+        ed.lineNumberWidth = ed.lineNumberWidthSetting;
         RefreshBothPanes(ed);
     }
     return 0;
@@ -109,9 +110,10 @@ LRESULT OnEmxSetWheelMode(EditorInstance&, const Message& m) {
     return m.lParam;
 }
 
-// EMX_SETTABWIDTH: tabWidth = wParam, the fonts measured again; repaints; answers 0.
+// EMX_SETTABWIDTH: tabWidth = wParam brought into 1-256, the fonts measured again;
+// repaints; answers 0.
 LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
-    ed.tabWidth = Arg(m.wParam);
+    ed.tabWidth = ClampTabWidth(Arg(m.wParam));
     FontRef fonts[kFontSlotCount];
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     MeasureFonts(ed, fonts);
@@ -153,7 +155,8 @@ LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     return 0;
 }
 
-// EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10; answers 0.
+// EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10, at
+// most a second's worth; answers 0.
 LRESULT OnEmxSetScrollDelay(EditorInstance&, const Message& m) {
     SetScrollDelay(static_cast<uint32_t>(m.lParam));
     return 0;

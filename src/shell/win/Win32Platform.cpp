@@ -6,6 +6,7 @@
 
 #include "quorvane.h"
 #include "base/EditorInstance.h"
+#include "base/HostLimits.h"
 #include "base/win/LibraryState.h"
 
 namespace qv {
@@ -76,7 +77,7 @@ int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text
     HDC dc = ::GetDC(H(ed.hwnd));
     HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
     RECT rc = {0, 0, 0, 0};
-    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
+    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ClampTabWidth(ed.tabWidth)), 0, 0, 0};
     ::DrawTextExA(dc, reinterpret_cast<LPSTR>(const_cast<uint8_t*>(text)), static_cast<int>(n), &rc,
                   DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
     if (oldFont) ::SelectObject(dc, oldFont);
