@@ -12,6 +12,7 @@
 #include "pane/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
@@ -92,7 +93,7 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
 // WM_SETFOCUS: the pane becomes the active pane; the caret is made and placed.
 void OnPaneSetFocus(EditorInstance& ed, HWND hwnd) {
     ed.hwndActivePane = hwnd;
-    ::CreateCaret(hwnd, nullptr, 1, static_cast<int>(ed.lineHeight));
+    MakeCaret(hwnd, 1, static_cast<int>(ed.lineHeight));
     PlaceCaret(ed, static_cast<uint32_t>(PaneOf(ed, hwnd).scrollY));
 }
 

@@ -7,6 +7,7 @@
 #include "render/LineNumbers.h"
 #include "render/LinePainter.h"
 #include "render/win/GdiSurface.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "base/win/LibraryState.h"
 #include "store/LineRecord.h"
@@ -82,7 +83,7 @@ void FillMargins(const EditorInstance& ed, const Margins& m, Surface& surface, c
 // A region of the client rectangle left..right x top..bottom, in device pixels.
 HRGN MakeClip(const Target& t, int64_t left, int64_t top, int64_t right, int64_t bottom) {
     const Rect r = t.Box(left, top, right, bottom);
-    return ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
+    return MakeRegion(r.left, r.top, r.right, r.bottom);
 }
 
 // Painting keeps LineFlags bit 0x80 in step with the block word the painter found
@@ -159,8 +160,9 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     // margins, however far the text is scrolled.
     const int64_t textLeft = u.left > m.total ? u.left : m.total;
     if (textLeft < u.right) surface.FillRect(t.Box(textLeft, u.top, u.right, u.bottom), TextBackground(ed));
-    HRGN textClip =
-        textLeft < u.right ? MakeClip(t, textLeft, u.top, u.right, u.bottom) : ::CreateRectRgn(0, 0, 0, 0);
+    // Without a region (none to be had) the lines draw unclipped; each row's margin
+    // is drawn after its line and covers what reached over it.
+    HRGN textClip = textLeft < u.right ? MakeClip(t, textLeft, u.top, u.right, u.bottom) : MakeRegion(0, 0, 0, 0);
     const bool margins = u.left < m.total;
     if (margins) FillMargins(ed, m, surface, t, u.top, u.bottom);
 
@@ -194,7 +196,7 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     ::SelectClipRgn(t.dc, nullptr);
     ::SetBkMode(t.dc, oldMode);
     if (oldFont != nullptr) surface.SelectFont(oldFont);
-    ::DeleteObject(textClip);
+    DropObject(kSiteRegion, textClip);
 }
 
 // The direct picture: as the buffered one, straight into the window. Rows below
@@ -255,7 +257,7 @@ void DrawDirectPicture(EditorInstance& ed, HWND window, HDC dc, const RECT& u) {
     ::SelectClipRgn(dc, nullptr);
     ::SetBkMode(dc, oldMode);
     if (oldFont != nullptr) surface.SelectFont(oldFont);
-    ::DeleteObject(textClip);
+    DropObject(kSiteRegion, textClip);
 }
 
 bool IsEmpty(const RECT& r) {
@@ -275,11 +277,11 @@ void PaintPaneBuffered(HWND window) {
     }
     const int width = u.right - u.left;
     const int height = u.bottom - u.top;
-    HDC memoryDC = ::CreateCompatibleDC(paintDC);
-    HBITMAP bitmap = memoryDC != nullptr ? ::CreateCompatibleBitmap(paintDC, width, height) : nullptr;
+    HDC memoryDC = MakeMemoryDC(paintDC);
+    HBITMAP bitmap = memoryDC != nullptr ? MakeBitmap(paintDC, width, height) : nullptr;
     if (bitmap == nullptr) {
         // No memory for the bitmap: the same picture, drawn straight into the window.
-        if (memoryDC != nullptr) ::DeleteDC(memoryDC);
+        DropMemoryDC(memoryDC);
         DrawBufferedPicture(*ed, window, Target{paintDC, 0, 0}, u);
         ::EndPaint(window, &ps);
         return;
@@ -289,8 +291,8 @@ void PaintPaneBuffered(HWND window) {
                         Target{memoryDC, -static_cast<int64_t>(u.left), -static_cast<int64_t>(u.top)}, u);
     ::BitBlt(paintDC, u.left, u.top, width, height, memoryDC, 0, 0, SRCCOPY);
     ::SelectObject(memoryDC, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memoryDC);
+    DropObject(kSiteBitmap, bitmap);
+    DropMemoryDC(memoryDC);
     ::EndPaint(window, &ps);
 }
 

@@ -237,13 +237,19 @@ LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
 }
 
 // EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
-// again; repaints; answers 0.
+// again; repaints; answers 0. When the new brushes cannot be made the colours and
+// the brushes stay as they were.
 LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
     if (!colors) return 0;
+    uint32_t old[kColorCount];
+    for (uint32_t i = 0; i < kColorCount; ++i) old[i] = ed.colors[i];
     for (uint32_t i = 0; i < kColorCount; ++i)
         if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
-    CreateBrushes(ed);
+    if (!CreateBrushes(ed)) {
+        for (uint32_t i = 0; i < kColorCount; ++i) ed.colors[i] = old[i];
+        return 0;
+    }
     RefreshBothPanes(ed);
     return 0;
 }

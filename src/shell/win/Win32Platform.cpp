@@ -7,6 +7,7 @@
 #include "quorvane.h"
 #include "base/EditorInstance.h"
 #include "base/HostLimits.h"
+#include "base/win/Allocations.h"
 #include "base/win/LibraryState.h"
 
 namespace qv {
@@ -27,16 +28,16 @@ static_assert(sizeof(Rect) == sizeof(RECT) && sizeof(Point) == sizeof(POINT), "R
 // The areas' heaps are private to one control and used from its thread only, so
 // they are not serialised. They never raise exceptions: a failed allocation
 // answers NULL and the caller shows its message box.
-HeapRef Win32Platform::CreateHeap(uint32_t initialSize) { return ::HeapCreate(HEAP_NO_SERIALIZE, initialSize, 0); }
+HeapRef Win32Platform::CreateHeap(uint32_t initialSize) { return MakeHeap(initialSize); }
 
-void Win32Platform::DestroyHeap(HeapRef heap) { ::HeapDestroy(heap); }
+void Win32Platform::DestroyHeap(HeapRef heap) { DropHeap(heap); }
 
 uint8_t* Win32Platform::AllocZeroed(HeapRef heap, uint32_t size) {
-    return static_cast<uint8_t*>(::HeapAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, size));
+    return static_cast<uint8_t*>(HeapBlock(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, size));
 }
 
 uint8_t* Win32Platform::ReAllocZeroed(HeapRef heap, uint8_t* block, uint32_t newSize) {
-    return static_cast<uint8_t*>(::HeapReAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, block, newSize));
+    return static_cast<uint8_t*>(HeapGrow(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, block, newSize));
 }
 
 void Win32Platform::ShowAllocationError(WindowRef owner, const char* text) {
@@ -74,14 +75,15 @@ void Win32Platform::SendNotify(WindowRef parent, uint32_t wParam, const SelChang
 
 int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text, uint32_t n) {
     if (n == 0) return 0;
-    HDC dc = ::GetDC(H(ed.hwnd));
+    HDC dc = TakeWindowDC(H(ed.hwnd));
+    if (!dc) return 0;  // nothing measured: the line counts as no wider than the area
     HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
     RECT rc = {0, 0, 0, 0};
     DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ClampTabWidth(ed.tabWidth)), 0, 0, 0};
     ::DrawTextExA(dc, reinterpret_cast<LPSTR>(const_cast<uint8_t*>(text)), static_cast<int>(n), &rc,
                   DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
     if (oldFont) ::SelectObject(dc, oldFont);
-    ::ReleaseDC(H(ed.hwnd), dc);
+    GiveBackWindowDC(H(ed.hwnd), dc);
     return rc.right;
 }
 
@@ -134,11 +136,11 @@ void Win32Platform::Spin(uint32_t count) {
 // A stream's transfer buffer: fixed, zero-filled global memory, outside the
 // control's heaps, so a full text area never keeps a stream from starting.
 uint8_t* Win32Platform::AllocTransferBuffer(uint32_t size) {
-    return static_cast<uint8_t*>(::GlobalAlloc(GPTR, size));
+    return static_cast<uint8_t*>(AllocGlobal(kSiteTransferBlock, GPTR, size));
 }
 
 void Win32Platform::FreeTransferBuffer(uint8_t* block) {
-    if (block) ::GlobalFree(block);
+    FreeGlobal(kSiteTransferBlock, block);
 }
 
 uint32_t Win32Platform::WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) {
@@ -166,11 +168,11 @@ void Win32Platform::CloseClipboard() { ::CloseClipboard(); }
 // cannot be had leaves the clipboard as it was.
 bool Win32Platform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
     if (n == UINT32_MAX) return false;
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
+    HGLOBAL block = AllocGlobal(kSiteClipboardBlock, GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
     if (!block) return false;
     auto* text = static_cast<uint8_t*>(::GlobalLock(block));
     if (!text) {
-        ::GlobalFree(block);
+        FreeGlobal(kSiteClipboardBlock, block);
         return false;
     }
     if (n) std::memcpy(text, bytes, n);
@@ -178,9 +180,10 @@ bool Win32Platform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
     ::GlobalUnlock(block);
     // Once SetClipboardData takes the block the clipboard owns it; until then it is ours.
     if (!::EmptyClipboard() || !::SetClipboardData(CF_TEXT, block)) {
-        ::GlobalFree(block);
+        FreeGlobal(kSiteClipboardBlock, block);
         return false;
     }
+    HandedOver(kSiteClipboardBlock);
     return true;
 }
 
