@@ -140,6 +140,9 @@ set_tests_properties(win_HostExample PROPERTIES TIMEOUT 120)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/demo/CMakeLists.txt)
     add_subdirectory(demo)
+    # The demo's test starts the demo and reads its identifiers.
+    target_include_directories(win_DemoEditorTest PRIVATE ${CMAKE_SOURCE_DIR})
+    add_dependencies(win_DemoEditorTest QuorvaneDemo)
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/win/CMakeLists.txt)
     add_subdirectory(bench/win)

@@ -62,7 +62,7 @@ const
   // ---- Line highlights, locks and hidden lines ------------------------------------
   EMX_SETLINEHILITE          = $13B3;        // wParam: line; lParam: highlight index 0-15
   EMX_GETLINEHILITE          = $13B4;        // wParam: line; answers the index, or -1 past the last line
-  EMX_CLEARHILITES           = $13B5;        // wParam: flags value to clear; 9 clears highlights 1 to 9
+  EMX_CLEARHILITES           = $13B5;        // wParam: highlight value 1-15 to clear; 9 clears 1 to 9
   EMX_SETLINELOCK            = $13D3;        // wParam: line; lParam: nonzero locks
   EMX_ISLINELOCKED           = $13D4;        // wParam: line; answers 1 or 0
   EMX_SETLINEHIDDEN          = $13D5;        // wParam: line; lParam: nonzero hides
@@ -77,7 +77,7 @@ const
   EMX_PREVMARKER             = $13BE;        // wParam: line; lParam: id; answers the line, or -1
   EMX_FINDMARKER             = $13BF;        // wParam: id; answers the first line carrying it, or -1
   EMX_GETCURRENTMARKER       = $13C0;        // answers the current marker id
-  EMX_CLEARMARKERS           = $13C1;        // removes every bookmark and block-state marker
+  EMX_CLEARMARKERS           = $13C1;        // removes every bookmark and block-state marker; opens folded blocks
   EMX_MARKBLOCKS             = $13CC;        // lParam: BlockPatternPair
   EMX_MATCHBLOCKPATTERN      = $13CD;        // wParam: line; lParam: pattern; answers the column, or -1
   EMX_FOLDBLOCK              = $13CF;        // wParam: line; lParam: BlockPatternPair
@@ -203,9 +203,10 @@ const
   QV_SPLIT_HALF              = $206;         // what EMX_TOGGLESPLIT opens with: the upper pane just under half
 
   // ---- Host windows ---------------------------------------------------------------
-  // Entries of HostWindows that the control uses; the others are stored only.
-  QV_HOSTWINDOW_TEXTLENGTH   = 2;            // answers WM_GETTEXTLENGTH for the control's text (the Delete key's end test)
-  QV_HOSTWINDOW_POPUP        = 3;            // a popup the control hides before scrolling and before the bookmark messages
+  // Entries of HostWindows with a name; the control uses entry 3 and stores the
+  // others.
+  QV_HOSTWINDOW_TEXTLENGTH   = 2;            // stored only: the Delete key finds the end of the text in the control's own text
+  QV_HOSTWINDOW_POPUP        = 3;            // a popup the control hides when a scroll bar moves a pane, when the pointer moves over the margins, and before the bookmark messages
   QV_HOSTWINDOW_COUNT        = 6;            // entries in a HostWindows record
 
   // ---- Default block patterns -----------------------------------------------------
@@ -225,7 +226,33 @@ const
   FR_MATCHCASE               = $4;           // EM_FINDTEXT(EX): exact bytes; clear: a-z equal A-Z
   WB_MOVEWORDLEFT            = $4;           // EM_FINDWORDBREAK: to the word's start
   WB_MOVEWORDRIGHT           = $5;           // EM_FINDWORDBREAK: to the word's end
-  SF_TEXT                    = $1;           // EM_STREAMIN, EM_STREAMOUT: the format (not read: always plain text)
+  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once
+  GTL_USECRLF                = $1;           // EM_GETTEXTLENGTHEX: line breaks counted as CR LF
+  GTL_PRECISE                = $2;           // EM_GETTEXTLENGTHEX: changes nothing (every count is exact)
+  GTL_CLOSE                  = $4;           // EM_GETTEXTLENGTHEX: changes nothing
+  GTL_NUMCHARS               = $8;           // EM_GETTEXTLENGTHEX: characters (the default)
+  GTL_NUMBYTES               = $10;          // EM_GETTEXTLENGTHEX: bytes in the code page asked: two a character in 1200, else one
+
+  // ---- Stream formats -------------------------------------------------------------
+  // The wParam of EM_STREAMIN and EM_STREAMOUT: a format in the low four bits
+  // and the flags. Every value but 2, 3 and 4 in the low four bits, 0 included,
+  // is plain text; other bits (SF_USECODEPAGE among them) are not read.
+  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page, CR LF line ends
+  SF_RTF                     = $2;           // refused (dwError ERROR_NOT_SUPPORTED), as are 3 (SF_RTFNOOBJS) and 4 (SF_TEXTIZED)
+  SF_UNICODE                 = $10;          // the host's side is UTF-16, little-endian, converted through the ANSI code page
+  SFF_SELECTION              = $8000;        // stream-in replaces the selection, stream-out writes the selection
+
+  // ---- Stream errors --------------------------------------------------------------
+  // What EDITSTREAM.dwError holds after a transfer: 0 when it went well (it is
+  // 0 during every callback call too), the callback's own nonzero answer when
+  // the callback stopped it, or one of these (the platform's error numbers).
+  ERROR_ACCESS_DENIED        = 5;            // a stream-in over the selection refused: a locked line, or the control is read-only
+  ERROR_NOT_ENOUGH_MEMORY    = 8;            // no transfer buffer (nothing is called), or the document ran out of room: the message box is shown once, the callback is not called again, and the buffers that went in whole stay
+  ERROR_WRITE_FAULT          = 29;           // a stream-out callback took fewer bytes than it was given
+  ERROR_NOT_SUPPORTED        = 50;           // a rich-text format
+  ERROR_INVALID_PARAMETER    = 87;           // the EDITSTREAM has no callback (a NULL lParam answers 0 and writes nothing)
+  ERROR_BUSY                 = 170;          // a stream-in sent while a stream runs on the control (from its callback)
+  ERROR_FILE_TOO_LARGE       = 223;          // a stream-in of more than 2,147,483,647 bytes
 
   // ---- Standard messages the control answers (as in Messages and RichEdit) --------
   WM_CREATE                  = $0001;
@@ -290,6 +317,7 @@ const
   EM_FINDTEXTEX              = $044F;
   EM_REDO                    = $0454;
   EM_CANREDO                 = $0455;
+  EM_GETTEXTLENGTHEX         = $045F;
 
 type
   TQvHandle = LongWord;
@@ -380,9 +408,10 @@ type
   end;
 
   // EMX_SETHOSTWINDOWS: six window handles, shared by every control of the
-  // process. Entry 3 is a popup the control hides before scrolling and before
-  // the bookmark messages. The others are stored only (the Delete key finds the
-  // end of the text in the control's own text).
+  // process. Entry 3 is a popup the control hides when a scroll bar moves a
+  // pane, when the pointer moves over the margins, and before the bookmark
+  // messages. The others are stored only (the Delete key finds the end of the
+  // text in the control's own text).
   PHostWindows = ^THostWindows;
   THostWindows = packed record
     windows: array[0..QV_HOSTWINDOW_COUNT - 1] of TQvHandle; //  0: the handles, 0 for none

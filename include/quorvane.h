@@ -63,7 +63,7 @@
 /* ---- Line highlights, locks and hidden lines ----------------------------------- */
 #define EMX_SETLINEHILITE        0x13B3 /* wParam: line; lParam: highlight index 0-15 */
 #define EMX_GETLINEHILITE        0x13B4 /* wParam: line; answers the index, or -1 past the last line */
-#define EMX_CLEARHILITES         0x13B5 /* wParam: flags value to clear; 9 clears highlights 1 to 9 */
+#define EMX_CLEARHILITES         0x13B5 /* wParam: highlight value 1-15 to clear; 9 clears 1 to 9 */
 #define EMX_SETLINELOCK          0x13D3 /* wParam: line; lParam: nonzero locks */
 #define EMX_ISLINELOCKED         0x13D4 /* wParam: line; answers 1 or 0 */
 #define EMX_SETLINEHIDDEN        0x13D5 /* wParam: line; lParam: nonzero hides */
@@ -78,7 +78,7 @@
 #define EMX_PREVMARKER           0x13BE /* wParam: line; lParam: id; answers the line, or -1 */
 #define EMX_FINDMARKER           0x13BF /* wParam: id; answers the first line carrying it, or -1 */
 #define EMX_GETCURRENTMARKER     0x13C0 /* answers the current marker id */
-#define EMX_CLEARMARKERS         0x13C1 /* removes every bookmark and block-state marker */
+#define EMX_CLEARMARKERS         0x13C1 /* removes every bookmark and block-state marker; opens folded blocks */
 #define EMX_MARKBLOCKS           0x13CC /* lParam: BlockPatternPair */
 #define EMX_MATCHBLOCKPATTERN    0x13CD /* wParam: line; lParam: pattern; answers the column, or -1 */
 #define EMX_FOLDBLOCK            0x13CF /* wParam: line; lParam: BlockPatternPair */
@@ -161,9 +161,10 @@
 #define QV_SPLIT_HALF            0x206 /* what EMX_TOGGLESPLIT opens with: the upper pane just under half */
 
 /* ---- Host windows -------------------------------------------------------------- */
-/* Entries of HostWindows that the control uses; the others are stored only. */
-#define QV_HOSTWINDOW_TEXTLENGTH 2 /* answers WM_GETTEXTLENGTH for the control's text (the Delete key's end test) */
-#define QV_HOSTWINDOW_POPUP      3 /* a popup the control hides before scrolling and before the bookmark messages */
+/* Entries of HostWindows with a name; the control uses entry 3 and stores the
+ * others. */
+#define QV_HOSTWINDOW_TEXTLENGTH 2 /* stored only: the Delete key finds the end of the text in the control's own text */
+#define QV_HOSTWINDOW_POPUP      3 /* a popup the control hides when a scroll bar moves a pane, when the pointer moves over the margins, and before the bookmark messages */
 #define QV_HOSTWINDOW_COUNT      6 /* entries in a HostWindows record */
 
 /* ---- Default block patterns ---------------------------------------------------- */
@@ -287,9 +288,10 @@ typedef struct MarkerEnumeration {
 } MarkerEnumeration;
 
 /* EMX_SETHOSTWINDOWS: six window handles, shared by every control of the process.
- * Entry 3 is a popup the control hides before scrolling and before the bookmark
- * messages. The others are stored only (the Delete key finds the end of the text
- * in the control's own text). */
+ * Entry 3 is a popup the control hides when a scroll bar moves a pane, when the
+ * pointer moves over the margins, and before the bookmark messages. The others are
+ * stored only (the Delete key finds the end of the text in the control's own
+ * text). */
 typedef struct HostWindows {
     HWND windows[QV_HOSTWINDOW_COUNT]; /*  0: the handles, 0 for none */
 } HostWindows;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "command/CommandSteps.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -100,7 +101,7 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     uint32_t count;
     {
         WaitCursor wait;
-        count = InsertChars(ed, pos, bytes, length, &inserted);
+        count = InsertRun(ed, pos, bytes, length, &inserted);
     }
     // The record tells its undo whether the text's first CR was absorbed by the
     // line break the deletion kept.

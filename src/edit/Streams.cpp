@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Platform.h"
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -23,10 +24,6 @@ constexpr uint32_t kAnsiPerBuffer = 3 * kUnitsPerBuffer;
 // A stream-out piece in SF_UNICODE: each ANSI byte makes at most one unit, so the
 // units of a piece fill at most the transfer buffer.
 constexpr uint32_t kAnsiPieceSize = kTransferBufferSize / 2;
-
-// LineHeap bytes a piece's characters may take, records and their growth
-// included, for the growth ahead of the exact reservation.
-constexpr uint32_t kAheadPerChar = 4;
 
 uint32_t Saturate(uint64_t v) {
     return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
@@ -167,6 +164,10 @@ public:
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
         wasAbsorbing_ = gEdit.absorbNextCr != 0;
+        charwiseFloor_ = ed_.lineHeapUsed;
+        startSize_ = ed_.lineHeapSize;
+        const CharLocation at = LocateChar(ed_, p_);
+        startSuffix_ = LineLength(ed_, at.line) - at.column;
         started_ = true;
         return true;
     }
@@ -175,16 +176,11 @@ public:
     // room (or their undo room) could not be had.
     bool Insert(const uint8_t* text, uint32_t n) {
         if (n == 0) return true;
-        // The areas grow in proportion to what they hold, not a step per buffer;
-        // the exact checks below still decide.
-        GrowAreasAhead(ed_, Saturate(kAheadPerChar * uint64_t(n)), Saturate(4 * uint64_t(n)),
-                       request_.replace ? Saturate(uint64_t(count_) + n + kUndoRecordSlack) : 0);
         if (request_.replace && !EnsureUndoRoom(ed_, Saturate(uint64_t(count_) + n + kUndoRecordSlack)))
             return false;
-        if (!ReserveEditRoom(ed_, p_, p_, text, n)) return false;
         if (request_.replace) std::memcpy(UndoStagingArea(ed_) + count_, text, n);
         bool ok = true;
-        const uint32_t added = InsertChars(ed_, p_, text, n, &ok);
+        const uint32_t added = InsertRun(ed_, p_, text, n, &ok, GrowAhead, this);
         p_ += added;
         count_ += added;
         return ok;
@@ -217,8 +213,52 @@ public:
     }
 
 private:
+    // Grows the areas for the next piece before the insertion secures its room. The
+    // text's length is not known ahead, so growing by a step per piece would copy
+    // the areas over and over: the LineHeap grows ahead, up to what the
+    // per-character path is known to have reached by the end of this piece (the
+    // records of the lines completed so far, at least, on its step grid); the
+    // LineIndex grows as the per-character rule grows it. Neither area ever ends
+    // larger than the per-character path would leave it.
+    static bool GrowAhead(EditorInstance& ed, const RoomNeed& need, void* context) {
+        Inserter& self = *static_cast<Inserter*>(context);
+        const TextSummary& t = need.text;
+        if (t.breaks == 0) {
+            self.openLineChars_ += t.chars;
+        } else {
+            if (!self.firstLineOpen_) self.charwiseFloor_ += CharwiseRecordBytes(self.openLineChars_ + t.firstSeg + 1);
+            self.firstLineOpen_ = false;
+            self.charwiseFloor_ += t.charwiseMiddleBytes;
+            self.openLineChars_ = t.lastSeg;
+        }
+        const uint64_t required = uint64_t(ed.lineHeapUsed) + need.heapBytes;
+        if (required > ed.lineHeapSize) {
+            // The per-character path has used at least the records of the lines
+            // completed so far, and at least what this path uses.
+            uint64_t ahead = std::max(required, self.charwiseFloor_);
+            // Its growth steps held that, less its last character (a record's
+            // growth, or a line of 32 bytes and the tail it split off), with their
+            // headroom: its size is at least the step after.
+            const uint64_t lastChar = 2ull * kRecordGrowth + self.startSuffix_;
+            if (self.startSuffix_ < kLineHeapRule.growthStep / 2 &&
+                ahead + kLineHeapRule.headroom > lastChar + self.startSize_) {
+                const uint64_t reached = ahead + kLineHeapRule.headroom - lastChar - self.startSize_;
+                const uint64_t steps = (reached + kLineHeapRule.growthStep - 1) / kLineHeapRule.growthStep;
+                ahead = std::max<uint64_t>(ahead, self.startSize_ + steps * kLineHeapRule.growthStep);
+            }
+            if (!GrowLineHeapExactly(ed, ahead)) return false;
+        }
+        const uint64_t slots = need.newSlots ? need.newSlots - 1 : 0;
+        return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + 4 * slots + kLineIndexRule.headroom);
+    }
+
     EditorInstance& ed_;
     const StreamInRequest& request_;
+    uint64_t charwiseFloor_ = 0;
+    uint64_t startSize_ = 0;    // the LineHeap's size when the text began
+    uint64_t startSuffix_ = 0;  // characters after the insertion point in its line
+    uint64_t openLineChars_ = 0;
+    bool firstLineOpen_ = true;
     bool started_ = false;
     bool rangeLogged_ = false;
     bool wasAbsorbing_ = false;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/UndoLog.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -16,10 +18,6 @@ namespace {
 // Room a line join takes beyond the next record's size and the joined characters:
 // the record grows in 32-byte steps after its move.
 constexpr uint64_t kJoinSlack = 64;
-// Room an insertion takes beyond the characters themselves: the first growth of a
-// record and rounding of the others.
-constexpr uint64_t kInsertSlack = 128;
-constexpr uint64_t kSplitSlack = 64;
 
 uint32_t Saturate(uint64_t v) {
     return v > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(v);
@@ -66,6 +64,7 @@ uint32_t StoreEndMark(EditorInstance& ed, CharIndex p, EditOutcome& out) {
     rec.chars()[length] = kCR;
     rec.setLength(length + 1);
     ed.curLineLength = length + 1;
+    NoteLinesChanged(ed, ed.curLine, ed.curLine);
     out = EditOutcome::EndMark;
     return where.column;
 }
@@ -85,6 +84,7 @@ bool SplitCurrentLine(EditorInstance& ed, uint32_t keep, uint32_t tail) {
     ed.curLineStart += keep;
     ed.curLine = line + 1;
     ed.curLineLength = tail;
+    NoteLinesChanged(ed, line, line + 1);
     return true;
 }
 
@@ -128,6 +128,7 @@ uint32_t JoinWithNextLine(EditorInstance& ed, CharIndex p, uint32_t prefix, Edit
     joined.setFlags(flags);
     joined.setMarkerId(markerId);
     joined.setMarkerLine(markerLine);
+    NoteLinesChanged(ed, line, line);
     MarkChanged(ed);
     out = EditOutcome::Deleted;
     return kCR;
@@ -166,6 +167,7 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
     if (ed.overwriteMode && ch != kCR && col < length && rec.chars()[col] != kCR) {
         uint8_t replaced = rec.chars()[col];
         rec.chars()[col] = ch;
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Overwrote;
         return replaced;
@@ -191,6 +193,7 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
         ed.curLineLength = length;
         return 0;
     }
+    if (ch != kCR) NoteLinesChanged(ed, ed.curLine, ed.curLine);
     MarkChanged(ed);
     out = EditOutcome::Inserted;
     return 0;
@@ -214,6 +217,7 @@ uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
         rec.chars()[newLength] = 0;
         rec.setLength(newLength);
         ed.curLineLength = newLength;
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Deleted;
         return c;
@@ -224,6 +228,7 @@ uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
         rec.setLength(0);
         RemoveLineRecord(ed, ed.curLine);
         ed.curLineLength = CurrentRecord(ed).length();
+        NoteLinesChanged(ed, ed.curLine, ed.curLine);
         MarkChanged(ed);
         out = EditOutcome::Deleted;
         return kCR;
@@ -242,53 +247,65 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p) {
     return PastClosingCr(ed, where.column) ? where.index - 1 : where.index;
 }
 
+RangeToDelete PlanRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
+    RangeToDelete range;
+    CharIndex start = std::min(a, b);
+    CharIndex end = std::max(a, b);
+    const CharLocation last = LocateChar(ed, end);
+    end = last.index;
+    start = std::min(start, end);
+    range.start = start;
+    // A range through the end of the text stops in front of the closing CR. One
+    // from 0 is the whole text: it keeps its end, deletes one character fewer and
+    // is logged as the whole text; any other one ends before the CR.
+    const bool throughEnd = PastClosingCr(ed, last.column);
+    range.wholeText = throughEnd && start == 0;
+    if (throughEnd && !range.wholeText) --end;
+    if (start >= end) return range;
+    range.n = end - start - (range.wholeText ? 1 : 0);
+    if (range.n == 0) return range;
+
+    LocateChar(ed, end);
+    range.endLine = ed.curLine;
+    const CharLocation first = LocateChar(ed, start);
+    range.startLine = ed.curLine;
+    range.startLineStart = ed.curLineStart;
+    range.startLineLength = ed.curLineLength;
+    // Deleting from inside a line through that line's CR keeps the CR: the line
+    // break stays, and the first CR of a text that replaces the range is absorbed.
+    const uint32_t lastOffset = end - start - 1;
+    range.keepBreak = start > range.startLineStart && lastOffset < range.startLineLength - first.column &&
+                      CurrentRecord(ed).chars()[first.column + lastOffset] == kCR;
+    return range;
+}
+
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes) {
-    if (start > end) std::swap(start, end);
-    const uint32_t count = LineCount(ed);
-    const CharLocation first = LocateChar(ed, start);
-    const LineNumber startLine = first.line;
-    const uint64_t col = first.column;
-    const CharLocation last = LocateChar(ed, end);
-    const LineNumber endLine = last.line;
+    // The per-character primitives check their own room, as they go.
+    if (gTextPath == TextPath::Charwise) return true;
+    const KeepCurrentLine keepCache(ed);
+    RangeToDelete range;
+    if (start != end) range = PlanRangeDeletion(ed, start, end);
+    CharIndex at = range.n ? range.start : std::min(start, end);
+    if (!range.n) at = InsertionPoint(ed, at);
+    const bool absorb = range.n ? range.keepBreak : gEdit.absorbNextCr != 0;
+    const RoomNeed need = MeasureEdit(ed, at, range.n, range.keepBreak, text, textBytes, absorb);
+    if (!SecureRoom(ed, need)) return false;
+    // A lone LF goes in as a CR; a NUL is no character.
+    if (textBytes != 1 || text[0] == 0) return true;
+    const uint8_t ch = text[0] == kLF ? kCR : text[0];
 
-    uint64_t heap = kLineHeapRule.headroom;
-    // Deleting from column col > 0 joins every later line of the range with the
-    // start line's first col characters; from column 0 lines are only removed.
-    if (col > 0 && start < end) {
-        for (LineNumber line = startLine + 1; line <= endLine; ++line)
-            heap += LineRecordOf(ed, line).size() + col + kJoinSlack;
-    }
-
-    uint64_t chars = 0, breaks = 0;
-    LineEndNormaliser lineEnds;
-    for (uint32_t i = 0; i < textBytes; ++i) {
-        const int c = lineEnds.Map(text[i]);
-        if (c == LineEndNormaliser::kDropped) continue;
-        ++chars;
-        if (c == kCR) ++breaks;
-    }
-    if (chars) {
-        // The insertion lands in the line the deletion leaves at start (at most the
-        // start and end lines joined), or past a kept line break in the next one.
-        // That line may move once and then grows; every CR splits off the rest of
-        // the line into a new record.
-        // A split copies only the characters after the insertion point: the rest
-        // of the start line, or of the end line once the range is gone, or (past a
-        // kept line break) the whole next line.
-        uint64_t sizes = LineRecordOf(ed, startLine).size() + LineRecordOf(ed, endLine).size();
-        uint64_t tail = std::max<uint64_t>(LineLength(ed, startLine) - col, LineLength(ed, endLine) - last.column);
-        if (endLine + 1 < count) {
-            sizes += LineRecordOf(ed, endLine + 1).size();
-            if (start < end) tail = std::max<uint64_t>(tail, LineLength(ed, endLine + 1));
-        }
-        heap += sizes + col + kJoinSlack + 2 * chars + kInsertSlack;
-        const uint64_t perBreak = kSplitSlack + tail;
-        if (breaks) heap = perBreak > (UINT64_MAX - heap) / breaks ? UINT64_MAX : heap + breaks * perBreak;
-    }
-    // Every insertion and re-insertion also checks the fixed LineIndex headroom.
-    if (!EnsureLineIndexRoomFor(ed, Saturate(kLineIndexRule.headroom + 4 * breaks))) return false;
-    return EnsureLineHeapRoomFor(ed, Saturate(heap));
+    // One character goes in through InsertChar, whose own checks must then pass:
+    // its headroom (the per-character rule, so a typed character grows an area
+    // exactly when the rule says) and what it takes itself, a record's growth or
+    // move and, for a CR, the new line's record.
+    const CharLocation where = LocateChar(ed, at);
+    LineRecordView rec = CurrentRecord(ed);
+    uint64_t charNeed = rec.full() ? GrowthCost(ed) : 0;
+    if (ch == kCR) charNeed += uint64_t(kMinRecordSize) + (rec.length() - std::min(where.column, rec.length()));
+    const uint64_t heapUsed = uint64_t(ed.lineHeapUsed);
+    return GrowLineIndexTo(ed, uint64_t(ed.lineIndexUsed) + kLineIndexRule.headroom) &&
+           GrowLineHeapTo(ed, heapUsed + std::max<uint64_t>(kLineHeapRule.headroom, charNeed));
 }
 
 uint32_t InsertChars(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t textBytes, bool* ok) {
@@ -320,12 +337,8 @@ uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok) {
     const uint8_t* text = reinterpret_cast<const uint8_t*>(s);
     const uint32_t bytes = Saturate(std::strlen(s));
     p = InsertionPoint(ed, p);
-    if (!ReserveEditRoom(ed, p, p, text, bytes)) {
-        if (ok) *ok = false;
-        return 0;
-    }
     WaitCursor wait;
-    return InsertChars(ed, p, text, bytes, ok);
+    return InsertRun(ed, p, text, bytes, ok);
 }
 
 void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
@@ -346,57 +359,38 @@ void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
 
 CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     if (ok) *ok = true;
-    CharIndex start = std::min(a, b);
-    CharIndex end = std::max(a, b);
-    const CharLocation last = LocateChar(ed, end);
-    end = last.index;
-    start = std::min(start, end);
-    // A range through the end of the text stops in front of the closing CR. One
-    // from 0 is the whole text: it keeps its end, deletes one character fewer and
-    // is logged as the whole text; any other one ends before the CR.
-    const bool throughEnd = PastClosingCr(ed, last.column);
-    const bool wholeText = throughEnd && start == 0;
-    if (throughEnd && !wholeText) --end;
-    if (start >= end) return start;
-    const uint32_t n = end - start - (wholeText ? 1 : 0);
+    const RangeToDelete range = PlanRangeDeletion(ed, a, b);
+    const CharIndex start = range.start;
+    const uint32_t n = range.n;
     if (n == 0) return start;
-
-    LocateChar(ed, end);
-    const LineNumber endLine = ed.curLine;
-    const CharLocation first = LocateChar(ed, start);
-    const LineNumber startLine = ed.curLine;
-    const CharIndex startLineStart = ed.curLineStart;
-    const uint32_t startLineLength = ed.curLineLength;
-    // Deleting from inside a line through that line's CR keeps the CR: the line
-    // break stays, and the first CR of a text that replaces the range is absorbed.
-    const uint32_t lastOffset = end - start - 1;
-    const bool keepBreak = start > startLineStart && lastOffset < startLineLength - first.column &&
-                           CurrentRecord(ed).chars()[first.column + lastOffset] == kCR;
 
     // Everything the deletion and its record need is secured before the first
     // character goes.
-    if (!EnsureUndoRoom(ed, n) || !ReserveEditRoom(ed, start, start + n, nullptr, 0)) {
+    if (!EnsureUndoRoom(ed, n) ||
+        (gTextPath == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
         if (ok) *ok = false;
         return start;
     }
 
-    gEdit.wholeTextDelete = wholeText;
-    gEdit.rangeStartLineStart = startLineStart;
-    gEdit.rangeStartLine = startLine;
-    gEdit.rangeStartLineLength = startLineLength;
-    gEdit.rangeEndLine = endLine;
-    gEdit.absorbNextCr = keepBreak;
-    gEdit.keepNextCr = keepBreak;
+    gEdit.wholeTextDelete = range.wholeText;
+    gEdit.rangeStartLineStart = range.startLineStart;
+    gEdit.rangeStartLine = range.startLine;
+    gEdit.rangeStartLineLength = range.startLineLength;
+    gEdit.rangeEndLine = range.endLine;
+    gEdit.absorbNextCr = range.keepBreak;
+    gEdit.keepNextCr = range.keepBreak;
     gEdit.crAbsorbed = 0;
 
     WaitCursor wait;
     // The record's text is staged in the undo area itself: no buffer of the range's
     // size is needed, so a huge range cannot fail half-way for want of one.
     CopyStoredText(ed, start, n, UndoStagingArea(ed));
-    for (uint32_t i = 0; i < n; ++i) {
-        EditOutcome step;
-        DeleteChar(ed, start, &step);
-        if (step == EditOutcome::Failed) break;  // not reached: the room is secured above
+    bool deleted = true;
+    DeleteRun(ed, start, n, &deleted);
+    if (!deleted) {  // not reached: the room is secured above
+        gEdit.absorbNextCr = gEdit.keepNextCr = 0;
+        if (ok) *ok = false;
+        return start;
     }
     AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n);
 

@@ -12,6 +12,9 @@
 //     shown its message box, the operation reports Failed (or false), and its
 //     caller logs nothing. Operations that make many changes secure all their room
 //     first (ReserveEditRoom), so they never stop half-way.
+//   - Texts and ranges go through the bulk paths (edit/BulkEdit.h), which give the
+//     result of these primitives repeated; the primitives themselves serve single
+//     keystrokes and stay the reference of the bulk paths.
 //   - Positions inside the areas are held as offsets, never as pointers across
 //     anything that may grow an area.
 #pragma once
@@ -82,11 +85,31 @@ bool InsertEndMark(EditorInstance& ed);
 CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 
 // Secures, before anything changes, all the LineIndex and LineHeap room that
-// deleting start ... end and then inserting `textBytes` bytes of `text` at start
-// may take (an upper bound), so that no single step of the change can fail. Either
-// part may be empty. False (with the store's message shown) when it cannot.
+// deleting start ... end (as DeleteRange does: a kept line break included) and then
+// inserting `textBytes` bytes of `text` at start (absorbed by that break, or by
+// absorbNextCr when nothing is deleted) take in the bulk paths: exactly that, so an
+// area grows no further than the per-character rule would. A text of one
+// character goes in through InsertChar: its headroom is secured too. Either part
+// may be empty. False (with the store's message shown) when it cannot. With the
+// per-character paths chosen (gTextPath) the primitives check for themselves and
+// this secures nothing.
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes);
+
+// What DeleteRange(a, b) deletes: from `start`, `n` characters; whether the range
+// is the whole text and whether it keeps its final line break, and the range
+// fields it logs. Moves the current line.
+struct RangeToDelete {
+    CharIndex start = 0;
+    uint32_t n = 0;
+    bool wholeText = false;
+    bool keepBreak = false;
+    LineNumber startLine = 0;
+    LineNumber endLine = 0;
+    CharIndex startLineStart = 0;
+    uint32_t startLineLength = 0;
+};
+RangeToDelete PlanRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b);
 
 // Inserts `textBytes` bytes at `p`, one InsertChar each, line ends made single CRs
 // (LineEnds.h), with overwrite mode off; no room reservation and no wait cursor (the caller's). Answers

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "edit/BulkEdit.h"
 #include "edit/EditState.h"
 #include "edit/LineEnds.h"
 #include "edit/TextEdit.h"
@@ -45,20 +46,23 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
     ed.undoLogUsed = end;
 }
 
-bool ReserveForUndo(EditorInstance& ed, const UndoRecord& rec) {
-    if (rec.kind == UndoKind::InsertText)
-        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
-    if (rec.kind == UndoKind::DeleteRange)
-        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
-    return true;  // a single primitive secures its own room and changes nothing if it fails
+// The room applying a record takes: its deletion (`deletes`: undoing an insertion
+// or redoing a deletion) and its insertion, with the line-break flags it carries.
+RoomNeed ApplyNeed(EditorInstance& ed, const UndoRecord& rec, bool undo) {
+    const bool deletes = (rec.kind == UndoKind::InsertText) == undo;
+    if (deletes) {
+        // Undoing an insertion whose first CR was absorbed deletes within one line
+        // and whole lines from a line start: no line is joined.
+        if (undo && rec.absorb) return RoomNeed{};
+        return MeasureEdit(ed, rec.position, rec.count, !undo && rec.absorb, nullptr, 0, false);
+    }
+    return MeasureEdit(ed, rec.position, 0, false, rec.chars, rec.count, rec.absorb != 0);
 }
 
-bool ReserveForRedo(EditorInstance& ed, const UndoRecord& rec) {
-    if (rec.kind == UndoKind::InsertText)
-        return ReserveEditRoom(ed, rec.position, rec.position, rec.chars, rec.count);
-    if (rec.kind == UndoKind::DeleteRange)
-        return ReserveEditRoom(ed, rec.position, rec.position + rec.count, nullptr, 0);
-    return true;
+bool ReserveFor(EditorInstance& ed, const UndoRecord& rec, bool undo) {
+    if (gTextPath == TextPath::Charwise || !IsRangeKind(rec.kind)) return true;
+    // a single primitive secures its own room and changes nothing if it fails
+    return SecureRoom(ed, ApplyNeed(ed, rec, undo));
 }
 
 // The newest record, when the log holds a complete one ending at undoLogUsed.
@@ -71,24 +75,21 @@ bool NewestRecord(const EditorInstance& ed, UndoRecord& rec) {
 // Undoes an inserted text: deletes its characters at its position, stepping over
 // the kept line break that stood for its absorbed first CR.
 void DeleteInsertedText(EditorInstance& ed, const UndoRecord& rec) {
-    CharIndex p = rec.position;
-    bool stepOverKeptCr = rec.absorb != 0;
-    for (uint32_t i = 0; i < rec.count; ++i) {
-        if (stepOverKeptCr && rec.chars[i] == kCR) {
-            stepOverKeptCr = false;
-            ++p;
-            continue;
-        }
-        EditOutcome step;
-        DeleteChar(ed, p, &step);
-        if (step == EditOutcome::Failed) break;  // not reached: the room is secured first
+    const CharIndex p = rec.position;
+    const void* cr = rec.absorb ? std::memchr(rec.chars, kCR, rec.count) : nullptr;
+    if (!cr) {
+        DeleteRun(ed, p, rec.count);
+        return;
     }
+    const uint32_t head = static_cast<uint32_t>(static_cast<const uint8_t*>(cr) - rec.chars);
+    DeleteRun(ed, p, head);
+    DeleteRun(ed, p + 1, rec.count - head - 1);
 }
 
 UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
-    if (reserve && !ReserveForUndo(ed, rec)) return UndoResult::Failed;
+    if (reserve && !ReserveFor(ed, rec, true)) return UndoResult::Failed;
     BeginEditCommand();
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;  // only an overwrite is undone by overwriting
@@ -125,7 +126,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
             gEdit.absorbNextCr = rec.absorb;
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = pos;
-            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            uint32_t n = InsertRun(ed, pos, chars, rec.count);
             // The restored text is selected; after a whole-text deletion the
             // selection runs on over the closing CR, as the deleted range did.
             ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
@@ -144,7 +145,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
 UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
-    if (reserve && !ReserveForRedo(ed, rec)) return UndoResult::Failed;
+    if (reserve && !ReserveFor(ed, rec, false)) return UndoResult::Failed;
     BeginEditCommand();
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;
@@ -171,7 +172,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
         case UndoKind::InsertText: {
             WaitCursor wait;
             gEdit.absorbNextCr = rec.absorb;  // its first CR is absorbed again
-            uint32_t n = InsertChars(ed, pos, chars, rec.count);
+            uint32_t n = InsertRun(ed, pos, chars, rec.count);
             ed.selAnchor = ed.caretPos = pos + n;
             gEdit.absorbNextCr = 0;
             break;
@@ -182,11 +183,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
             gEdit.keepNextCr = rec.absorb;  // the line break is kept again
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = ed.caretPos = pos;
-            for (uint32_t i = 0; i < rec.count; ++i) {
-                EditOutcome one;
-                DeleteChar(ed, pos, &one);
-                if (one == EditOutcome::Failed) break;  // not reached: the room is secured first
-            }
+            DeleteRun(ed, pos, rec.count);
             break;
         }
     }
@@ -259,8 +256,10 @@ UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool
     BeginEditCommand();
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
-    if (!secured || ReserveEditRoom(ed, deleting->position, deleting->position + deleting->count,
-                                    inserting->chars, inserting->count)) {
+    if (!secured || gTextPath == TextPath::Charwise ||
+        SecureRoom(ed, MeasureEdit(ed, deleting->position, deleting->count,
+                                   deleting->kind == UndoKind::DeleteRange && deleting->absorb, inserting->chars,
+                                   inserting->count, inserting->absorb != 0))) {
         result = apply(ed, !secured);
         if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
     }

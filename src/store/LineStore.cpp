@@ -1,10 +1,12 @@
 #include "store/LineStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
 #include "base/Platform.h"
 #include "store/LineRecord.h"
+#include "store/LongestLine.h"
 
 namespace qv {
 namespace {
@@ -59,17 +61,17 @@ bool GrowFor(EditorInstance& ed, HeapRef heap, uint8_t*& base, uint32_t& size, u
     return GrowArea(ed, heap, base, size, newSize, rule.failureText);
 }
 
-// One area grown ahead, by at least a quarter, without a message when it fails.
-void GrowAhead(HeapRef heap, uint8_t*& base, uint32_t& size, uint32_t used, uint32_t bytes,
-               uint32_t headroom) {
-    const uint32_t needed = SaturatingAdd(SaturatingAdd(used, bytes), headroom);
-    if (!heap || needed <= size) return;
-    const uint32_t newSize = SaturatingAdd(needed, size / 4);
-    if (newSize == UINT32_MAX) return;
-    if (uint8_t* grown = ThePlatform().ReAllocZeroed(heap, base, newSize)) {
-        base = grown;
-        size = newSize;
-    }
+// The area's size for `needed` bytes: one growth step when that is enough, as the
+// per-character rule grows it; otherwise the smallest size on the step grid
+// (size + k * step), or for the LineHeap `needed` plus its headroom when that is
+// less.
+uint32_t StepTo(uint32_t size, uint64_t needed, const AreaRule& rule, bool capAtHeadroom) {
+    if (needed <= size) return size;
+    if (needed <= uint64_t(size) + rule.growthStep) return size + rule.growthStep < size ? 0 : size + rule.growthStep;
+    const uint64_t steps = (needed - size + rule.growthStep - 1) / rule.growthStep;
+    uint64_t grid = size + steps * rule.growthStep;
+    if (capAtHeadroom) grid = std::min<uint64_t>(grid, needed + rule.headroom);
+    return grid >= UINT32_MAX ? 0 : static_cast<uint32_t>(grid);  // 0: no such area, fail
 }
 
 }  // namespace
@@ -131,6 +133,7 @@ bool CreateStore(EditorInstance& ed) {
 }
 
 void DestroyStore(EditorInstance& ed) {
+    ForgetLongestLine(ed);
     Platform& platform = ThePlatform();
     for (HeapRef* heap : {&ed.lineIndexHeapHandle, &ed.lineHeapHandle, &ed.undoHeapHandle}) {
         if (*heap) platform.DestroyHeap(*heap);
@@ -163,11 +166,6 @@ bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes) {
     return GrowFor(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, bytes, kLineHeapRule);
 }
 
-bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes) {
-    return GrowFor(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, bytes,
-                   kLineIndexRule);
-}
-
 bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
     uint32_t t = SaturatingAdd(SaturatingAdd(ed.undoLogUsed, n), kUndoRule.headroom);
     if (t <= ed.undoLogSize) return true;
@@ -176,14 +174,22 @@ bool EnsureUndoRoom(EditorInstance& ed, uint32_t n) {
     return GrowArea(ed, ed.undoHeapHandle, ed.undoLog, ed.undoLogSize, newSize, kUndoRule.failureText);
 }
 
-void GrowAreasAhead(EditorInstance& ed, uint32_t heapBytes, uint32_t indexBytes, uint32_t undoBytes) {
-    GrowAhead(ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize, ed.lineHeapUsed, heapBytes,
-              kLineHeapRule.headroom);
-    GrowAhead(ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize, ed.lineIndexUsed, indexBytes,
-              kLineIndexRule.headroom);
-    if (undoBytes)
-        GrowAhead(ed.undoHeapHandle, ed.undoLog, ed.undoLogSize, ed.undoLogUsed, undoBytes,
-                  kUndoRule.headroom);
+bool GrowLineIndexTo(EditorInstance& ed, uint64_t needed) {
+    if (needed <= ed.lineIndexSize) return true;
+    return GrowArea(ed, ed.lineIndexHeapHandle, ed.lineIndex, ed.lineIndexSize,
+                    StepTo(ed.lineIndexSize, needed, kLineIndexRule, false), kLineIndexRule.failureText);
+}
+
+bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed) {
+    if (needed <= ed.lineHeapSize) return true;
+    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
+                    StepTo(ed.lineHeapSize, needed, kLineHeapRule, true), kLineHeapRule.failureText);
+}
+
+bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size) {
+    if (size <= ed.lineHeapSize) return true;
+    return GrowArea(ed, ed.lineHeapHandle, ed.lineHeap, ed.lineHeapSize,
+                    size >= UINT32_MAX ? 0 : static_cast<uint32_t>(size), kLineHeapRule.failureText);
 }
 
 bool InsertLineRecord(EditorInstance& ed, LineNumber line, uint32_t recordSize) {

@@ -9,9 +9,11 @@
 //   UndoHeap   the undo log (its record format belongs to the undo log).
 //
 // Growth is checked against a fixed headroom before each single-character change
-// (the most one such change may consume) and happens in large steps. A growth that
-// fails shows the area's message box and leaves the area as it was; nothing ever
-// writes past an area's allocated size, whatever the headroom checks answered.
+// (the most one such change may consume) and happens in large steps. A change of
+// many characters computes what it uses exactly and grows each area once, in the
+// same steps, never further than its characters one at a time would have grown it.
+// A growth that fails shows the area's message box and leaves the area as it was;
+// nothing ever writes past an area's allocated size, whatever the checks answered.
 #pragma once
 
 #include <cstdint>
@@ -48,18 +50,18 @@ bool EnsureUndoRoom(EditorInstance& ed, uint32_t n);
 // Room for a record of `bytes` at the append point, beyond the fixed headroom: a
 // long line split or moved needs more than the headroom guarantees.
 bool EnsureLineHeapRoomFor(EditorInstance& ed, uint32_t bytes);
-// Room for `bytes` more LineIndex bytes, beyond the fixed headroom: a change that
-// adds many lines secures all its slots before it starts.
-bool EnsureLineIndexRoomFor(EditorInstance& ed, uint32_t bytes);
 
-// Growth ahead of a text of unknown length that arrives in pieces (a stream-in):
-// each area with less room past its used part than asked for (`heapBytes` for the
-// LineHeap, `indexBytes` for the LineIndex, `undoBytes` for the undo log) grows by
-// at least a quarter of its size, so that the copies of all the growths stay linear
-// in the text rather than one step's worth per piece. Quiet: a growth that cannot
-// be had shows nothing and leaves the area as it was; the exact room checks that
-// follow decide, and show the message when even they fail.
-void GrowAreasAhead(EditorInstance& ed, uint32_t heapBytes, uint32_t indexBytes, uint32_t undoBytes);
+// Growth to a known use: the area grows in its steps, in one reallocation, until it
+// holds `needed` bytes (beyond the step grid it stops at `needed` plus the
+// headroom). An exact computation of what a change uses comes first, so these reach
+// no further than the per-character rule would. False, with the message shown,
+// when the area cannot grow.
+bool GrowLineIndexTo(EditorInstance& ed, uint64_t needed);
+bool GrowLineHeapTo(EditorInstance& ed, uint64_t needed);
+// The LineHeap grown to exactly `size` bytes when it is smaller (a text arriving
+// in pieces grows ahead by what the per-character rule is known to reach). False,
+// with the message shown, when it cannot.
+bool GrowLineHeapExactly(EditorInstance& ed, uint64_t size);
 
 // Opens slot `line` (moving the later slots up) and appends an empty record of
 // `recordSize` bytes there; it becomes curRecord / curLineSlot. curLine and

@@ -253,23 +253,32 @@ TEST_F(LineStoreTest, FailedCreationKeepsTheOldStore) {
     EXPECT_EQ(CurrentRecord(*ed).length(), 5u);
 }
 
-TEST_F(LineStoreTest, GrowthAheadTakesAQuarterMoreAndFailsQuietly) {
-    const uint32_t heap = ed->lineHeapSize, index = ed->lineIndexSize, undo = ed->undoLogSize;
-    GrowAreasAhead(*ed, 1000, 1000, 0);  // room enough: nothing grows
+TEST_F(LineStoreTest, GrowthToAKnownUseTakesWholeStepsInOneReallocation) {
+    const uint32_t heap = ed->lineHeapSize, index = ed->lineIndexSize;
+    EXPECT_TRUE(GrowLineHeapTo(*ed, heap));  // room enough: nothing grows
+    EXPECT_TRUE(GrowLineIndexTo(*ed, index));
     EXPECT_EQ(ed->lineHeapSize, heap);
     EXPECT_EQ(ed->lineIndexSize, index);
 
-    platform.reallocsLeft = 0;  // growth fails: no message, nothing changes
-    GrowAreasAhead(*ed, heap, index, undo);
-    EXPECT_TRUE(platform.errors.empty());
-    EXPECT_EQ(ed->lineHeapSize, heap);
-    EXPECT_EQ(ed->undoLogSize, undo);
-    platform.reallocsLeft = -1;
+    const size_t reallocs = platform.reallocs;
+    EXPECT_TRUE(GrowLineIndexTo(*ed, index + 3 * kLineIndexRule.growthStep - 5));
+    EXPECT_EQ(ed->lineIndexSize, index + 3 * kLineIndexRule.growthStep);  // the step grid
+    // One step when one is enough; past it, the LineHeap stops at need + headroom.
+    EXPECT_TRUE(GrowLineHeapTo(*ed, heap + 1));
+    EXPECT_EQ(ed->lineHeapSize, heap + kLineHeapRule.growthStep);
+    EXPECT_TRUE(GrowLineHeapTo(*ed, ed->lineHeapSize + kLineHeapRule.growthStep + 100));
+    EXPECT_EQ(ed->lineHeapSize, heap + 2 * kLineHeapRule.growthStep + 100 + kLineHeapRule.headroom);
+    EXPECT_TRUE(GrowLineHeapExactly(*ed, ed->lineHeapSize + 7));
+    EXPECT_EQ(ed->lineHeapSize, heap + 2 * kLineHeapRule.growthStep + 107 + kLineHeapRule.headroom);
+    EXPECT_EQ(platform.reallocs, reallocs + 4);
 
-    GrowAreasAhead(*ed, heap, index, undo);
-    EXPECT_GE(ed->lineHeapSize, ed->lineHeapUsed + heap + kLineHeapRule.headroom + heap / 4);
-    EXPECT_GE(ed->lineIndexSize, ed->lineIndexUsed + index + kLineIndexRule.headroom + index / 4);
-    EXPECT_GE(ed->undoLogSize, undo + kUndoRule.headroom + undo / 4);
+    platform.reallocsLeft = 0;  // growth fails: the message, nothing changes
+    const uint32_t before = ed->lineHeapSize;
+    EXPECT_FALSE(GrowLineHeapTo(*ed, uint64_t(before) + 1));
+    EXPECT_FALSE(GrowLineHeapTo(*ed, uint64_t(UINT32_MAX) + 1));
+    EXPECT_EQ(ed->lineHeapSize, before);
+    EXPECT_EQ(platform.errors.size(), 2u);
+    platform.reallocsLeft = -1;
 }
 
 TEST_F(LineStoreTest, RecreationReplacesTheTextAndResetsTheView) {

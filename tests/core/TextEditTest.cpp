@@ -510,6 +510,29 @@ protected:
     }
 };
 
+TEST_F(RoomTest, TheLineIndexGrowsByTheRuleAtItsLimit) {
+    // With lineIndexUsed at lineIndexSize - 8192 exactly, a typed line break needs
+    // no growth; the next one, a slot past the limit, grows the area by one step.
+    const uint32_t size = ed->lineIndexSize;
+    SetText(std::string((size - kLineIndexRule.headroom) / 4 - 1, '\r'));
+    ASSERT_EQ(ed->lineIndexUsed, size - kLineIndexRule.headroom);
+    ASSERT_EQ(ed->lineIndexSize, size);
+    Select(kNoIndex, kNoIndex);
+    ASSERT_TRUE(TypeChar(*ed, kCR));
+    EXPECT_EQ(ed->lineIndexSize, size);
+    EXPECT_EQ(ed->lineIndexUsed, size - kLineIndexRule.headroom + 4);
+    ASSERT_TRUE(TypeChar(*ed, kCR));
+    EXPECT_EQ(ed->lineIndexSize, size + kLineIndexRule.growthStep);
+    // A text of many lines takes the slots it needs, each area in one growth.
+    const size_t reallocs = platform.reallocs;
+    Select(0, 0);
+    const uint32_t used = ed->lineIndexUsed;
+    EXPECT_EQ(ReplaceSelection(*ed, std::string(100000, '\r').c_str(), false), 100000u);
+    EXPECT_EQ(ed->lineIndexUsed, used + 400000);
+    EXPECT_EQ(ed->lineIndexSize, size + 3 * kLineIndexRule.growthStep);
+    EXPECT_EQ(platform.reallocs, reallocs + 2);
+}
+
 TEST_F(RoomTest, ATypedLineBreakWithoutLineHeapRoomChangesNothing) {
     platform.reallocsLeft = 0;
     std::string text = TypeUntilFailure(kCR, 5000);
@@ -547,25 +570,34 @@ TEST_F(RoomTest, AKeystrokeWithoutUndoRoomChangesNothing) {
 }
 
 TEST_F(RoomTest, AJoinOrRangeDeletionWithoutRoomChangesNothing) {
-    SetText(std::string(2000, 'a') + "\r");
+    // Two long lines, then typed CRs until the LineHeap has less room left than
+    // its headroom: the two records are full and neither is the newest.
+    const std::string first(40000, 'a'), second(40000, 'b');
+    SetText(first + "\r" + second + "\r");
     platform.reallocsLeft = 0;
     TypeUntilFailure('\r', 5000);
     // Joining the long first line needs more room than a typed CR did.
     const std::string text = Text();
     const uint32_t used = ed->undoLogUsed;
     platform.errors.clear();
-    Select(2000, 2000);
+    Select(40000, 40000);
     bool ok = true;
     EXPECT_EQ(DeleteKey(*ed, &ok), 0u);
     EXPECT_FALSE(ok);
-    Select(1000, 2002);
+    // A joined line longer than either record needs a record of its own.
+    Select(1000, 40001 + 500);
     EXPECT_EQ(ClearSelection(*ed, &ok), 1000u);
     EXPECT_FALSE(ok);
-    ExpectSelection(1000, 2002);
+    ExpectSelection(1000, 40501);
     EXPECT_EQ(Text(), text);
     EXPECT_EQ(ed->undoLogUsed, used);
     EXPECT_EQ(platform.errors.size(), 2u);
-    // Deleting characters that join nothing needs no room.
+    // A joined line that fits the first line's record needs no room; nor does
+    // deleting characters that join nothing.
+    Select(39000, 40001 + 39500);
+    EXPECT_EQ(ClearSelection(*ed, &ok), 39000u);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Lines()[0], first.substr(0, 39000) + second.substr(39500) + "\r");
     Select(10, 20);
     EXPECT_EQ(ClearSelection(*ed, &ok), 10u);
     EXPECT_TRUE(ok);
@@ -597,18 +629,18 @@ TEST_F(RoomTest, AReplacementThatCannotGetItsRoomChangesNothing) {
     SetText("abc\r\ndef");
     platform.reallocsLeft = 0;
     // Too many line breaks for the LineIndex.
-    std::string breaks(7000, '\r');
+    std::string breaks(9000, '\r');  // 36,000 bytes of slots: more than the LineIndex
     Select(1, 5);
     bool ok = true;
     EXPECT_EQ(ReplaceSelection(*ed, breaks.c_str(), false, &ok), 0u);
     EXPECT_FALSE(ok);
     // Too many characters for the LineHeap.
-    EXPECT_EQ(ReplaceSelection(*ed, std::string(120000, 'w').c_str(), false, &ok), 0u);
+    EXPECT_EQ(ReplaceSelection(*ed, std::string(140000, 'w').c_str(), false, &ok), 0u);
     EXPECT_FALSE(ok);
     // Too many characters for the undo log.
     EXPECT_EQ(ReplaceSelection(*ed, std::string(140000, 'w').c_str(), true, &ok), 0u);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(InsertText(*ed, 1, std::string(120000, 'w').c_str(), &ok), 0u);
+    EXPECT_EQ(InsertText(*ed, 1, std::string(140000, 'w').c_str(), &ok), 0u);
     EXPECT_FALSE(ok);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"abc\r", "def\r"}));
     EXPECT_EQ(ed->undoLogUsed, 0u);
@@ -619,9 +651,9 @@ TEST_F(RoomTest, AReplacementThatCannotGetItsRoomChangesNothing) {
                   "Allocating memory for (Undo) failed!", "Allocating memory for (Char) failed!"}));
     // With room, the same replacement is one whole edit.
     platform.reallocsLeft = -1;
-    EXPECT_EQ(ReplaceSelection(*ed, breaks.c_str(), true, &ok), 7000u);
+    EXPECT_EQ(ReplaceSelection(*ed, breaks.c_str(), true, &ok), 9000u);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(LineCount(*ed), 7001u);
+    EXPECT_EQ(LineCount(*ed), 9001u);
     ExpectWellFormed();
 }
 

@@ -342,8 +342,9 @@ TEST_F(KeptBreakTest, AClearedSelectionDoesNotChangeTheNextCommand) {
 // ---- Undo that cannot get its room --------------------------------------------------------------
 
 TEST_F(UndoLogTest, AnUndoWithoutRoomChangesNothingAndCanBeRetried) {
+    // More lines than the LineHeap has room left for after the deletion.
     std::string text;
-    for (int i = 0; i < 8000; ++i) text += "line\r";
+    for (int i = 0; i < 30000; ++i) text += "line\r";
     SetText(text);
     Select(0, static_cast<CharIndex>(text.size() + 1));
     ClearSelection(*ed);

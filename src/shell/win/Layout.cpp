@@ -7,6 +7,7 @@
 #include "base/Platform.h"
 #include "base/win/ControlBlock.h"
 #include "store/LineRecord.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -168,22 +169,20 @@ void MeasureLongestLine(EditorInstance& ed) {
     const uint32_t count = LineCount(ed);
     if (count == 1 && LineLength(ed, 0) < 5) return;
 
-    Platform& platform = ThePlatform();
+    // The store keeps the longest line up to date as the text changes: only that
+    // line is measured, not every line of the document.
     ed.maxLineLength = 0;
     int32_t widest = 0;
-    for (LineNumber line = 0; line < count; ++line) {
-        LineRecordView rec = LineRecordOf(ed, line);
-        const uint32_t n = rec.length();
-        if (n == 0 || ed.maxLineLength >= n) continue;
-        uint32_t tabs = 0;
-        for (uint32_t i = 0; i < n; ++i) tabs += rec.chars()[i] == kTab;
-        ed.maxLineLength = n + tabs * (ed.tabWidth ? ed.tabWidth - 1 : 0);
-        if (ed.fixedPitch) continue;
-        widest = platform.MeasureText(ed, rec.chars(), n);
-        if (gLayout.measureFontChanged || gLayout.measureTextChanged) {
-            SetHorizontalRange(Hwnd(active.hwndHScroll), widest,
-                               TextAreaWidth(ed) - 5, ed.panes[0].scrollX);
-            if (ed.panes[0].scrollX == 0) ::InvalidateRect(Hwnd(active.hwndHScroll), nullptr, TRUE);
+    const LongestLine longest = FindLongestLine(ed, ed.tabWidth);
+    if (longest.found) {
+        ed.maxLineLength = longest.columns;
+        if (!ed.fixedPitch) {
+            LineRecordView rec = LineRecordOf(ed, longest.line);
+            widest = ThePlatform().MeasureText(ed, rec.chars(), rec.length());
+            if (gLayout.measureFontChanged || gLayout.measureTextChanged) {
+                SetHorizontalRange(Hwnd(active.hwndHScroll), widest, TextAreaWidth(ed) - 5, ed.panes[0].scrollX);
+                if (ed.panes[0].scrollX == 0) ::InvalidateRect(Hwnd(active.hwndHScroll), nullptr, TRUE);
+            }
         }
     }
 

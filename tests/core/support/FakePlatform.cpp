@@ -88,7 +88,9 @@ uint8_t* FakePlatform::ReAllocZeroed(HeapRef ref, uint8_t* old, uint32_t newSize
         uint8_t* grown = static_cast<uint8_t*>(std::calloc(newSize ? newSize : 1, 1));
         std::memcpy(grown, old, std::min(block.second, newSize));
         std::free(old);
+        reallocBytes += std::min(block.second, newSize);
         block = {grown, newSize};
+        ++reallocs;
         return grown;
     }
     return nullptr;

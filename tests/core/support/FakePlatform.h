@@ -22,6 +22,8 @@ public:
     int createHeapsLeft = -1;
     int allocsLeft = -1;
     int reallocsLeft = -1;
+    size_t reallocs = 0;       // reallocations that succeeded
+    uint64_t reallocBytes = 0;  // the bytes they copied
     // The same for stream transfer buffers.
     int transferAllocsLeft = -1;
 
