@@ -14,7 +14,7 @@
 //
 // `make test` runs every argument with 0 as the other one, on the control and on
 // both panes, plus every pairing on the control for the messages that take
-// pointers; QV_SWEEP=full (run by `make fuzz`) runs every pairing everywhere.
+// pointers; QV_SWEEP=full (run by `make soak`) runs every pairing everywhere.
 #include <richedit.h>
 
 #include <cstdio>
