@@ -319,7 +319,10 @@ LRESULT OnEmxRedrawLine(EditorInstance& ed, const Message& m) {
 
 // EMX_SUBCLASSPANES: lParam becomes the procedure of both panes; answers the upper
 // pane's previous procedure, to which the host passes on what it does not handle.
+// NULL would leave the panes without a procedure (the platforms differ on whether
+// they take it): refused, answers 0.
 LRESULT OnEmxSubclassPanes(EditorInstance& ed, const Message& m) {
+    if (!m.lParam) return 0;
     ::SetWindowLongPtrA(Hwnd(ed.panes[1].hwnd), GWLP_WNDPROC, m.lParam);
     return ::SetWindowLongPtrA(Hwnd(ed.panes[0].hwnd), GWLP_WNDPROC, m.lParam);
 }
