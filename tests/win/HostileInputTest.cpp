@@ -32,7 +32,21 @@ struct Row {
 // The text every row starts from: three lines, the caret in "beta".
 const char kText[] = "alpha one\r\nbeta two\r\ngamma";
 
+// Records whose own address is NULL.
+EDITSTREAM gNoCallback = {0, 0, nullptr};
+FINDTEXTA gNoPattern = {{0, -1}, nullptr};
+FINDTEXTEXA gNoPatternEx = {{0, -1}, nullptr, {0, 0}};
+TEXTRANGEA gNoBuffer = {{0, 5}, nullptr};
+const char* gNoPatterns[2] = {nullptr, nullptr};
+
 const Row kNullRows[] = {
+    {"EM_STREAMIN, NULL pfnCallback", EM_STREAMIN, SF_TEXT | SFF_SELECTION, reinterpret_cast<LPARAM>(&gNoCallback), 0},
+    {"EM_STREAMOUT, NULL pfnCallback", EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&gNoCallback), 0},
+    {"EM_FINDTEXT, NULL lpstrText", EM_FINDTEXT, FR_DOWN, reinterpret_cast<LPARAM>(&gNoPattern), -1},
+    {"EM_FINDTEXTEX, NULL lpstrText", EM_FINDTEXTEX, FR_DOWN, reinterpret_cast<LPARAM>(&gNoPatternEx), -1},
+    {"EM_GETTEXTRANGE, NULL lpstrText", EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&gNoBuffer), 0},
+    {"EMX_MARKBLOCKS, NULL patterns", EMX_MARKBLOCKS, 0, reinterpret_cast<LPARAM>(gNoPatterns), 0},
+    {"EMX_FOLDALL, NULL patterns", EMX_FOLDALL, 0, reinterpret_cast<LPARAM>(gNoPatterns), 0},
     {"WM_GETTEXT, NULL buffer", WM_GETTEXT, 100, kNull, 0},
     {"EM_GETSEL, NULL cells", EM_GETSEL, 0, kNull, (13 & 0xFFFF) | (15 << 16)},
     {"EM_REPLACESEL, NULL text", EM_REPLACESEL, 1, kNull, 0, true},
@@ -101,10 +115,17 @@ protected:
             const Row& row = rows[i];
             Prepare();
             const std::string before = StoredText(control);
+            CHARRANGE selected = {}, after = {};
+            Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selected));
             const LRESULT answer = Send(row.msg, row.w, row.l);
             std::printf("%-44s answers %ld\n", row.what, static_cast<long>(answer));
             EXPECT_EQ(answer, row.answer) << row.what;
             EXPECT_EQ(DocumentFault(control), "") << row.what;
+            Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
+            if (row.msg != EM_SETSEL && !row.edits) {
+                EXPECT_EQ(after.cpMin, selected.cpMin) << row.what << ": the selection";
+                EXPECT_EQ(after.cpMax, selected.cpMax) << row.what << ": the selection";
+            }
             if (row.edits) {
                 EXPECT_EQ(StoredText(control), "alpha one\rbettwo\rgamma\r") << row.what;
             } else {
