@@ -9,7 +9,7 @@
 #                the benchmark host
 #   make soak    build, then the long runs under Wine: the message sweep with every
 #                pairing of arguments, long random message sequences and the leak soak
-#                (about an hour; SOAK_SEQUENCES=<seeds>,<messages> to change the sequences)
+#                (an hour or more; SOAK_SEQUENCES=<seeds>,<messages> to change the sequences)
 #   make generate   rewrite include/quorvane.h, quorvane.inc, Quorvane.pas and
 #                docs/reference.md from interface/quorvane.toml
 #   make dist    build, then dist/quorvane-VERSION.zip: the DLL, the headers, the
