@@ -9,6 +9,9 @@
 #                the benchmark host
 #   make fuzz    the core fuzzer (clang, libFuzzer) for FUZZ_SECONDS (600), starting
 #                from the corpus in tests/fuzz/corpus; new inputs go to build/fuzz/corpus
+#   make soak    build, then the long runs under Wine: the message sweep with every
+#                pairing of arguments, long random message sequences and the leak soak
+#                (an hour or more; SOAK_SEQUENCES=<seeds>,<messages> to change the sequences)
 #   make generate   rewrite include/quorvane.h, quorvane.inc, Quorvane.pas and
 #                docs/reference.md from interface/quorvane.toml
 #   make dist    build, then dist/quorvane-VERSION.zip: the DLL, the headers, the
@@ -33,7 +36,7 @@ FUZZ_MAX_LEN ?= 512
 JOBS   ?= $(shell nproc)
 XVFB   := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all build native win test test-native test-win demo bench fuzz bootstrap generate dist clean
+.PHONY: all build native win test test-native test-win soak demo bench fuzz bootstrap generate dist clean
 
 all: build
 
@@ -61,6 +64,16 @@ test-native:
 test-win:
 	@echo "Windows tests (under Wine):"
 	@$(XVFB) ctest --test-dir $(WIN) --output-on-failure | { $(CTEST_FILTER); }
+
+# The tests print their figures (cases, messages, counts, time) in the verbose log,
+# build/win/soak.log; the figures and the summary are shown.
+SOAK_SEQUENCES ?= 40,25000
+soak: win
+	@echo "Soak (under Wine): the full sweep, sequences $(SOAK_SEQUENCES) (seeds,messages), the leak soak"
+	@$(XVFB) env QV_SWEEP=full QV_SEQUENCES=$(SOAK_SEQUENCES) QV_SOAK=full \
+		ctest --test-dir $(WIN) -V --timeout 14400 -R 'MessageSweep|MessageSequence|LeakSoak' >$(WIN)/soak.log 2>&1; \
+		status=$$?; grep -E '^[0-9]+: (Sweep|Sequences|Soak)|tests (passed|failed)' $(WIN)/soak.log; \
+		[ $$status -eq 0 ] || echo "Failures: see $(WIN)/soak.log"; exit $$status
 
 demo: win
 	@if [ -n "$$DISPLAY" ]; then \

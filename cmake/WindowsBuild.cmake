@@ -45,13 +45,34 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc PROPER
                             OBJECT_DEPENDS "${QV_RES_FILES};${QV_GEN_DIR}/include/quorvane.h")
 
 # ---- The control ---------------------------------------------------------------
-add_library(Quorvane SHARED ${QV_WIN_SOURCES} ${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc)
-add_dependencies(Quorvane quorvane_resources quorvane_interface)
-set_target_properties(Quorvane PROPERTIES PREFIX "" OUTPUT_NAME Quorvane)
-target_include_directories(Quorvane PRIVATE ${CMAKE_SOURCE_DIR}/src ${QV_RES_DIR})
-target_link_libraries(Quorvane PRIVATE quorvane_core quorvane_public user32 gdi32 comctl32 advapi32 kernel32)
+# The Windows layer is compiled once for two builds of the library: Quorvane.dll,
+# the one hosts use, and its test build in bin/hooked, which differs only in the
+# allocation wrappers (src/base/win/Allocations.cpp, compiled with QV_TEST_HOOKS):
+# a test can make any allocation fail and count what is alive through the plan it
+# exports by ordinal 1. The tests in tests/win/hooked run beside it.
+set(QV_ALLOCATIONS ${CMAKE_SOURCE_DIR}/src/base/win/Allocations.cpp)
+list(REMOVE_ITEM QV_WIN_SOURCES ${QV_ALLOCATIONS})
+add_library(quorvane_win OBJECT ${QV_WIN_SOURCES})
+add_dependencies(quorvane_win quorvane_resources quorvane_interface)
+target_include_directories(quorvane_win PRIVATE ${CMAKE_SOURCE_DIR}/src ${QV_RES_DIR})
+target_link_libraries(quorvane_win PRIVATE quorvane_public)
+
+set(QV_HOOKED_DIR ${CMAKE_BINARY_DIR}/bin/hooked)
+foreach(variant Quorvane QuorvaneHooks)
+    add_library(${variant} SHARED $<TARGET_OBJECTS:quorvane_win> ${QV_ALLOCATIONS}
+                ${CMAKE_SOURCE_DIR}/src/resources/Quorvane.rc)
+    add_dependencies(${variant} quorvane_resources quorvane_interface)
+    set_target_properties(${variant} PROPERTIES PREFIX "" OUTPUT_NAME Quorvane)
+    target_include_directories(${variant} PRIVATE ${CMAKE_SOURCE_DIR}/src ${QV_RES_DIR})
+    target_link_libraries(${variant} PRIVATE quorvane_core quorvane_public user32 gdi32 comctl32 advapi32 kernel32)
+endforeach()
 # The DLL exports nothing: hosts talk to it through window messages only.
 target_link_options(Quorvane PRIVATE ${QV_STATIC_LINK} -Wl,--exclude-all-symbols)
+target_compile_definitions(QuorvaneHooks PRIVATE QV_TEST_HOOKS)
+target_sources(QuorvaneHooks PRIVATE ${CMAKE_SOURCE_DIR}/src/base/win/QuorvaneHooks.def)
+target_link_options(QuorvaneHooks PRIVATE ${QV_STATIC_LINK})
+set_target_properties(QuorvaneHooks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QV_HOOKED_DIR}
+                      LIBRARY_OUTPUT_DIRECTORY ${QV_HOOKED_DIR} ARCHIVE_OUTPUT_DIRECTORY ${QV_HOOKED_DIR})
 
 # ---- GoogleTest, cross-compiled from its sources --------------------------------
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -81,6 +102,19 @@ foreach(helper_source ${QV_WIN_TEST_HELPERS})
     target_link_libraries(${name} PRIVATE user32 kernel32)
     target_link_options(${name} PRIVATE ${QV_STATIC_LINK})
     list(APPEND QV_WIN_TEST_HELPER_TARGETS ${name})
+endforeach()
+
+# The tests that need the test build of the library: built beside it, in bin/hooked.
+file(GLOB QV_HOOKED_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/hooked/*.cpp)
+foreach(test_source ${QV_HOOKED_TESTS})
+    get_filename_component(name ${test_source} NAME_WE)
+    add_executable(win_${name} ${test_source})
+    target_link_libraries(win_${name} PRIVATE win_test_support gtest_main)
+    target_link_options(win_${name} PRIVATE ${QV_STATIC_LINK})
+    set_target_properties(win_${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QV_HOOKED_DIR})
+    add_dependencies(win_${name} QuorvaneHooks)
+    add_test(NAME win_${name} COMMAND win_${name} WORKING_DIRECTORY ${QV_HOOKED_DIR})
+    set_tests_properties(win_${name} PROPERTIES TIMEOUT 300)
 endforeach()
 
 file(GLOB QV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

@@ -13,7 +13,14 @@ void SetProcessorClock(uint32_t mhz) {
     gTiming.scrollDelaySlow = slow > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(slow);
 }
 
+uint32_t MaxScrollDelay() {
+    const uint64_t mhz = gTiming.cpuMHz > 1000 ? gTiming.cpuMHz : 1000;
+    const uint64_t turns = mhz * 1000000u;
+    return turns > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(turns);
+}
+
 void SetScrollDelay(uint32_t count) {
+    if (count > MaxScrollDelay()) count = MaxScrollDelay();
     gTiming.scrollDelaySlow = count;
     gTiming.scrollDelayFast = count / 10;
 }

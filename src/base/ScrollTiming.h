@@ -19,7 +19,13 @@ extern ScrollTiming gTiming;
 // intermediate so that no clock overflows the product.
 void SetProcessorClock(uint32_t mhz);
 
-// EMX_SETSCROLLDELAY: slow = count, fast = count / 10.
+// EMX_SETSCROLLDELAY: slow = count, fast = count / 10. A count above one second's
+// worth of turns (one turn per clock cycle at the measured clock, at least 1000 MHz
+// taken) is taken as that much: a drag's automatic scrolling never waits longer
+// than about a second between two steps, whatever a host asks.
 void SetScrollDelay(uint32_t count);
+
+// The largest count SetScrollDelay keeps.
+uint32_t MaxScrollDelay();
 
 }  // namespace qv

@@ -96,7 +96,10 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
         UnfoldForEdit(ed, 0, 0);
     }
     const StreamInResult result = StreamIn(ed, *stream, request);
-    if (result.abandoned) return result.bytes;
+    // A stream that could not start (no transfer buffer), or that found no room for
+    // its text and so changed nothing, leaves the selection and the view as they were.
+    if (result.abandoned || result.refused) return result.bytes;
+    if (!result.changed && stream->error == kErrorNotEnoughMemory) return result.bytes;
     EndMouseDrag();  // a drag's positions no longer hold
     if (format.selection)
         FinishSelectionLoad(ed, result);

@@ -430,12 +430,14 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
     Host host(stream, request.abandoned);
     if (!host.valid()) {
         host.Fail(kErrorInvalidParameter);
+        result.refused = true;
         return result;
     }
     TransferBuffer buffer(request.unicode ? kTransferBufferSize + 2 * kUnitsPerBuffer + kAnsiPerBuffer
                                           : kTransferBufferSize);
     if (!buffer.get()) {
         host.Fail(kErrorNotEnoughMemory);
+        result.refused = true;
         return result;
     }
     uint8_t* const raw = buffer.get();

@@ -89,6 +89,7 @@ struct StreamInResult {
     bool started = false;    // a callback call succeeded: the range was replaced
     bool changed = false;    // the text changed
     bool abandoned = false;  // the control went away during a call
+    bool refused = false;    // nothing was asked of the host: no callback, or no transfer buffer
 };
 
 // Reads the host's text through the callback, buffer after buffer until it hands

@@ -44,6 +44,41 @@ bool EnsureFree(uint32_t need) {
     return true;
 }
 
+// The newest entry of bucket `key` holding the characters of the word s ... end (flag
+// characters left out, letters folded): the entry a lookup of that word finds. None
+// when there is no such entry.
+const uint8_t* NewestEntryFor(uint32_t key, const uint8_t* s, const uint8_t* end, uint32_t n) {
+    const uint8_t* base = gKeywords.base;
+    uint32_t at = Load32(base + 4 * key);
+    while (at >= kKeywordHeadsSize && at <= gKeywords.used - kKwOverhead) {
+        const uint8_t* entry = base + at;
+        if (Load32(entry + kKwLength) == n && n <= gKeywords.used - kKwOverhead - at) {
+            const uint8_t* stored = entry + kKwChars;
+            const uint8_t* c = s;
+            uint32_t i = 0;
+            for (; c != end; ++c) {
+                if (IsFlagChar(*c)) continue;
+                if (FoldCase(*c) != stored[i]) break;
+                ++i;
+            }
+            if (c == end) return entry;
+        }
+        const uint32_t next = Load32(entry + kKwNext);
+        if (next >= at) break;
+        at = next;
+    }
+    return nullptr;
+}
+
+uint32_t FlagOf(const uint8_t* s, const uint8_t* end) {
+    uint32_t flag = kKeywordNoFlag;
+    for (; s != end; ++s) {
+        if (*s == '-') flag = kKeywordRestPlain;
+        if (*s == '+') flag = kKeywordRestComment;
+    }
+    return flag;
+}
+
 }  // namespace
 
 bool CreateKeywordStorage() {
@@ -83,6 +118,15 @@ bool AddKeywords(uint32_t group, const char* list) {
         const uint8_t* end = s;
         for (; *end != 0 && *end != ','; ++end)
             if (!IsFlagChar(*end)) ++n;
+        // A word whose newest entry already says the same (group and flag) is not
+        // stored again: a host that sends its lists to every control it creates
+        // would otherwise grow the process-wide table without end, and the entry
+        // changes no lookup.
+        const uint8_t* same = NewestEntryFor(FoldCase(*s), s, end, n);
+        if (same && Load32(same + kKwGroup) == group && Load32(same + kKwFlag) == FlagOf(s, end)) {
+            s = end;
+            continue;
+        }
         uint64_t entryBytes = static_cast<uint64_t>(kKwOverhead) + n;
         uint64_t need = entryBytes > kKeywordMinFree ? entryBytes : kKeywordMinFree;
         if (need > 0xFFFFFFFFu || !EnsureFree(static_cast<uint32_t>(need))) return false;

@@ -170,6 +170,26 @@ TEST_F(KeywordTableTest, TheNewerOfTwoEntriesWins) {
     EXPECT_EQ(CountChainedEntries(), 2u);
 }
 
+// A list sent again (a host sending its lists to every new control) adds nothing;
+// a word sent again with another group or flag is added and wins, and sending the
+// older one again then adds it once more.
+TEST_F(KeywordTableTest, AWordThatWouldChangeNoLookupIsNotStoredAgain) {
+    ASSERT_TRUE(AddKeywords(1, "mov,push,call+"));
+    const uint32_t used = KeywordTableArea().used;
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(AddKeywords(1, "MOV,push,Call+,,mov"));
+    EXPECT_EQ(KeywordTableArea().used, used);
+    EXPECT_EQ(CountChainedEntries(), 3u);
+
+    ASSERT_TRUE(AddKeywords(1, "call"));  // another flag
+    ASSERT_TRUE(AddKeywords(2, "push"));  // another group
+    EXPECT_EQ(CountChainedEntries(), 5u);
+    EXPECT_EQ(Find("call").flag, kKeywordNoFlag);
+    EXPECT_EQ(Find("push").group, 2u);
+    ASSERT_TRUE(AddKeywords(1, "push"));
+    EXPECT_EQ(Find("push").group, 1u);
+    EXPECT_EQ(CountChainedEntries(), 6u);
+}
+
 TEST_F(KeywordTableTest, NullListZeroesTheWholeAreaAndRestartsAt1024) {
     FillUntilGrowthDue();
     ASSERT_TRUE(AddKeywords(5, "mov,push"));

@@ -37,6 +37,8 @@ def _message(m):
     rows = [("wParam", m.wparam or "—"), ("lParam", m.lparam or "—"), ("Result", m.result)]
     if m.notifies:
         rows.append(("Notifies", m.notifies))
+    if m.hostile:
+        rows.append(("Hostile input", m.hostile))
     if not m.private:
         rows.append(("Deviates", m.deviates or "none"))
     out += ["", "| | |", "|---|---|"] + [f"| {k} | {cell(v)} |" for k, v in rows]

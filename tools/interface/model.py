@@ -110,6 +110,7 @@ class Message:
     notifies: str
     deviates: str
     example: str
+    hostile: str = ""  # the defined answer to hostile input: NULL, sizes, ranges
 
     @property
     def private(self):
@@ -242,7 +243,8 @@ def load(path=INTERFACE_FILE):
     for e in data["message"]:
         msg = Message(e["name"], e["number"], e["family"], e["feature"], e.get("section", ""),
                       _text(e, "brief"), _text(e, "wparam"), _text(e, "lparam"), _text(e, "does"),
-                      _text(e, "result"), _text(e, "notifies"), _text(e, "deviates"), _text(e, "example"))
+                      _text(e, "result"), _text(e, "notifies"), _text(e, "deviates"), _text(e, "example"),
+                      _text(e, "hostile"))
         _require(msg.family in ("edit", "richedit", "window", "private"), f"{msg.name}: unknown family")
         _require(msg.feature in feature_ids, f"{msg.name}: unknown feature {msg.feature}")
         _require(msg.result, f"{msg.name}: no result")

@@ -12,6 +12,7 @@
 #include "pane/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
@@ -34,8 +35,11 @@ void HideHostPopup() {
 }
 
 // WM_CREATE: attach to the control. The first pane of a control stores the
-// document's closing CR; the count is back at 0 once both panes exist.
+// document's closing CR; the count is back at 0 once both panes exist. A WM_CREATE
+// sent to a pane that is attached already goes to the default procedure: it would
+// store a second closing CR.
 LRESULT OnPaneCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (InstanceOf(hwnd)) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(::GetParent(hwnd));
     ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(ed));
     if (ed) {
@@ -89,7 +93,7 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
 // WM_SETFOCUS: the pane becomes the active pane; the caret is made and placed.
 void OnPaneSetFocus(EditorInstance& ed, HWND hwnd) {
     ed.hwndActivePane = hwnd;
-    ::CreateCaret(hwnd, nullptr, 1, static_cast<int>(ed.lineHeight));
+    MakeCaret(hwnd, 1, static_cast<int>(ed.lineHeight));
     PlaceCaret(ed, static_cast<uint32_t>(PaneOf(ed, hwnd).scrollY));
 }
 

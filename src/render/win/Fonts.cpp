@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "base/HostLimits.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "store/PositionMap.h"
 
@@ -23,7 +25,10 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
         ed.fonts[slot] = fonts[slot];
 
     HWND control = Hwnd(ed.hwnd);
-    HDC dc = ::GetDC(control);
+    // Without a device context nothing can be measured: the metrics stay as they
+    // were, and the next measurement takes the new fonts.
+    HDC dc = TakeWindowDC(control);
+    if (!dc) return;
     // A slot left 0 fails to select and the previous font stays in effect.
     HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
 
@@ -35,7 +40,7 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
     ed.spaceWidth = static_cast<uint32_t>(Extent(dc, " ").cx);
 
     RECT tab = {0, 0, 0, 0};
-    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ed.tabWidth), 0, 0, 0};
+    DRAWTEXTPARAMS params = {sizeof(DRAWTEXTPARAMS), static_cast<int>(ClampTabWidth(ed.tabWidth)), 0, 0, 0};
     char tabChar[] = "\t";
     ::DrawTextExA(dc, tabChar, 1, &tab,
                   DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | DT_CALCRECT | DT_NOPREFIX | DT_EDITCONTROL, &params);
@@ -54,7 +59,7 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
     ed.altFontRise = Extent(dc, "X").cy - static_cast<int32_t>(ed.lineHeight);
 
     if (oldFont) ::SelectObject(dc, oldFont);
-    ::ReleaseDC(control, dc);
+    GiveBackWindowDC(control, dc);
 
     RECT client = {};
     ::GetClientRect(control, &client);

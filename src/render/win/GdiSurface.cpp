@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "base/HostLimits.h"
+
 namespace qv {
 namespace {
 
@@ -24,7 +26,9 @@ bool IsPlainRun(const uint8_t* text, uint32_t n) {
 
 GdiSurface::GdiSurface(HDC dc, uint32_t tabWidth) : dc_(dc), params_() {
     params_.cbSize = sizeof(DRAWTEXTPARAMS);
-    params_.iTabLength = tabWidth > INT_MAX ? INT_MAX : static_cast<int>(tabWidth);
+    // Never 0 and never so far that DrawTextExA's product with the average width
+    // overflows: either makes it divide by zero.
+    params_.iTabLength = static_cast<int>(ClampTabWidth(tabWidth));
     params_.iLeftMargin = 0;
     params_.iRightMargin = 0;
     params_.uiLengthDrawn = 0;

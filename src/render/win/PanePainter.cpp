@@ -7,6 +7,7 @@
 #include "render/LineNumbers.h"
 #include "render/LinePainter.h"
 #include "render/win/GdiSurface.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "base/win/LibraryState.h"
 #include "store/LineRecord.h"
@@ -82,7 +83,7 @@ void FillMargins(const EditorInstance& ed, const Margins& m, Surface& surface, c
 // A region of the client rectangle left..right x top..bottom, in device pixels.
 HRGN MakeClip(const Target& t, int64_t left, int64_t top, int64_t right, int64_t bottom) {
     const Rect r = t.Box(left, top, right, bottom);
-    return ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
+    return MakeRegion(r.left, r.top, r.right, r.bottom);
 }
 
 // Painting keeps LineFlags bit 0x80 in step with the block word the painter found
@@ -160,8 +161,9 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     // margins, however far the text is scrolled.
     const int64_t textLeft = u.left > m.total ? u.left : m.total;
     if (textLeft < u.right) surface.FillRect(t.Box(textLeft, u.top, u.right, u.bottom), TextBackground(ed));
-    HRGN textClip =
-        textLeft < u.right ? MakeClip(t, textLeft, u.top, u.right, u.bottom) : ::CreateRectRgn(0, 0, 0, 0);
+    // Without a region (none to be had) the lines draw unclipped; each row's margin
+    // is drawn after its line and covers what reached over it.
+    HRGN textClip = textLeft < u.right ? MakeClip(t, textLeft, u.top, u.right, u.bottom) : MakeRegion(0, 0, 0, 0);
     const bool margins = u.left < m.total;
     if (margins) FillMargins(ed, m, surface, t, u.top, u.bottom);
 
@@ -200,7 +202,7 @@ void DrawBufferedPicture(EditorInstance& ed, HWND window, const Target& t, const
     ::SelectClipRgn(t.dc, nullptr);
     ::SetBkMode(t.dc, oldMode);
     if (oldFont != nullptr) surface.SelectFont(oldFont);
-    ::DeleteObject(textClip);
+    DropObject(kSiteRegion, textClip);
 }
 
 // The direct picture: as the buffered one, straight into the window. Rows below
@@ -261,7 +263,7 @@ void DrawDirectPicture(EditorInstance& ed, HWND window, HDC dc, const RECT& u) {
     ::SelectClipRgn(dc, nullptr);
     ::SetBkMode(dc, oldMode);
     if (oldFont != nullptr) surface.SelectFont(oldFont);
-    ::DeleteObject(textClip);
+    DropObject(kSiteRegion, textClip);
 }
 
 bool IsEmpty(const RECT& r) {
@@ -290,17 +292,17 @@ HDC TakeBuffer(HDC paintDC, int width, int height) {
     if (gBuffer.busy) return nullptr;
     const int bits = ::GetDeviceCaps(paintDC, BITSPIXEL) * ::GetDeviceCaps(paintDC, PLANES);
     if (gBuffer.dc == nullptr) {
-        gBuffer.dc = ::CreateCompatibleDC(paintDC);
+        gBuffer.dc = MakeMemoryDC(paintDC);
         if (gBuffer.dc == nullptr) return nullptr;
     }
     if (gBuffer.bitmap == nullptr || gBuffer.width < width || gBuffer.height < height || gBuffer.bitsPerPixel != bits) {
         const int w = gBuffer.bitsPerPixel == bits && gBuffer.width > width ? gBuffer.width : width;
         const int h = gBuffer.bitsPerPixel == bits && gBuffer.height > height ? gBuffer.height : height;
-        HBITMAP bitmap = ::CreateCompatibleBitmap(paintDC, w, h);
+        HBITMAP bitmap = MakeBitmap(paintDC, w, h);
         if (bitmap == nullptr) return nullptr;
         const HGDIOBJ previous = ::SelectObject(gBuffer.dc, bitmap);
         if (gBuffer.bitmap == nullptr) gBuffer.firstBitmap = previous;
-        else ::DeleteObject(gBuffer.bitmap);
+        else DropObject(kSiteBitmap, gBuffer.bitmap);
         gBuffer.bitmap = bitmap;
         gBuffer.width = w;
         gBuffer.height = h;
@@ -324,6 +326,7 @@ void PaintPaneBuffered(HWND window) {
     const int width = u.right - u.left;
     const int height = u.bottom - u.top;
     const Target buffered = {nullptr, -static_cast<int64_t>(u.left), -static_cast<int64_t>(u.top)};
+    if (DropKeptObjectsAsked() && !gBuffer.busy) ReleasePaintBuffer();
     if (HDC kept = TakeBuffer(paintDC, width, height)) {
         DrawBufferedPicture(*ed, window, Target{kept, buffered.dx, buffered.dy}, u);
         ::BitBlt(paintDC, u.left, u.top, width, height, kept, 0, 0, SRCCOPY);
@@ -331,11 +334,13 @@ void PaintPaneBuffered(HWND window) {
         ::EndPaint(window, &ps);
         return;
     }
-    HDC memoryDC = ::CreateCompatibleDC(paintDC);
-    HBITMAP bitmap = memoryDC != nullptr ? ::CreateCompatibleBitmap(paintDC, width, height) : nullptr;
+    // A paint inside a paint makes a bitmap of its own; one whose kept bitmap could
+    // not be had paints directly, below.
+    HDC memoryDC = gBuffer.busy ? MakeMemoryDC(paintDC) : nullptr;
+    HBITMAP bitmap = memoryDC != nullptr ? MakeBitmap(paintDC, width, height) : nullptr;
     if (bitmap == nullptr) {
         // No memory for the bitmap: the same picture, drawn straight into the window.
-        if (memoryDC != nullptr) ::DeleteDC(memoryDC);
+        DropMemoryDC(memoryDC);
         DrawBufferedPicture(*ed, window, Target{paintDC, 0, 0}, u);
         ::EndPaint(window, &ps);
         return;
@@ -344,17 +349,17 @@ void PaintPaneBuffered(HWND window) {
     DrawBufferedPicture(*ed, window, Target{memoryDC, buffered.dx, buffered.dy}, u);
     ::BitBlt(paintDC, u.left, u.top, width, height, memoryDC, 0, 0, SRCCOPY);
     ::SelectObject(memoryDC, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memoryDC);
+    DropObject(kSiteBitmap, bitmap);
+    DropMemoryDC(memoryDC);
     ::EndPaint(window, &ps);
 }
 
 void ReleasePaintBuffer() {
     if (gBuffer.dc != nullptr) {
         if (gBuffer.bitmap != nullptr) ::SelectObject(gBuffer.dc, gBuffer.firstBitmap);
-        ::DeleteDC(gBuffer.dc);
+        DropMemoryDC(gBuffer.dc);
     }
-    if (gBuffer.bitmap != nullptr) ::DeleteObject(gBuffer.bitmap);
+    if (gBuffer.bitmap != nullptr) DropObject(kSiteBitmap, gBuffer.bitmap);
     gBuffer = PaintBuffer{};
 }
 

@@ -5,6 +5,7 @@
 #include "render/BlockPatterns.h"
 #include "render/win/Brushes.h"
 #include "base/ScrollTiming.h"
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Library.h"
 #include "shell/win/MessageTable.h"
@@ -19,23 +20,42 @@ namespace {
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 HWND MakeChild(const char* cls, DWORD extraStyle, DWORD exStyle, HWND parent, UINT_PTR id) {
-    return ::CreateWindowExA(exStyle, cls, nullptr, kChildStyle | extraStyle, 0, 0, 0, 0, parent,
-                             reinterpret_cast<HMENU>(id), gLibrary.hInstance, nullptr);
+    return MakeWindow(exStyle, cls, kChildStyle | extraStyle, parent, id, gLibrary.hInstance);
 }
 
 // The nine children, in their order; the upper pane's creation stores the
-// document's closing CR.
-void CreateChildren(EditorInstance& ed) {
+// document's closing CR. False when any of them could not be made: a control
+// without a pane, a bar or the closing CR cannot work.
+bool CreateChildren(EditorInstance& ed) {
     HWND control = Hwnd(ed.hwnd);
     ed.hwndSplitBar = MakeChild("static", SS_NOTIFY, WS_EX_DLGMODALFRAME, control, 0xFFFF);
+    if (!ed.hwndSplitBar) return false;
     SubclassSplitBar(Hwnd(ed.hwndSplitBar));
     for (ViewPane& pane : ed.panes) {
         HWND hwnd = MakeChild(kPaneClass, 0, 0, control, 0);
         pane.hwnd = hwnd;
+        if (!hwnd) return false;
         pane.hwndVScroll = MakeChild("scrollBar", SBS_VERT, 0, hwnd, 0);
         pane.hwndHScroll = MakeChild("scrollBar", SBS_HORZ, 0, control, 0);
         pane.hwndCorner = MakeChild("static", 0, 0, control, 0);
+        if (!pane.hwndVScroll || !pane.hwndHScroll || !pane.hwndCorner) return false;
     }
+    // The upper pane stored the closing CR; when that found no room the document
+    // has no line.
+    return LineCount(ed) != 0;
+}
+
+// Undoes a creation that failed part-way: the children made so far (the store's
+// text with them), the brushes, the store and the record. The window then has no
+// record, and WM_CREATE answers -1.
+LRESULT RefuseCreation(HWND hwnd, EditorInstance& ed) {
+    ::SetWindowLongPtrA(hwnd, 0, 0);
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(hwnd, GW_CHILD))
+        ::DestroyWindow(child);
+    DeleteBrushes(ed);
+    DestroyStore(ed);
+    FreeGlobal(kSiteRecord, &reinterpret_cast<ControlBlock&>(ed));
+    return -1;
 }
 
 // Hosts written for the platform's edit control pass WS_VSCROLL and WS_HSCROLL. The
@@ -57,7 +77,7 @@ LRESULT OnWmCreate(HWND hwnd) {
 
     // The record exists, and the window points at it, before any child does: the
     // panes read it while they are being created.
-    auto* block = static_cast<ControlBlock*>(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(ControlBlock)));
+    auto* block = static_cast<ControlBlock*>(AllocGlobal(kSiteRecord, GMEM_FIXED | GMEM_ZEROINIT, sizeof(ControlBlock)));
     if (!block) return -1;
     EditorInstance& ed = block->ed;
     ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(&ed));
@@ -66,12 +86,11 @@ LRESULT OnWmCreate(HWND hwnd) {
     ed.controlId = static_cast<uint32_t>(::GetWindowLongA(hwnd, GWL_ID));
     if (!CreateStore(ed)) {
         ::SetWindowLongPtrA(hwnd, 0, 0);
-        ::GlobalFree(block);
+        FreeGlobal(kSiteRecord, block);
         return -1;
     }
     SetInstanceDefaults(ed);
-    CreateBrushes(ed);
-    CreateChildren(ed);
+    if (!CreateBrushes(ed) || !CreateChildren(ed)) return RefuseCreation(hwnd, ed);
     ::SetWindowPos(Hwnd(ed.hwndSplitBar), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOOWNERZORDER);
     // The upper pane is the active pane even when it cannot take the focus now (a
     // disabled or minimized parent refuses it).

@@ -18,6 +18,7 @@
 #include "render/Words.h"
 #include "render/win/Brushes.h"
 #include "render/win/Fonts.h"
+#include "base/HostLimits.h"
 #include "base/ScrollTiming.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
@@ -78,19 +79,19 @@ const BlockPatterns* PatternsOf(const Message& m) { return reinterpret_cast<cons
 
 // ---- View and editing settings -------------------------------------------------------
 
-// EMX_SETMARKERMARGIN: selMarginWidth = wParam; repaints; answers 0.
+// EMX_SETMARKERMARGIN: selMarginWidth = wParam (at most 4096); repaints; answers 0.
 LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
-    ed.selMarginWidth = Arg(m.wParam);
+    ed.selMarginWidth = ClampMarginWidth(Arg(m.wParam));
     RefreshBothPanes(ed);
     return 0;
 }
 
-// EMX_SETLINENUMBERWIDTH: the margin's width while shown; takes effect at once when
-// the numbers are shown; answers 0.
+// EMX_SETLINENUMBERWIDTH: the margin's width while shown (at most 4096); takes
+// effect at once when the numbers are shown; answers 0.
 LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
-    ed.lineNumberWidthSetting = Arg(m.wParam);
+    ed.lineNumberWidthSetting = ClampMarginWidth(Arg(m.wParam));
     if (ed.lineNumberWidth != 0) {
-        ed.lineNumberWidth = Arg(m.wParam);
+        ed.lineNumberWidth = ed.lineNumberWidthSetting;
         RefreshBothPanes(ed);
     }
     return 0;
@@ -109,9 +110,10 @@ LRESULT OnEmxSetWheelMode(EditorInstance&, const Message& m) {
     return m.lParam;
 }
 
-// EMX_SETTABWIDTH: tabWidth = wParam, the fonts measured again; repaints; answers 0.
+// EMX_SETTABWIDTH: tabWidth = wParam brought into 1-256, the fonts measured again;
+// repaints; answers 0.
 LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
-    ed.tabWidth = Arg(m.wParam);
+    ed.tabWidth = ClampTabWidth(Arg(m.wParam));
     FontRef fonts[kFontSlotCount];
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     MeasureFonts(ed, fonts);
@@ -153,7 +155,8 @@ LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     return 0;
 }
 
-// EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10; answers 0.
+// EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10, at
+// most a second's worth; answers 0.
 LRESULT OnEmxSetScrollDelay(EditorInstance&, const Message& m) {
     SetScrollDelay(static_cast<uint32_t>(m.lParam));
     return 0;
@@ -234,13 +237,19 @@ LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
 }
 
 // EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
-// again; repaints; answers 0.
+// again; repaints; answers 0. When the new brushes cannot be made the colours and
+// the brushes stay as they were.
 LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
     if (!colors) return 0;
+    uint32_t old[kColorCount];
+    for (uint32_t i = 0; i < kColorCount; ++i) old[i] = ed.colors[i];
     for (uint32_t i = 0; i < kColorCount; ++i)
         if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
-    CreateBrushes(ed);
+    if (!CreateBrushes(ed)) {
+        for (uint32_t i = 0; i < kColorCount; ++i) ed.colors[i] = old[i];
+        return 0;
+    }
     RefreshBothPanes(ed);
     return 0;
 }
@@ -310,7 +319,10 @@ LRESULT OnEmxRedrawLine(EditorInstance& ed, const Message& m) {
 
 // EMX_SUBCLASSPANES: lParam becomes the procedure of both panes; answers the upper
 // pane's previous procedure, to which the host passes on what it does not handle.
+// NULL would leave the panes without a procedure (the platforms differ on whether
+// they take it): refused, answers 0.
 LRESULT OnEmxSubclassPanes(EditorInstance& ed, const Message& m) {
+    if (!m.lParam) return 0;
     ::SetWindowLongPtrA(Hwnd(ed.panes[1].hwnd), GWLP_WNDPROC, m.lParam);
     return ::SetWindowLongPtrA(Hwnd(ed.panes[0].hwnd), GWLP_WNDPROC, m.lParam);
 }

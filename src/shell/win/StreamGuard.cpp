@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "quorvane.h"
 #include "store/LineStore.h"
@@ -67,7 +68,7 @@ void ReleaseControlRecord(EditorInstance& ed) {
         return;
     }
     DestroyStore(ed);
-    ::GlobalFree(&reinterpret_cast<ControlBlock&>(ed));
+    FreeGlobal(kSiteRecord, &reinterpret_cast<ControlBlock&>(ed));
 }
 
 }  // namespace qv

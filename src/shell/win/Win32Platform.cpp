@@ -6,6 +6,8 @@
 
 #include "quorvane.h"
 #include "base/EditorInstance.h"
+#include "base/HostLimits.h"
+#include "base/win/Allocations.h"
 #include "base/win/LibraryState.h"
 #include "render/win/FontWidths.h"
 
@@ -27,16 +29,16 @@ static_assert(sizeof(Rect) == sizeof(RECT) && sizeof(Point) == sizeof(POINT), "R
 // The areas' heaps are private to one control and used from its thread only, so
 // they are not serialised. They never raise exceptions: a failed allocation
 // answers NULL and the caller shows its message box.
-HeapRef Win32Platform::CreateHeap(uint32_t initialSize) { return ::HeapCreate(HEAP_NO_SERIALIZE, initialSize, 0); }
+HeapRef Win32Platform::CreateHeap(uint32_t initialSize) { return MakeHeap(initialSize); }
 
-void Win32Platform::DestroyHeap(HeapRef heap) { ::HeapDestroy(heap); }
+void Win32Platform::DestroyHeap(HeapRef heap) { DropHeap(heap); }
 
 uint8_t* Win32Platform::AllocZeroed(HeapRef heap, uint32_t size) {
-    return static_cast<uint8_t*>(::HeapAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, size));
+    return static_cast<uint8_t*>(HeapBlock(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, size));
 }
 
 uint8_t* Win32Platform::ReAllocZeroed(HeapRef heap, uint8_t* block, uint32_t newSize) {
-    return static_cast<uint8_t*>(::HeapReAlloc(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, block, newSize));
+    return static_cast<uint8_t*>(HeapGrow(heap, HEAP_ZERO_MEMORY | HEAP_NO_SERIALIZE, block, newSize));
 }
 
 void Win32Platform::ShowAllocationError(WindowRef owner, const char* text) {
@@ -80,13 +82,14 @@ int32_t Win32Platform::MeasureText(const EditorInstance& ed, const uint8_t* text
         const int64_t width = PrefixWidth(*widths, text, n);
         return width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width);
     }
-    return MeasureWithDrawText(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth, text, n);
+    return MeasureWithDrawText(static_cast<HFONT>(ed.fonts[kFontText]), ClampTabWidth(ed.tabWidth), text, n);
 }
 
 // Two-byte characters are measured whole by DrawTextExA: no table for them.
 const TextWidths* Win32Platform::TextWidthsOf(const EditorInstance& ed) {
     if (ed.dbcsCharSet != 0 || ed.pairedCharSet != 0) return nullptr;
-    return WidthsOfFont(static_cast<HFONT>(ed.fonts[kFontText]), ed.tabWidth, widths_) ? &widths_ : nullptr;
+    return WidthsOfFont(static_cast<HFONT>(ed.fonts[kFontText]), ClampTabWidth(ed.tabWidth), widths_) ? &widths_
+                                                                                                         : nullptr;
 }
 
 void Win32Platform::InvalidateRect(WindowRef window, const Rect* rect, bool erase) {
@@ -138,11 +141,11 @@ void Win32Platform::Spin(uint32_t count) {
 // A stream's transfer buffer: fixed, zero-filled global memory, outside the
 // control's heaps, so a full text area never keeps a stream from starting.
 uint8_t* Win32Platform::AllocTransferBuffer(uint32_t size) {
-    return static_cast<uint8_t*>(::GlobalAlloc(GPTR, size));
+    return static_cast<uint8_t*>(AllocGlobal(kSiteTransferBlock, GPTR, size));
 }
 
 void Win32Platform::FreeTransferBuffer(uint8_t* block) {
-    if (block) ::GlobalFree(block);
+    FreeGlobal(kSiteTransferBlock, block);
 }
 
 uint32_t Win32Platform::WideToAnsi(const uint16_t* units, uint32_t n, uint8_t* out, uint32_t capacity) {
@@ -170,11 +173,11 @@ void Win32Platform::CloseClipboard() { ::CloseClipboard(); }
 // cannot be had leaves the clipboard as it was.
 bool Win32Platform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
     if (n == UINT32_MAX) return false;
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
+    HGLOBAL block = AllocGlobal(kSiteClipboardBlock, GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
     if (!block) return false;
     auto* text = static_cast<uint8_t*>(::GlobalLock(block));
     if (!text) {
-        ::GlobalFree(block);
+        FreeGlobal(kSiteClipboardBlock, block);
         return false;
     }
     if (n) std::memcpy(text, bytes, n);
@@ -182,9 +185,10 @@ bool Win32Platform::WriteClipboardText(const uint8_t* bytes, uint32_t n) {
     ::GlobalUnlock(block);
     // Once SetClipboardData takes the block the clipboard owns it; until then it is ours.
     if (!::EmptyClipboard() || !::SetClipboardData(CF_TEXT, block)) {
-        ::GlobalFree(block);
+        FreeGlobal(kSiteClipboardBlock, block);
         return false;
     }
+    HandedOver(kSiteClipboardBlock);
     return true;
 }
 

@@ -1,0 +1,466 @@
+// Random sequences of well-formed messages from a seed, through the real window
+// procedures, against a model of the text, the selection and the undo log: typing,
+// Enter, Backspace and Delete, replacing, clearing, cut, copy and paste, undo and
+// redo, whole-text replacement, stream-in of the selection in pieces (CR and LF split
+// across calls, NUL bytes), stream-out, WM_GETTEXT, find, selections, with painting,
+// scrolling, the wheel, folding, the split view and hostile settings (tab widths,
+// margins, wheel lines, page lines, scroll delays) in between. After every message
+// the stored text is the model's, the stored document keeps its shape, the
+// selection is the model's where the model knows it, and undo and redo are offered
+// exactly when the model has a step. At the end undoing everything gives the text of the last reset of the
+// log and redoing everything the final text.
+//
+// `make test` runs a few fixed seeds; QV_SEQUENCES=<seeds>,<messages> (run by `make
+// soak`) runs more.
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "win/support/Hostile.h"
+#include "win/support/Keys.h"
+#include "win/support/TestHost.h"
+
+namespace qvtest {
+namespace {
+
+// The host's view: the text without the closing CR, CR line ends; the selection;
+// undo and redo as stacks of whole texts (each logged command is one step).
+struct Model {
+    std::string text;
+    uint32_t anchor = 0, caret = 0;
+    bool selectionKnown = true;
+    std::vector<std::string> undo, redo;
+    std::string resetText;  // the text at the last reset of the log
+    std::string clipboard;
+
+    uint32_t Lo() const { return anchor < caret ? anchor : caret; }
+    uint32_t Hi() const { return anchor < caret ? caret : anchor; }
+    void Log() {
+        undo.push_back(text);
+        redo.clear();
+    }
+    // Typing over a selection is two undo steps: the deletion, then the character.
+    // The text is the one replacement's (a typed CR is absorbed as above).
+    void Type(const std::string& c) {
+        if (anchor != caret) {
+            Model deleted = *this;
+            deleted.Replace("");
+            Log();
+            undo.push_back(deleted.text);
+        } else {
+            Log();
+        }
+        Replace(c);
+    }
+    // The selection replaced. A range inside one line that ends on its CR, from
+    // past the line's start, keeps that CR, and the replacement's first CR, if it
+    // has one, is absorbed by it.
+    void Replace(const std::string& with) {
+        const uint32_t lo = Lo(), hi = Hi();
+        const size_t lineStart = lo == 0 ? 0 : (text.rfind('\r', lo - 1) == std::string::npos ? 0 : text.rfind('\r', lo - 1) + 1);
+        const bool keep = hi > lo && lo > lineStart && text[hi - 1] == '\r' && text.find('\r', lo) == hi - 1;
+        std::string middle = with;
+        if (keep && with.find('\r') == std::string::npos) middle += '\r';
+        text = text.substr(0, lo) + middle + text.substr(hi);
+        anchor = caret = lo + static_cast<uint32_t>(with.size());
+    }
+};
+
+// "\r\n" is stored as one CR.
+std::string Stored(const std::string& host) {
+    std::string s;
+    for (size_t i = 0; i < host.size(); ++i) {
+        if (host[i] == '\r' && i + 1 < host.size() && host[i + 1] == '\n') continue;
+        s += host[i] == '\n' ? '\r' : host[i];
+    }
+    return s;
+}
+
+std::string WithCrLf(const std::string& stored) {
+    std::string s;
+    for (char c : stored) {
+        s += c;
+        if (c == '\r') s += '\n';
+    }
+    return s;
+}
+
+// Stream-in from pieces: each call delivers the next piece.
+struct Pieces {
+    std::vector<std::string> parts;
+    size_t next = 0;
+};
+DWORD CALLBACK ReadPieces(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got) {
+    Pieces& p = *reinterpret_cast<Pieces*>(cookie);
+    *got = 0;
+    if (p.next == p.parts.size()) return 0;
+    const std::string& part = p.parts[p.next++];
+    *got = static_cast<LONG>(part.size() < static_cast<size_t>(size) ? part.size() : size);
+    std::memcpy(buffer, part.data(), *got);
+    return 0;
+}
+DWORD CALLBACK WriteAll(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer), size);
+    *done = size;
+    return 0;
+}
+
+const uint32_t kHostile[] = {0, 1, 3, 8, 255, 4097, 65536, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu};
+
+class MessageSequenceTest : public ControlTest {
+protected:
+    void SetUp() override {
+        ControlTest::SetUp();
+        font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, VARIABLE_PITCH | FF_SWISS,
+                           "Arial");
+    }
+    void TearDown() override {
+        ControlTest::TearDown();
+        DeleteObject(font);
+    }
+
+    std::string RandomText(std::mt19937& rng, int most) {
+        static const char* const pieces[] = {"a", "b", "x", " ", "\t", "\r\n", "word", "$ proc f", "$ endp",
+                                             "mov eax, 1", "\n"};
+        std::string s;
+        const int n = std::uniform_int_distribution<int>(0, most)(rng);
+        for (int i = 0; i < n; ++i) s += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+        return s;
+    }
+
+    uint32_t RandomIndex(std::mt19937& rng, const Model& m) {
+        return std::uniform_int_distribution<uint32_t>(0, static_cast<uint32_t>(m.text.size()))(rng);
+    }
+
+    HWND Pane(int i) const {
+        int n = 0;
+        for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char cls[32] = {};
+            GetClassNameA(child, cls, sizeof cls);
+            if (std::strcmp(cls, "QuorvaneEdit") == 0 && n++ == i) return child;
+        }
+        return nullptr;
+    }
+
+    void SetClipboard(const std::string& text) {
+        if (!OpenClipboard(nullptr)) return;
+        EmptyClipboard();
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+        CloseClipboard();
+    }
+
+    // One random message; the model follows it. Answers its name for the report.
+    const char* Step(std::mt19937& rng, Model& m) {
+        const bool selection = m.anchor != m.caret;
+        switch (rng() % 28) {
+            case 0:
+            case 1: {
+                uint32_t a = RandomIndex(rng, m), c = RandomIndex(rng, m);
+                Send(EM_SETSEL, a, c);
+                m.anchor = a;
+                m.caret = c;
+                m.selectionKnown = true;
+                return "EM_SETSEL";
+            }
+            case 2:
+            case 3: {
+                const std::string text = RandomText(rng, 4);
+                Send(EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(text.c_str()));
+                if (!selection && text.empty()) return "EM_REPLACESEL (nothing)";
+                m.Log();
+                m.Replace(Stored(text));
+                return "EM_REPLACESEL";
+            }
+            case 4:
+            case 5:
+            case 6: {
+                const char c = "abcdefgh \t$;:"[rng() % 13];
+                Send(WM_CHAR, static_cast<unsigned char>(c), 1);
+                m.Type(std::string(1, c));
+                return "WM_CHAR";
+            }
+            case 7: {
+                Send(WM_CHAR, '\r', 1);
+                m.Type("\r");
+                return "Enter";
+            }
+            case 8: {
+                Char(control, VK_BACK);
+                if (selection) {  // the selection goes
+                    m.Log();
+                    m.Replace("");
+                    return "Backspace over a selection";
+                }
+                if (m.caret == 0) return "Backspace (at the start)";
+                m.Log();
+                m.text.erase(m.caret - 1, 1);
+                m.anchor = m.caret = m.caret - 1;
+                return "Backspace";
+            }
+            case 9: {
+                KeyDown(control, VK_DELETE);
+                // A selection of exactly one CR is deleted as a line join, like Delete
+                // before that CR.
+                if (selection && !(m.Hi() - m.Lo() == 1 && m.text[m.Lo()] == '\r')) {
+                    m.Log();
+                    m.Replace("");
+                    return "Delete over a selection";
+                }
+                m.anchor = m.caret = m.Lo();
+                if (m.caret >= m.text.size()) return "Delete (at the end)";
+                m.Log();
+                m.text.erase(m.caret, 1);
+                return "Delete";
+            }
+            case 10: {
+                Send(WM_CLEAR);
+                if (!selection) return "WM_CLEAR (nothing)";
+                m.Log();
+                m.Replace("");
+                return "WM_CLEAR";
+            }
+            case 11: {
+                if (!selection) return "(cut needs a selection)";
+                Send(WM_CUT);
+                m.clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
+                m.Log();
+                m.Replace("");
+                return "WM_CUT";
+            }
+            case 12: {
+                Send(WM_COPY);
+                if (selection) m.clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
+                return "WM_COPY";
+            }
+            case 13: {
+                if (rng() % 2) {
+                    m.clipboard = Stored(RandomText(rng, 3));
+                    SetClipboard(WithCrLf(m.clipboard));
+                }
+                Send(WM_PASTE);
+                // A clipboard without text changes nothing, the selection included.
+                if (m.clipboard.empty()) return "WM_PASTE (nothing)";
+                m.Log();
+                m.Replace(m.clipboard);
+                return "WM_PASTE";
+            }
+            case 14:
+            case 15: {
+                const LRESULT done = Send(EM_UNDO);
+                EXPECT_EQ(done != 0, !m.undo.empty());
+                if (m.undo.empty()) return "EM_UNDO (nothing)";
+                m.redo.push_back(m.text);
+                m.text = m.undo.back();
+                m.undo.pop_back();
+                m.selectionKnown = false;
+                return "EM_UNDO";
+            }
+            case 16: {
+                const LRESULT done = Send(EM_REDO);
+                EXPECT_EQ(done != 0, !m.redo.empty());
+                if (m.redo.empty()) return "EM_REDO (nothing)";
+                m.undo.push_back(m.text);
+                m.text = m.redo.back();
+                m.redo.pop_back();
+                m.selectionKnown = false;
+                return "EM_REDO";
+            }
+            case 17: {
+                if (rng() % 4) return "(WM_SETTEXT is rare)";
+                const std::string text = RandomText(rng, 12);
+                Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+                m.text = m.resetText = Stored(text);
+                m.anchor = m.caret = 0;
+                m.selectionKnown = true;
+                m.undo.clear();
+                m.redo.clear();
+                return "WM_SETTEXT";
+            }
+            case 18: {
+                RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                return "paint";
+            }
+            case 19: {
+                const int what = rng() % 4;
+                if (what == 0) Send(EM_LINESCROLL, static_cast<WPARAM>(rng() % 7) - 3, static_cast<LPARAM>(rng() % 21) - 10);
+                if (what == 1) SendMessageA(Pane(0), WM_VSCROLL, rng() % 8, 0);
+                if (what == 2) SendMessageA(Pane(rng() % 2), WM_MOUSEWHEEL, MAKEWPARAM(0, (rng() % 2 ? 120 : -120)), 0);
+                if (what == 3) Send(EM_SCROLLCARET);
+                return "scroll";
+            }
+            case 20: {
+                const char* const patterns[2] = {"$ proc", "$ endp"};
+                const int what = rng() % 3;
+                if (what == 0) Send(EMX_FOLDALL, 0, reinterpret_cast<LPARAM>(patterns));
+                if (what == 1) Send(EMX_UNFOLDALL);
+                if (what == 2) Send(EMX_TOGGLESPLIT);
+                m.selectionKnown = false;  // a fold may move a caret it hides
+                return "fold or split";
+            }
+            case 21: {
+                const uint32_t v = kHostile[rng() % (sizeof kHostile / sizeof *kHostile)];
+                static const UINT settings[] = {EMX_SETTABWIDTH,   EMX_SETMARKERMARGIN, EMX_SETLINENUMBERWIDTH,
+                                                EMX_SETWHEELLINES, EMX_SETPAGELINES,    EMX_SETSPLIT};
+                const UINT msg = settings[rng() % (sizeof settings / sizeof *settings)];
+                Send(msg, v);
+                if (rng() % 3 == 0) Send(EMX_SETSCROLLDELAY, 0, v);
+                if (rng() % 3 == 0) Send(EMX_TOGGLELINENUMBERS);
+                return "a hostile setting";
+            }
+            case 22: {
+                Send(WM_SETFONT, rng() % 3 ? reinterpret_cast<WPARAM>(font) : 0);
+                return "WM_SETFONT";
+            }
+            case 23: {
+                // The selection replaced by a stream in pieces: one undo step, as a paste.
+                std::string text = RandomText(rng, 4);
+                if (rng() % 2) text.insert(rng() % (text.size() + 1), 1, '\0');
+                if (text.find_first_not_of('\0') == std::string::npos) text += "s";
+                Pieces pieces;
+                for (size_t at = 0; at < text.size();) {
+                    const size_t n = 1 + rng() % 3;
+                    pieces.parts.push_back(text.substr(at, n));
+                    at += n;
+                }
+                EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&pieces), 0, ReadPieces};
+                Send(EM_STREAMIN, SF_TEXT | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+                EXPECT_EQ(stream.dwError, 0u);
+                // NUL bytes are dropped as if never sent: CR NUL LF is one line end.
+                std::string withoutNul;
+                for (char c : text)
+                    if (c != '\0') withoutNul += c;
+                m.Log();
+                m.Replace(Stored(withoutNul));
+                return "EM_STREAMIN of the selection";
+            }
+            case 24: {
+                // The whole document written with CR LF line ends, and a line break at
+                // its end unless the last line is empty.
+                std::string out;
+                EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&out), 0, WriteAll};
+                Send(EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+                const std::string whole = m.text.empty() || m.text.back() == '\r' ? m.text : m.text + "\r";
+                EXPECT_EQ(out, WithCrLf(whole));
+                return "EM_STREAMOUT";
+            }
+            case 25: {
+                std::vector<char> buffer(m.text.size() + 8, 'Z');
+                const LRESULT n = Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+                EXPECT_EQ(std::string(buffer.data(), n), m.text);
+                EXPECT_EQ(buffer[n], '\0');
+                EXPECT_GE(Send(WM_GETTEXTLENGTH), static_cast<LRESULT>(m.text.size()));
+                return "WM_GETTEXT";
+            }
+            case 26: {
+                // Find a piece of the text, forward, case matched, from a random index.
+                if (m.text.empty()) return "(find needs a text)";
+                const uint32_t at = RandomIndex(rng, m) % static_cast<uint32_t>(m.text.size());
+                const std::string piece = m.text.substr(at, 1 + rng() % 3);
+                if (piece.find('\r') != std::string::npos) return "(find without line ends)";
+                const uint32_t from = RandomIndex(rng, m);
+                FINDTEXTEXA find = {{static_cast<LONG>(from), -1}, piece.c_str(), {0, 0}};
+                const LRESULT found = Send(EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
+                const size_t expected = m.text.find(piece, from);
+                EXPECT_EQ(found, expected == std::string::npos ? -1 : static_cast<LRESULT>(expected))
+                    << "finding [" << piece << "] from " << from << " in [" << m.text << "]";
+                return "EM_FINDTEXTEX";
+            }
+            default: {
+                CHARRANGE range = {};
+                Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+                m.anchor = static_cast<uint32_t>(range.cpMin);
+                m.caret = static_cast<uint32_t>(range.cpMax);
+                m.selectionKnown = true;
+                return "EM_EXGETSEL";
+            }
+        }
+    }
+
+    // The control against the model after one message.
+    void Check(const Model& m, long step, const char* whatStep) {
+        CHARRANGE now = {};
+        Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
+        history += std::string(whatStep) + " [model " + std::to_string(m.anchor) + ".." + std::to_string(m.caret) +
+                   (m.selectionKnown ? "" : "?") + ", control " + std::to_string(now.cpMin) + ".." +
+                   std::to_string(now.cpMax) + "]\n";
+        if (history.size() > 600) history.erase(0, history.size() - 600);
+        const std::string what = std::string(whatStep) + "; the last messages:\n" + history;
+        ASSERT_EQ(StoredText(control), m.text + "\r") << "after message " << step << " (" << what << ")";
+        ASSERT_EQ(DocumentFault(control), "") << "after message " << step << " (" << what << ")";
+        ASSERT_EQ(Send(EM_CANUNDO) != 0, !m.undo.empty()) << "after message " << step << " (" << what << ")";
+        ASSERT_EQ(Send(EM_CANREDO) != 0, !m.redo.empty()) << "after message " << step << " (" << what << ")";
+        if (m.selectionKnown) {
+            CHARRANGE range = {};
+            Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+            ASSERT_EQ(static_cast<uint32_t>(range.cpMin), m.Lo()) << "after message " << step << " (" << what << ")";
+            ASSERT_EQ(static_cast<uint32_t>(range.cpMax), m.Hi()) << "after message " << step << " (" << what << ")";
+        }
+    }
+
+    void Run(uint32_t seed, long messages) {
+        reporter.Name("seed %u, start", seed);
+        if (control && IsWindow(control)) DestroyWindow(control);
+        ASSERT_TRUE(MakeControl(420, 260));
+        Send(WM_SETFONT, reinterpret_cast<WPARAM>(font));
+        Send(EMX_SETKEYWORDS, 0x01000000, reinterpret_cast<LPARAM>("mov,word"));
+        if (OpenClipboard(nullptr)) {  // the model starts with an empty clipboard
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        std::mt19937 rng(seed);
+        Model m;
+        for (long i = 0; i < messages && !HasFailure(); ++i) {
+            reporter.Name("seed %u, message %ld", seed, i);
+            const char* what = Step(rng, m);
+            // Where the model does not know the selection (after undo, redo, a fold) it
+            // takes the control's.
+            if (!m.selectionKnown) {
+                CHARRANGE range = {};
+                Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+                m.anchor = static_cast<uint32_t>(range.cpMin);
+                m.caret = static_cast<uint32_t>(range.cpMax);
+                m.selectionKnown = true;
+            }
+            if (m.Hi() > m.text.size()) {  // a selection reaching the closing CR
+                Send(EM_SETSEL, m.text.size(), m.text.size());
+                m.anchor = m.caret = static_cast<uint32_t>(m.text.size());
+                m.selectionKnown = true;
+            }
+            Check(m, i, what);
+            ++total;
+        }
+        if (HasFailure()) return;
+        // Undo everything, then redo everything.
+        // Redoing everything goes past the steps the sequence had undone at its end.
+        const std::string final = m.redo.empty() ? m.text : m.redo.front();
+        while (Send(EM_UNDO)) {}
+        EXPECT_EQ(StoredText(control), m.resetText + "\r") << "seed " << seed << ": undoing everything";
+        while (Send(EM_REDO)) {}
+        EXPECT_EQ(StoredText(control), final + "\r") << "seed " << seed << ": redoing everything";
+    }
+
+    HFONT font = nullptr;
+    std::string history;
+    CaseReporter reporter{60};
+    long total = 0;
+};
+
+TEST_F(MessageSequenceTest, RandomSequencesAgreeWithTheModel) {
+    uint32_t seeds = 3;
+    long messages = 1500;
+    if (const char* env = std::getenv("QV_SEQUENCES")) std::sscanf(env, "%u,%ld", &seeds, &messages);
+    const DWORD started = GetTickCount();
+    for (uint32_t seed = 1; seed <= seeds && !HasFailure(); ++seed) Run(seed, messages);
+    std::printf("Sequences: %u seeds, %ld messages in %.1f s\n", seeds, total, (GetTickCount() - started) / 1000.0);
+}
+
+}  // namespace
+}  // namespace qvtest
