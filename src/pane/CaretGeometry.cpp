@@ -22,25 +22,41 @@ uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x)
     Platform& platform = ThePlatform();
     const int32_t x0 = TextLeft(ed) + 1 - ed.panes[0].scrollX;
     gScroll.hitPastLineEnd = 0;
-    int32_t right = x0;
     const uint32_t length = RecordAt(ed, recordOffset).length();
-    // With the font's byte widths each prefix is the one before plus a character
-    // (a TAB to its stop from the line start), as measuring it whole would give;
-    // otherwise each step measures the whole prefix again.
+    // The column is the first character whose midpoint (between the right edges of
+    // the prefixes before and after it) lies right of x; a CR passed over means the
+    // point lies past the line's end.
     const TextWidths* widths = platform.TextWidthsOf(ed);
+    if (widths == nullptr) {
+        // Without the font's byte widths every prefix is measured whole: the
+        // midpoints never decrease, so the column is searched for, in a number of
+        // measurements that grows with the logarithm of the line's length.
+        // (The record is re-read for each: nothing here holds a pointer across a
+        // call.)
+        auto rightOf = [&](uint32_t n) {
+            return n == 0 ? x0 : x0 + platform.MeasureText(ed, RecordAt(ed, recordOffset).chars(), n);
+        };
+        uint32_t lo = 0, hi = length;
+        while (lo < hi) {
+            const uint32_t i = lo + (hi - lo) / 2;
+            const int32_t right = rightOf(i), nextRight = rightOf(i + 1);
+            if (nextRight - (nextRight - right) / 2 > x)
+                hi = i;
+            else
+                lo = i + 1;
+        }
+        if (lo == length && length > 0 && RecordAt(ed, recordOffset).chars()[length - 1] == kCR)
+            gScroll.hitPastLineEnd = 1;
+        return lo;
+    }
+    // With them each prefix is the one before plus a character (a TAB to its stop
+    // from the line start), as measuring it whole would give.
+    int32_t right = x0;
     int64_t prefix = 0;
     for (uint32_t i = 0; i < length; ++i) {
-        // The record is re-read: measuring never moves it, but nothing here holds
-        // a pointer across a call.
         const uint8_t* chars = RecordAt(ed, recordOffset).chars();
-        int32_t measured;
-        if (widths) {
-            prefix = AdvanceOver(*widths, prefix, chars + i, 1);
-            measured = Clamp32(prefix);
-        } else {
-            measured = platform.MeasureText(ed, chars, i + 1);
-        }
-        int32_t nextRight = x0 + measured;
+        prefix = AdvanceOver(*widths, prefix, chars + i, 1);
+        int32_t nextRight = x0 + Clamp32(prefix);
         int32_t mid = nextRight - (nextRight - right) / 2;
         if (chars[i] == kCR && mid <= x) gScroll.hitPastLineEnd = 1;
         if (mid > x) return i;

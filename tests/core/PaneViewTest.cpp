@@ -100,6 +100,36 @@ protected:
 
 // ---- PlaceCaret ----------------------------------------------------------------------
 
+// A point's column is the same whether every prefix is measured whole (searched
+// for) or summed from the byte widths (walked), on lines with TABs, at every x from
+// left of the line to past its end, and so is the past-the-end flag.
+TEST_F(PaneViewTest, ColumnFromXSearchesAsTheWidthsWalk) {
+    std::mt19937 rng(3);
+    TextWidths widths{};
+    for (int32_t& w : widths.advance) w = pacing.charPixels;
+    ed->tabWidth = 4;
+    widths.tabStop = 4 * pacing.charPixels;
+    widths.uniform = pacing.charPixels;
+    for (int round = 0; round < 60; ++round) {
+        std::string line;
+        const size_t n = rng() % 90;
+        for (size_t i = 0; i < n; ++i) line += rng() % 6 == 0 ? '\t' : static_cast<char>('a' + rng() % 26);
+        const bool last = rng() % 2 == 0;  // the last line has no CR of its own
+        BuildLines(*ed, {last ? line : line + "\r"});
+        const uint32_t record = RecordOffset(*ed, 0);
+        ed->panes[0].scrollX = static_cast<int32_t>(rng() % 3) * 8;
+        for (int32_t x = -20; x < 1000; x += 3) {
+            pacing.widths = nullptr;
+            const uint32_t searched = ColumnFromX(*ed, record, x);
+            const uint32_t pastSearched = gScroll.hitPastLineEnd;
+            pacing.widths = &widths;
+            ASSERT_EQ(searched, ColumnFromX(*ed, record, x)) << "round " << round << " x " << x;
+            ASSERT_EQ(pastSearched, gScroll.hitPastLineEnd) << "round " << round << " x " << x;
+        }
+    }
+    pacing.widths = nullptr;
+}
+
 TEST_F(PaneViewTest, PlaceCaretMovesAndShowsTheCaret) {
     Lines(20);
     CaretAt(3, 2);
