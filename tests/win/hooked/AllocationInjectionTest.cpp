@@ -21,6 +21,7 @@
 
 #include "base/EditorInstance.h"
 #include "base/win/FaultPlan.h"
+#include "win/hooked/FaultPlanAccess.h"
 #include "store/LineRecord.h"
 #include "win/support/Hostile.h"
 #include "win/support/TestHost.h"
@@ -29,12 +30,6 @@ using qv::FaultPlan;
 
 namespace qvtest {
 namespace {
-
-FaultPlan& Plan() {
-    using Get = FaultPlan* (*)();
-    auto get = reinterpret_cast<Get>(reinterpret_cast<void*>(GetProcAddress(LoadQuorvane(), MAKEINTRESOURCEA(1))));
-    return *get();
-}
 
 const char* const kSiteNames[qv::kSiteCount] = {
     "the control's record (GlobalAlloc)",         "a private heap (HeapCreate)",

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "base/win/FaultPlan.h"
+#include "win/hooked/FaultPlanAccess.h"
 #include "win/support/Hostile.h"
 #include "win/support/TestHost.h"
 
@@ -34,12 +35,6 @@ using qv::FaultPlan;
 
 namespace qvtest {
 namespace {
-
-FaultPlan& Plan() {
-    using Get = FaultPlan* (*)();
-    auto get = reinterpret_cast<Get>(reinterpret_cast<void*>(GetProcAddress(LoadQuorvane(), MAKEINTRESOURCEA(1))));
-    return *get();
-}
 
 // Committed private memory of the process, in bytes.
 uint64_t CommittedPrivate() {
