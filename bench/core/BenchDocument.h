@@ -68,7 +68,6 @@ class BenchEditor {
 public:
     BenchEditor() {
         InstallPlatform(&platform);
-        ResetEditState();
         gMouse = MouseState{};
         ed.hwnd = Window(0x100);
         ed.hwndParent = Window(0x200);
@@ -80,7 +79,6 @@ public:
     }
     ~BenchEditor() {
         DestroyStore(ed);
-        ResetEditState();
         InstallPlatform(nullptr);
     }
     BenchEditor(const BenchEditor&) = delete;
@@ -91,7 +89,8 @@ public:
     void ForgetRecords() { platform.ClearRecords(); }
 
     test::FakePlatform platform;
-    EditorInstance ed{};
+    ControlRecord record{};
+    EditorInstance& ed = record.ed;
     bool ok = false;
 
 private:

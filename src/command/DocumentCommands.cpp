@@ -107,7 +107,7 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
 }
 
 uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_t length, bool logUndo, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (!bytes) length = 0;
     const uint64_t chars = StoredCharCount(bytes, length);
     const auto [lo, hi] = SelectionRange(ed);
@@ -120,12 +120,12 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
 
     // A logged replacement of a selection is one undo step: its deletion and its
     // insertion carry the group flag.
-    gEdit.undoGroup = logUndo && lo != hi ? 1 : 0;
+    EditStateOf(ed).undoGroup = logUndo && lo != hi ? 1 : 0;
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
     CharIndex pos = DeleteSelected(ed, lo, hi, &deleted);
     if (!deleted) {  // not reached: the room is secured above
-        gEdit.undoGroup = 0;
+        EditStateOf(ed).undoGroup = 0;
         Report(ok, false);
         return 0;
     }
@@ -133,7 +133,7 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     pos = InsertionPoint(ed, pos);  // never after the closing CR
     ed.selAnchor = ed.caretPos = pos;
 
-    const uint32_t wasAbsorbing = gEdit.absorbNextCr;
+    const uint32_t wasAbsorbing = EditStateOf(ed).absorbNextCr;
     bool inserted = true;
     uint32_t count;
     {
@@ -142,14 +142,14 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     }
     // The record tells its undo whether the text's first CR was absorbed by the
     // line break the deletion kept.
-    const bool absorbed = wasAbsorbing && !gEdit.absorbNextCr;
+    const bool absorbed = wasAbsorbing && !EditStateOf(ed).absorbNextCr;
     ed.selAnchor = ed.caretPos = pos + count;
 
     if (logUndo && count > 0) {
-        if (!rangeLogged) gEdit.undoGroup = 0;
-        gEdit.absorbNextCr = absorbed;
+        if (!rangeLogged) EditStateOf(ed).undoGroup = 0;
+        EditStateOf(ed).absorbNextCr = absorbed;
         AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count);
-    } else if (rangeLogged && gEdit.undoGroup) {
+    } else if (rangeLogged && EditStateOf(ed).undoGroup) {
         UngroupNewestRecord(ed);
     }
     // Characters inserted without a record shift the text under every record
@@ -165,14 +165,14 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     }
     // Cleared as soon as the records are logged: an edit the parent makes while it
     // is notified of this one must not join its step.
-    gEdit.undoGroup = 0;
-    BeginEditCommand();
+    EditStateOf(ed).undoGroup = 0;
+    BeginEditCommand(ed);
     Report(ok, inserted);
     return count;
 }
 
 bool SetWholeText(EditorInstance& ed, const char* text) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (!text) text = "";
     // Emptying a document changes its text although nothing is inserted: the
     // parent must hear of it as of any other replacement.
@@ -180,7 +180,10 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
     // The new document is built beside the old one, which stays untouched until
     // the new one is complete. CreateStore also puts the view, the selection and
     // the caches back at the top; inserting at 0 leaves them there.
-    EditorInstance fresh = ed;
+    // It is built in a record of its own, whose working state starts afresh.
+    ControlRecord record{};
+    EditorInstance& fresh = record.ed;
+    fresh = ed;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
     if (!CreateStore(fresh)) return false;
@@ -201,12 +204,12 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         ed.panes[0].hScrollShown = 0;
     }
     LocateChar(ed, 0);
-    BeginEditCommand();
+    BeginEditCommand(ed);
     return true;
 }
 
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     // The room first: the unfold guard must not open blocks for a deletion that
     // then fails.
     const auto [lo, hi] = SelectionRange(ed);
@@ -218,13 +221,13 @@ CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     bool deleted = true;
     const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
     if (deleted) ed.selAnchor = ed.caretPos = pos;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     Report(ok, deleted);
     return pos;
 }
 
 bool TypeChar(EditorInstance& ed, uint8_t ch) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const auto [lo, hi] = SelectionRange(ed);
     // Enter with automatic indentation secures the room of the blanks it copies
     // (each a record of its own) too: it never stops after the CR.
@@ -256,27 +259,27 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
             // The kept line break stands for the typed CR: logged as an inserted
             // text whose first CR was absorbed, so its undo removes nothing and its
             // redo absorbs the CR again.
-            gEdit.absorbNextCr = 1;
+            EditStateOf(ed).absorbNextCr = 1;
             AppendUndoRecord(ed, UndoKind::InsertText, p, &ch, 1, 1);
-            gEdit.absorbNextCr = 0;
+            EditStateOf(ed).absorbNextCr = 0;
             break;
         }
         case EditOutcome::Overwrote:
             AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
             break;
         default:
-            BeginEditCommand();
+            BeginEditCommand(ed);
             return false;
     }
     ed.selAnchor = ed.caretPos = p + 1;
     bool indented = true;
     if (ch == kCR && ed.autoIndent) indented = CopyIndent(ed);
-    BeginEditCommand();
+    BeginEditCommand(ed);
     return indented;
 }
 
 uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
     // The room of a line join too, before the unfold guard changes anything.
     if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
@@ -294,7 +297,7 @@ uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
 }
 
 uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     Report(ok, true);
     if (ed.caretPos == 0) return 0;
     const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;

@@ -26,12 +26,12 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
     Store32(rec + kUndoPosition, position);
     Store32(rec + kUndoCount, count);
     if (IsRangeKind(kind)) {
-        Store32(rec + kUndoRangeStartLineStart, gEdit.rangeStartLineStart);
-        Store32(rec + kUndoRangeStartLine, gEdit.rangeStartLine);
-        Store32(rec + kUndoRangeEndLine, gEdit.rangeEndLine);
-        Store32(rec + kUndoAbsorb, gEdit.absorbNextCr);
-        Store32(rec + kUndoGroup, gEdit.undoGroup);
-        Store32(rec + kUndoWholeText, gEdit.wholeTextDelete);
+        Store32(rec + kUndoRangeStartLineStart, EditStateOf(ed).rangeStartLineStart);
+        Store32(rec + kUndoRangeStartLine, EditStateOf(ed).rangeStartLine);
+        Store32(rec + kUndoRangeEndLine, EditStateOf(ed).rangeEndLine);
+        Store32(rec + kUndoAbsorb, EditStateOf(ed).absorbNextCr);
+        Store32(rec + kUndoGroup, EditStateOf(ed).undoGroup);
+        Store32(rec + kUndoWholeText, EditStateOf(ed).wholeTextDelete);
     } else {
         // The area may hold an undone record here: clear what a small record
         // leaves unused.
@@ -102,7 +102,7 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, true)) return UndoResult::Failed;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;  // only an overwrite is undone by overwriting
     uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
@@ -135,22 +135,22 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
         case UndoKind::DeleteRange: {
             WaitCursor wait;
             // A kept line break stands for the CR at the end of the text.
-            gEdit.absorbNextCr = rec.absorb;
+            EditStateOf(ed).absorbNextCr = rec.absorb;
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = pos;
             uint32_t n = InsertRun(ed, pos, chars, rec.count);
             // The restored text is selected; after a whole-text deletion the
             // selection runs on over the closing CR, as the deleted range did.
             ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
-            gEdit.absorbNextCr = 0;
+            EditStateOf(ed).absorbNextCr = 0;
             break;
         }
     }
     ed.overwriteMode = savedOverwrite;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;  // nothing changed
     ed.undoLogUsed = rec.start;                                  // the record stays behind the end, for redo
-    gEdit.undoGroup = rec.group;
+    EditStateOf(ed).undoGroup = rec.group;
     return UndoResult::Applied;
 }
 
@@ -158,7 +158,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
     UndoRecord rec;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, false)) return UndoResult::Failed;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;
     uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
@@ -183,16 +183,16 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
             break;
         case UndoKind::InsertText: {
             WaitCursor wait;
-            gEdit.absorbNextCr = rec.absorb;  // its first CR is absorbed again
+            EditStateOf(ed).absorbNextCr = rec.absorb;  // its first CR is absorbed again
             uint32_t n = InsertRun(ed, pos, chars, rec.count);
             ed.selAnchor = ed.caretPos = pos + n;
-            gEdit.absorbNextCr = 0;
+            EditStateOf(ed).absorbNextCr = 0;
             break;
         }
         case UndoKind::DeleteRange: {
             WaitCursor wait;
-            gEdit.absorbNextCr = rec.absorb;
-            gEdit.keepNextCr = rec.absorb;  // the line break is kept again
+            EditStateOf(ed).absorbNextCr = rec.absorb;
+            EditStateOf(ed).keepNextCr = rec.absorb;  // the line break is kept again
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = ed.caretPos = pos;
             DeleteRun(ed, pos, rec.count);
@@ -200,10 +200,10 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
         }
     }
     ed.overwriteMode = savedOverwrite;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;
     ed.undoLogUsed = rec.end;
-    gEdit.undoGroup = rec.group;
+    EditStateOf(ed).undoGroup = rec.group;
     return UndoResult::Applied;
 }
 
@@ -287,15 +287,15 @@ bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord
 // secured as a whole before either is applied, so the step is never half done.
 UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
                    const UndoRecord* inserting) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
     if (!secured || SecurePair(ed, *deleting, *inserting)) {
         result = apply(ed, !secured);
-        if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
+        if (result == UndoResult::Applied && EditStateOf(ed).undoGroup) apply(ed, !secured);
     }
-    gEdit.undoGroup = 0;
-    BeginEditCommand();
+    EditStateOf(ed).undoGroup = 0;
+    BeginEditCommand(ed);
     return result;
 }
 
@@ -414,7 +414,7 @@ UndoResult RedoStep(EditorInstance& ed) {
 bool ReserveUndoStep(EditorInstance& ed) {
     UndoRecord newest, before;
     if (!NewestRecord(ed, newest)) return true;
-    BeginEditCommand();  // as the step begins
+    BeginEditCommand(ed);  // as the step begins
     if (NewestPair(ed, newest, before)) return SecurePair(ed, newest, before);
     return ReserveFor(ed, newest, true);
 }
@@ -422,7 +422,7 @@ bool ReserveUndoStep(EditorInstance& ed) {
 bool ReserveRedoStep(EditorInstance& ed) {
     UndoRecord next, after;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return true;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (NextPair(ed, next, after)) return SecurePair(ed, next, after);
     return ReserveFor(ed, next, false);
 }

@@ -40,15 +40,16 @@ WindowRef Window(uintptr_t n) { return reinterpret_cast<WindowRef>(n); }
 
 const BlockPatterns kProcs = {"$ proc", "$ endp"};
 
-std::unique_ptr<EditorInstance> NewInstance() {
-    auto ed = std::make_unique<EditorInstance>();
+std::unique_ptr<ControlRecord> NewControl() {
+    auto record = std::make_unique<ControlRecord>();
+    EditorInstance* ed = &record->ed;
     ed->hwnd = Window(0x100);
     ed->hwndParent = Window(0x200);
     ed->panes[0].hwnd = Window(0x300);
     ed->panes[1].hwnd = Window(0x400);
     ed->hwndActivePane = ed->panes[0].hwnd;
     SetInstanceDefaults(*ed);
-    return ed;
+    return record;
 }
 
 // One area copied into a heap of the same size.
@@ -103,10 +104,11 @@ class BulkDifferentialTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallPlatform(&platform);
-        ResetEditState();
         gMouse = MouseState{};
-        bulk = NewInstance();
-        charwise = NewInstance();
+        bulkControl = NewControl();
+        charwiseControl = NewControl();
+        bulk = &bulkControl->ed;
+        charwise = &charwiseControl->ed;
         ASSERT_TRUE(CreateStore(*bulk));
         ASSERT_TRUE(InsertEndMark(*bulk));
         ASSERT_TRUE(CreateStore(*charwise));
@@ -115,7 +117,6 @@ protected:
         gTextPath = TextPath::Bulk;
         DestroyStore(*bulk);
         DestroyStore(*charwise);
-        ResetEditState();
         InstallPlatform(nullptr);
     }
 
@@ -215,8 +216,8 @@ protected:
         LocateChar(*bulk, Below(StoredLength(*bulk) + 1));
         bulk->maxLineLength = Below(3) == 0 ? 0 : Below(200);
         SelectRandom(*bulk);
-        gEdit = EditState{};
-        gEdit.undoGroup = OneIn(4);
+        StateOf(*bulk).edit = EditState{};
+        StateOf(*bulk).edit.undoGroup = OneIn(4);
     }
 
     // Runs `op` on both stores from the same state and compares what they leave.
@@ -229,16 +230,14 @@ protected:
         SCOPED_TRACE(what);
         CloneStore(*bulk, *charwise);
         const uint32_t sizesBefore[3] = {bulk->lineHeapSize, bulk->lineIndexSize, bulk->undoLogSize};
-        const EditState before = gEdit;
+        StateOf(*charwise).edit = StateOf(*bulk).edit;
         gTextPath = TextPath::Bulk;
         const uint64_t bulkResult = op(*bulk);
-        const EditState afterBulk = gEdit;
-        gEdit = before;
         gTextPath = TextPath::Charwise;
         const uint64_t charwiseResult = op(*charwise);
         gTextPath = TextPath::Bulk;
         EXPECT_EQ(bulkResult, charwiseResult);
-        EXPECT_TRUE(SameEditState(afterBulk, gEdit));
+        EXPECT_TRUE(SameEditState(StateOf(*bulk).edit, StateOf(*charwise).edit));
         ExpectSame(*bulk, *charwise, mixed);
         ExpectWellFormed(*bulk);
         ++compared;
@@ -334,7 +333,7 @@ protected:
                 // The runs themselves, with NULs and the line-break flags set by hand.
                 const std::string text = RandomText(8, true);
                 const CharIndex p = Below(length + 1);
-                gEdit.absorbNextCr = OneIn(2);
+                StateOf(*bulk).edit.absorbNextCr = OneIn(2);
                 Compare("InsertRun", [&](EditorInstance& ed) {
                     const CharIndex at = InsertionPoint(ed, p);
                     return InsertRun(ed, at, reinterpret_cast<const uint8_t*>(text.data()),
@@ -345,7 +344,7 @@ protected:
             case 5: {
                 const CharIndex p = Below(length + 1);
                 const uint32_t n = OneIn(3) ? Below(length + 3) : Below(300);
-                gEdit.keepNextCr = OneIn(2);
+                StateOf(*bulk).edit.keepNextCr = OneIn(2);
                 Compare("DeleteRun", [=](EditorInstance& ed) {
                     DeleteRun(ed, p, n);
                     return 0;
@@ -424,7 +423,9 @@ protected:
     }
 
     FakePlatform platform;
-    std::unique_ptr<EditorInstance> bulk, charwise;
+    std::unique_ptr<ControlRecord> bulkControl, charwiseControl;
+    EditorInstance* bulk = nullptr;
+    EditorInstance* charwise = nullptr;
     std::mt19937 rng{20261207u};
     int compared = 0;
     int grown = 0;

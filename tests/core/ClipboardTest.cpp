@@ -196,7 +196,7 @@ TEST_F(ClipboardTest, PasteOverASelectionIsOneStepAndTheParentEditsApart) {
     Select(1, 3);  // b and the line break
     bool parentEdited = false;
     platform.duringNotify = [&](const SelChangeInfo&) {
-        EXPECT_EQ(gEdit.undoGroup, 0u);
+        EXPECT_EQ(StateOf(*ed).edit.undoGroup, 0u);
         if (parentEdited) return;
         parentEdited = true;
         ReplaceSelection(*ed, "P", true);

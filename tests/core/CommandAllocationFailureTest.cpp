@@ -242,10 +242,10 @@ void SelectIn(EditorInstance& ed, CharIndex a, CharIndex b) {
 }
 
 bool Replaced(EditorInstance& ed, const char* text, bool logUndo, bool paste) {
-    gEdit.undoGroup = paste;
+    StateOf(ed).edit.undoGroup = paste;
     bool ok = false;
     ReplaceSelection(ed, text, logUndo, &ok);
-    gEdit.undoGroup = 0;
+    StateOf(ed).edit.undoGroup = 0;
     return ok;
 }
 

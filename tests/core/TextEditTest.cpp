@@ -34,16 +34,16 @@ TEST_F(TextEditTest, NewDocumentIsOneLineHoldingItsClosingCr) {
     EXPECT_EQ(ed->changeCount, 0u);
     // A second end-mark finds the closing CR and stores nothing; the pane count
     // kept in rawLineEnd survives it.
-    gEdit.rawLineEnd = 1;
+    StateOf(*ed).edit.rawLineEnd = 1;
     EXPECT_TRUE(InsertEndMark(*ed));
     EXPECT_EQ(Text(), "\r");
-    EXPECT_EQ(gEdit.rawLineEnd, 1u);
+    EXPECT_EQ(StateOf(*ed).edit.rawLineEnd, 1u);
 }
 
 TEST_F(TextEditTest, EndMarkStoresTheCrWithoutSplittingAndAnswersItsColumn) {
     DestroyStore(*ed);
     ASSERT_TRUE(CreateStore(*ed));
-    gEdit.rawLineEnd = 1;
+    StateOf(*ed).edit.rawLineEnd = 1;
     EditOutcome out;
     EXPECT_EQ(InsertChar(*ed, 0, kCR, &out), 0u);
     EXPECT_EQ(out, EditOutcome::EndMark);
@@ -258,8 +258,8 @@ TEST_F(TextEditTest, ARangeThroughItsLineBreakKeepsTheBreak) {
     SetText("ab\r\ncd");
     EXPECT_EQ(DeleteRange(*ed, 1, 3), 1u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    EXPECT_EQ(gEdit.absorbNextCr, 1u);
-    EXPECT_EQ(gEdit.keepNextCr, 0u);  // consumed by the kept break
+    EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 1u);
+    EXPECT_EQ(StateOf(*ed).edit.keepNextCr, 0u);  // consumed by the kept break
     std::vector<UndoRecord> records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RecordText(records[0]), "b\r");
@@ -267,12 +267,12 @@ TEST_F(TextEditTest, ARangeThroughItsLineBreakKeepsTheBreak) {
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeStartLineStart), 0u);
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeStartLine), 0u);
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeEndLine), 1u);
-    EXPECT_EQ(gEdit.rangeStartLineLength, 3u);
+    EXPECT_EQ(StateOf(*ed).edit.rangeStartLineLength, 3u);
     // The next CR inserted stands in for the kept one.
     EditOutcome out;
     InsertChar(*ed, 1, kCR, &out);
     EXPECT_EQ(out, EditOutcome::Absorbed);
-    EXPECT_EQ(gEdit.crAbsorbed, 1u);
+    EXPECT_EQ(StateOf(*ed).edit.crAbsorbed, 1u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
 }
 
@@ -280,7 +280,7 @@ TEST_F(TextEditTest, ARangeFromALineStartOrAcrossLinesJoinsThem) {
     SetText("ab\r\ncd\r\nef");
     // From column 0 through a line's CR: the line goes, nothing is kept.
     EXPECT_EQ(DeleteRange(*ed, 0, 3), 0u);
-    EXPECT_EQ(gEdit.absorbNextCr, 0u);
+    EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 0u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"cd\r", "ef\r"}));
     // Across a line break from inside a line: the lines are joined.
     EXPECT_EQ(DeleteRange(*ed, 1, 4), 1u);

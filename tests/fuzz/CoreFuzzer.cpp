@@ -199,9 +199,9 @@ const char* const kStartTexts[] = {"", kBlocks, "one\r\n  two\r\n\tthree\r\n\r\n
 
 class Session {
 public:
-    explicit Session(Input& in) : in_(in), ed_(std::make_unique<EditorInstance>()), model_("\r") {
+    explicit Session(Input& in)
+        : in_(in), record_(std::make_unique<ControlRecord>()), ed_(&record_->ed), model_("\r") {
         InstallPlatform(&platform_);
-        ResetEditState();
         gTextPath = TextPath::Bulk;
         gMouse = MouseState{};
         gScroll = ScrollFlags{};
@@ -1060,7 +1060,8 @@ private:
         FUZZ_CHECK(broken.empty(), "%s", broken.c_str());
         FUZZ_CHECK(test::StoreHolds(ed(), model_.doc), "text \"%s\", expected \"%s\"",
                    Printable(test::StoreText(ed())).c_str(), Printable(model_.doc).c_str());
-        FUZZ_CHECK(!gEdit.absorbNextCr && !gEdit.keepNextCr && !gEdit.undoGroup, "edit state left set");
+        const EditState& edit = StateOf(*ed_).edit;
+        FUZZ_CHECK(!edit.absorbNextCr && !edit.keepNextCr && !edit.undoGroup, "edit state left set");
         FUZZ_CHECK(platform_.errors.empty(), "a message box: %s", platform_.errors.front().c_str());
         // A line no longer hidden sheds the fuzzer's tag.
         for (LineNumber l = 0; l < Lines(); ++l) {
@@ -1083,7 +1084,8 @@ private:
         CharIndex anchor = 0, caret = 0;
     } before_;
     FakePlatform platform_;
-    std::unique_ptr<EditorInstance> ed_;
+    std::unique_ptr<ControlRecord> record_;
+    EditorInstance* ed_;
     Model model_;
 };
 

@@ -1,12 +1,14 @@
-// The memory block behind a control: its EditorInstance, which hosts read, and
-// after it the control's own state that no host sees.
+// The memory block behind a control window: its ControlRecord (the EditorInstance
+// hosts read, then the control's working state), and after it what only the
+// window layer keeps for the control.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
@@ -30,9 +32,10 @@ struct ControlPrivate {
 };
 
 struct ControlBlock {
-    EditorInstance ed;  // first: the window's extra value points at it
+    ControlRecord record;  // first: the window's extra value points at its EditorInstance
     ControlPrivate priv;
 };
+static_assert(offsetof(ControlBlock, record) == 0, "an EditorInstance's address is its block's");
 
 // The record of a control window, or nullptr before WM_CREATE and after WM_DESTROY.
 inline EditorInstance* InstanceOf(HWND hwnd) {

@@ -79,7 +79,7 @@ LRESULT OnWmCreate(HWND hwnd) {
     // panes read it while they are being created.
     auto* block = static_cast<ControlBlock*>(AllocGlobal(kSiteRecord, GMEM_FIXED | GMEM_ZEROINIT, sizeof(ControlBlock)));
     if (!block) return -1;
-    EditorInstance& ed = block->ed;
+    EditorInstance& ed = block->record.ed;
     ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(&ed));
     ed.hwnd = hwnd;
     ed.hwndParent = ::GetParent(hwnd);

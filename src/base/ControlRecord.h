@@ -1,0 +1,75 @@
+// The memory of one control: its EditorInstance, which hosts read, and after it
+// the control's working state, which no host sees. Everything one control keeps
+// between two calls lives here, so that nothing one control does (a gesture, a
+// font, a paint, an edit) changes what another control of the process does; what
+// the controls of a process share on purpose is listed in base/ProcessState.h.
+//
+// The record is plain data and zero is its starting state: the Windows layer
+// allocates it zero-filled at WM_CREATE, the tests value-initialise it. Only the
+// EditorInstance is a binary contract: the state after it may change freely.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "base/EditorInstance.h"
+
+namespace qv {
+
+// What an editing command carries from a range deletion to the insertion that
+// replaces the range and into the undo log.
+//
+// Invariant between editing commands: absorbNextCr and keepNextCr are clear. Every
+// editing command starts by clearing them (BeginEditCommand) and clears them again
+// when it ends, so a flag left by one command never changes the next one; every
+// undo record carries in its own fields what its undo and redo need.
+struct EditState {
+    // While nonzero, an inserted CR is stored without splitting its line: the
+    // closing CR of a new document. The Windows layer also counts pane creations
+    // in it; the end-mark insertion restores whatever value it found.
+    uint32_t rawLineEnd;
+    // The next CR given to InsertChar is absorbed: the text stays as it is. Set by
+    // a range deletion that kept its final line break.
+    uint32_t absorbNextCr;
+    // The next CR given to DeleteChar that would join two lines is kept.
+    uint32_t keepNextCr;
+    // A CR has been absorbed since the last range deletion.
+    uint32_t crAbsorbed;
+    // The range deleted last was the whole text through the closing CR.
+    uint32_t wholeTextDelete;
+    // Of the range deleted last: the char index where its first line starts, that
+    // line's index and length, and the index of its last line. Logged with it.
+    CharIndex rangeStartLineStart;
+    LineNumber rangeStartLine;
+    uint32_t rangeStartLineLength;
+    LineNumber rangeEndLine;
+    // Set by a paste, a stream-in or a logged replacement over a selection, so that
+    // its deletion and its insertion are logged, undone and redone as one step;
+    // clear again before the command repaints or notifies.
+    uint32_t undoGroup;
+};
+
+// The working state of one control.
+struct ControlState {
+    EditState edit;
+};
+
+struct ControlRecord {
+    EditorInstance ed;  // first: the control's and the panes' extra value points at it
+    ControlState state;
+};
+static_assert(std::is_standard_layout<ControlRecord>::value && std::is_trivially_copyable<ControlRecord>::value,
+              "the record is plain data, zero at the start");
+static_assert(offsetof(ControlRecord, ed) == 0, "an EditorInstance's address is its record's");
+
+// The working state of the control whose EditorInstance this is. Every
+// EditorInstance the core works on is the first member of a ControlRecord.
+inline ControlState& StateOf(EditorInstance& ed) {
+    return reinterpret_cast<ControlRecord&>(ed).state;
+}
+inline const ControlState& StateOf(const EditorInstance& ed) {
+    return reinterpret_cast<const ControlRecord&>(ed).state;
+}
+
+}  // namespace qv
