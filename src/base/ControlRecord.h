@@ -50,9 +50,22 @@ struct EditState {
     uint32_t undoGroup;
 };
 
+// Caret placement and scrolling.
+struct ScrollState {
+    // The last PointToChar found the point beyond the midpoint of the line's
+    // closing CR; callers step back one so the caret lands before the CR. A lookup
+    // that asks for a line's start leaves it as it was.
+    uint32_t hitPastLineEnd;
+    // While set, ScrollPane does not pace vertical scrolls (scroll bar, wheel).
+    uint32_t scrollPacingOff;
+    // While set, ScrollCaretIntoView does not follow the caret horizontally.
+    uint32_t holdScrollX;
+};
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
+    ScrollState scroll;
 };
 
 struct ControlRecord {

@@ -75,7 +75,7 @@ void PressInText(EditorInstance& ed, ViewPane& pane, const PointerEvent& ev, con
     const LineNumber line = ed.curLine;
     const CharIndex lineStart = ed.curLineStart;
     ed.columnSelStartLine = gMouse.dragStartLine = line;
-    if (gScroll.hitPastLineEnd && p > lineStart) --p;
+    if (ScrollStateOf(ed).hitPastLineEnd && p > lineStart) --p;
     p = Min(p, TextEnd(ed));
     ed.caretPos = p;
     gMouse.dragClickPos = p;

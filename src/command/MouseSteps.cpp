@@ -38,7 +38,7 @@ void HideCaretOnce(EditorInstance& ed) {
 }
 
 void NotifyDragCaret(EditorInstance& ed, LineNumber line) {
-    const bool pastEnd = gScroll.hitPastLineEnd && line < LineCount(ed) && ed.caretPos > 0 &&
+    const bool pastEnd = ScrollStateOf(ed).hitPastLineEnd && line < LineCount(ed) && ed.caretPos > 0 &&
                          ed.caretPos == LineStart(ed, line) + LineLength(ed, line);
     if (pastEnd) {
         NotifyParentReportingCaret(ed, ed.caretPos - 1);

@@ -34,9 +34,9 @@ CharIndex ClosingCr(EditorInstance& ed) { return LocateChar(ed, kNoIndex).index 
 // caret lands before the line end. The flag is cleared first: a look-up that asks
 // for a line's start leaves it as an earlier one set it.
 CharIndex PointBeforeLineEnd(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
-    gScroll.hitPastLineEnd = 0;
+    ScrollStateOf(ed).hitPastLineEnd = 0;
     const CharIndex p = PointToChar(ed, s, x, y);
-    return gScroll.hitPastLineEnd && p > 0 ? p - 1 : p;
+    return ScrollStateOf(ed).hitPastLineEnd && p > 0 ? p - 1 : p;
 }
 
 // The end of the line at pane row y (for offset s), before its CR; the line

@@ -67,7 +67,7 @@ void InvalidateRange(EditorInstance& ed, WindowRef paneWindow, CharIndex a, Char
 // pane's scrollY at the call. A caret on a line inside a folded block unfolds that
 // block (only it) and repaints the pane whole; a line the host hid stays hidden. Vertically the caret's row becomes the top row
 // or the last whole row; horizontally the view jumps eight average characters past
-// the edge the caret crossed (never left of 0), unless gScroll.holdScrollX is set.
+// the edge the caret crossed (never left of 0), unless the control's holdScrollX is set.
 // Answers 0 when anything was scrolled or repainted, -1 when nothing moved.
 int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t);
 

@@ -37,7 +37,6 @@ protected:
         CoreFixture::SetUp();
         DestroyStore(*ed);
         gMouse = MouseState{};
-        gScroll = ScrollFlags{};
         savedTiming = gTiming;
         gTiming = {3000, 1000, 100};
         ed->lineHeight = kRow;
@@ -52,7 +51,6 @@ protected:
     }
     void TearDown() override {
         gMouse = MouseState{};
-        gScroll = ScrollFlags{};
         gTiming = savedTiming;
         CoreFixture::TearDown();
     }
@@ -354,7 +352,7 @@ TEST_F(MouseTest, TheWheelJumpsOrScrollsSmoothlyToTheSameOffset) {
             EXPECT_EQ(Notes(kReasonScrollBar)[0].line, 16u);
             const size_t steps = platform.scrolls.size();
             EXPECT_EQ(steps, smooth == 0 ? 1u : mhz > 2000 ? 96u : 6u);
-            EXPECT_EQ(gScroll.scrollPacingOff, 0u);
+            EXPECT_EQ(StateOf(*ed).scroll.scrollPacingOff, 0u);
             EXPECT_EQ(platform.spins, 0);
         }
     }

@@ -204,7 +204,6 @@ public:
         InstallPlatform(&platform_);
         gTextPath = TextPath::Bulk;
         gMouse = MouseState{};
-        gScroll = ScrollFlags{};
         ResetBlockPatterns();
         ed_->hwnd = reinterpret_cast<WindowRef>(0x100);
         ed_->hwndParent = reinterpret_cast<WindowRef>(0x200);

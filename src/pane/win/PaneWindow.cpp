@@ -108,7 +108,7 @@ void OnPaneKillFocus(EditorInstance& ed, HWND hwnd) {
 // WM_VSCROLL: scrolling from the pane's own vertical bar, never paced; the parent
 // hears of it (reason 44) when the offset changed. Answers 0.
 LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    gScroll.scrollPacingOff = 1;
+    ScrollStateOf(ed).scrollPacingOff = 1;
     HideHostPopup();
     ViewPane& pane = PaneOf(ed, hwnd);
     const int32_t old = pane.scrollY;
@@ -141,7 +141,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
             if (y < 0) y = 0;
             break;
         case SB_ENDSCROLL:
-            gScroll.scrollPacingOff = 0;
+            ScrollStateOf(ed).scrollPacingOff = 0;
             break;
         default:
             break;

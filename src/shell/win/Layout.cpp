@@ -99,7 +99,7 @@ void LayoutPanes(EditorInstance& ed) {
     const int w = client.right, h = client.bottom;
     ed.upperPaneHeight = UpperPaneHeight(static_cast<uint32_t>(h), ed.splitRatio);
 
-    if (!gScroll.scrollPacingOff) {
+    if (!ScrollStateOf(ed).scrollPacingOff) {
         gLayout.measureFontChanged = 0;
         MeasureLongestLine(ed);
     }
