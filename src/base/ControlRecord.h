@@ -56,10 +56,10 @@ struct ScrollState {
     // closing CR; callers step back one so the caret lands before the CR. A lookup
     // that asks for a line's start leaves it as it was.
     uint32_t hitPastLineEnd;
-    // While set, ScrollPane does not pace vertical scrolls (scroll bar, wheel).
+    // While set, ScrollPane does not pace vertical scrolls, and the layout after a
+    // paint measures nothing: a scroll-bar gesture under way (from its first
+    // message to SB_ENDSCROLL), or the wheel's scroll with the paints it runs.
     uint32_t scrollPacingOff;
-    // While set, ScrollCaretIntoView does not follow the caret horizontally.
-    uint32_t holdScrollX;
 };
 
 // The working state of one control.

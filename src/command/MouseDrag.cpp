@@ -102,9 +102,8 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     if (line >= gMouse.marginDragLine) ed.caretPos = end;
 
     const int32_t oldScrollX = ed.panes[0].scrollX;
-    ScrollStateOf(ed).holdScrollX = 1;
-    const int32_t scrolled = ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY));
-    ScrollStateOf(ed).holdScrollX = 0;
+    const int32_t scrolled =
+        ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY), HorizontalFollow::BackToZero);
     if (!DragGoesOn(ctx, kMouseMarginLines)) return;
     if (oldScrollX != 0 && ed.panes[0].scrollX == 0) {
         // The offset went back to 0 without a repaint: both panes are drawn anew.

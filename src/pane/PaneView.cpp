@@ -157,7 +157,7 @@ void InvalidateRange(EditorInstance& ed, WindowRef paneWindow, CharIndex a, Char
     }
 }
 
-int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t) {
+int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t, HorizontalFollow horizontal) {
     ViewPane& pane = PaneOf(ed, paneWindow);
     const uint32_t count = LineCount(ed);
     if (!IsShown(pane) || count == 0) return -1;
@@ -200,7 +200,7 @@ int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t
     // A jump that happened to equal the horizontal-only marker would lose its
     // repaint; a pixel more is the same whole-pane repaint.
     if (dy == kScrollHorizontalOnly) ++dy;
-    if (ScrollStateOf(ed).holdScrollX) {
+    if (horizontal == HorizontalFollow::BackToZero) {
         dx = 0;
         SetScrollX(ed, 0);
     }

@@ -441,9 +441,8 @@ TEST_F(PaneViewTest, BothShownPanesScrollWithTheHorizontalOffset) {
 TEST_F(PaneViewTest, HoldingTheHorizontalOffset) {
     Lines(5, std::string(80, 'w'));
     ed->panes[0].scrollX = ed->panes[1].scrollX = 40;
-    StateOf(*ed).scroll.holdScrollX = 1;
     CaretAt(0, 70);
-    EXPECT_EQ(ScrollCaretIntoView(*ed, Upper(), 0), -1);  // nothing scrolled for it
+    EXPECT_EQ(ScrollCaretIntoView(*ed, Upper(), 0, HorizontalFollow::BackToZero), -1);  // nothing scrolled for it
     EXPECT_EQ(ed->panes[0].scrollX, 0);
     EXPECT_TRUE(pacing.scrolls.empty());
     EXPECT_TRUE(pacing.invalidations.empty());
