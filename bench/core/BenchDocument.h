@@ -68,7 +68,6 @@ class BenchEditor {
 public:
     BenchEditor() {
         InstallPlatform(&platform);
-        gMouse = MouseState{};
         ed.hwnd = Window(0x100);
         ed.hwndParent = Window(0x200);
         ed.panes[0].hwnd = Window(0x300);

@@ -62,10 +62,27 @@ struct ScrollState {
     uint32_t scrollPacingOff;
 };
 
+// The mouse in the control's panes. A drag is ended by the release in the same
+// pane, since the capture keeps every mouse message there.
+struct MouseState {
+    uint32_t mouseDragState;     // a MouseDragMode; a range deletion ends any drag
+    uint32_t skipNextMouseMove;  // the next WM_MOUSEMOVE is ignored
+    LineNumber dragStartLine;    // line of the click that started a text drag
+    LineNumber marginDragLine;   // line of the click that started a margin drag
+    CharIndex dragClickPos;      // caretPos after the click that started the drag
+    int32_t prevPointerX;        // pointer x - 10 at the previous check; 0 = not yet set
+    int32_t dragRightLimit;      // rightward auto-scroll limit of the current move
+    int32_t dragTextWidth;       // width beyond which a rightward step grows
+    uint32_t rightStepTaken;
+    uint32_t lineEndReached;
+    CharIndex lastRightStepPos;  // caretPos after the last rightward step
+};
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
     ScrollState scroll;
+    MouseState mouse;
 };
 
 struct ControlRecord {

@@ -65,10 +65,10 @@ void FinishTextCommand(EditorInstance& ed) {
     NotifyParent(ed, kReasonSelChange);
 }
 
-void EndMouseDrag() { gMouse.mouseDragState = kMouseIdle; }
+void EndMouseDrag(EditorInstance& ed) { MouseStateOf(ed).mouseDragState = kMouseIdle; }
 
 void EndRangeDeletion(EditorInstance& ed) {
-    EndMouseDrag();
+    EndMouseDrag(ed);
     const Point caret = ThePlatform().GetCaretPos();
     PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
 }

@@ -10,8 +10,8 @@
 
 namespace qv {
 
-bool DragGoesOn(const MouseContext& ctx, uint32_t state) {
-    return gMouse.mouseDragState == state && !Abandoned(ctx);
+bool DragGoesOn(EditorInstance& ed, const MouseContext& ctx, uint32_t state) {
+    return !Abandoned(ctx) && MouseStateOf(ed).mouseDragState == state;
 }
 
 void PaceDrag() {

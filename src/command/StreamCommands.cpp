@@ -100,7 +100,7 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
     // its text and so changed nothing, leaves the selection and the view as they were.
     if (result.abandoned || result.refused) return result.bytes;
     if (!result.changed && stream->error == kErrorNotEnoughMemory) return result.bytes;
-    EndMouseDrag();  // a drag's positions no longer hold
+    EndMouseDrag(ed);  // a drag's positions no longer hold
     if (format.selection)
         FinishSelectionLoad(ed, result);
     else

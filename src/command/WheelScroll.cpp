@@ -71,7 +71,7 @@ void WheelScroll(EditorInstance& ed, WindowRef paneWindow, int32_t& remainder, i
     if (target == old) return;
 
     ScrollStateOf(ed).scrollPacingOff = 1;
-    if (gMouse.smoothWheel) {
+    if (gSmoothWheel) {
         PlaceCaretIfActive(ed, pane, old);
         ScrollSmoothly(ed, pane, target, ctx);
     } else {

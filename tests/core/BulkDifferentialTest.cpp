@@ -104,7 +104,6 @@ class BulkDifferentialTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallPlatform(&platform);
-        gMouse = MouseState{};
         bulkControl = NewControl();
         charwiseControl = NewControl();
         bulk = &bulkControl->ed;

@@ -215,7 +215,7 @@ TEST_F(TextEditTest, InsertTextStoresEveryLineEndAsOneCr) {
 TEST_F(TextEditTest, DeletingTheWholeTextKeepsTheClosingCr) {
     SetText("ab\r\ncd");
     ed->panes[0].scrollY = 0;
-    gMouse.mouseDragState = kMouseDragging;
+    StateOf(*ed).mouse.mouseDragState = kMouseDragging;
     ed->mouseSelStart = 1;
     ed->mouseSelEnd = 4;
     bool ok = false;
@@ -228,7 +228,7 @@ TEST_F(TextEditTest, DeletingTheWholeTextKeepsTheClosingCr) {
     EXPECT_EQ(RecordText(records[0]), "ab\rcd");  // one character fewer than the range
     EXPECT_EQ(records[0].wholeText, 1u);
     EXPECT_EQ(records[0].absorb, 0u);
-    EXPECT_EQ(gMouse.mouseDragState, kMouseDragging);  // the commands end drags
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, kMouseDragging);  // the commands end drags
     EXPECT_EQ(ed->mouseSelStart, 0u);
     EXPECT_EQ(ed->mouseSelEnd, 0u);
     // Now only the closing CR is left: nothing to delete, nothing logged.
@@ -294,10 +294,10 @@ TEST_F(TextEditTest, RangeDeletionShowsTheWaitCursorAndTheCommandReanchorsAtTheC
     SetText(text);
     ed->lineHeight = 10;
     platform.caret = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
-    gMouse.mouseDragState = kMouseDragging;
+    StateOf(*ed).mouse.mouseDragState = kMouseDragging;
     ed->selAnchor = 0, ed->caretPos = 2;
     ClearSelection(*ed);
-    EXPECT_EQ(gMouse.mouseDragState, 0u);
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, 0u);
     EXPECT_EQ(ed->curLine, 3u);
     EXPECT_EQ(ed->curLineStart, 3u * 5 - 2);
     ASSERT_EQ(platform.cursorsSet.size(), 1u);

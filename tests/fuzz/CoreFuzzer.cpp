@@ -203,7 +203,6 @@ public:
         : in_(in), record_(std::make_unique<ControlRecord>()), ed_(&record_->ed), model_("\r") {
         InstallPlatform(&platform_);
         gTextPath = TextPath::Bulk;
-        gMouse = MouseState{};
         ResetBlockPatterns();
         ed_->hwnd = reinterpret_cast<WindowRef>(0x100);
         ed_->hwndParent = reinterpret_cast<WindowRef>(0x200);
@@ -951,7 +950,7 @@ private:
             case 4: MouseRelease(ed(), pane.hwnd); break;
             case 5: MouseDoubleClick(ed()); break;
             case 6:
-                in_.OneIn(2) ? EndMouseGesture(ed()) : RightButtonPress();
+                in_.OneIn(2) ? EndMouseGesture(ed()) : RightButtonPress(ed());
                 PointerShapeAt(ed(), pane.hwnd, x, y);
                 break;
             default: {

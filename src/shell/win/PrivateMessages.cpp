@@ -106,7 +106,7 @@ LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
 // EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
 // (lParam nonzero) or jumps; answers lParam.
 LRESULT OnEmxSetWheelMode(EditorInstance&, const Message& m) {
-    gMouse.smoothWheel = static_cast<uint32_t>(m.lParam);
+    gSmoothWheel = static_cast<uint32_t>(m.lParam);
     return m.lParam;
 }
 

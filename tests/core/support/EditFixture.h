@@ -1,6 +1,6 @@
-// A control's record holding a fresh document (one line: its closing CR), with the
-// process-wide mouse state back at its start, and helpers to set up text and
-// selections and to read the document and the undo log back.
+// A control's record holding a fresh document (one line: its closing CR), and
+// helpers to set up text and selections and to read the document and the undo log
+// back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,7 +41,6 @@ class EditFixture : public CoreFixture {
 protected:
     void SetUp() override {
         CoreFixture::SetUp();
-        gMouse = MouseState{};
         ASSERT_TRUE(InsertEndMark(*ed));
         platform.ClearRecords();
     }
