@@ -78,11 +78,21 @@ struct MouseState {
     CharIndex lastRightStepPos;  // caretPos after the last rightward step
 };
 
+// The measurements of the control's layout.
+struct LayoutState {
+    long double avgCharWidth;     // average character width of the last measured line
+    uint32_t measureTextChanged;  // set by handlers around a measurement after an edit
+    uint32_t measureFontChanged;  // set around a measurement after a font change
+    uint32_t paneResizePending;   // a pane's size or vertical bar changed ...
+    WindowRef resizedPaneWindow;  // ... this one; consumed by the next LayoutPanes
+};
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
     ScrollState scroll;
     MouseState mouse;
+    LayoutState layout;
 };
 
 struct ControlRecord {

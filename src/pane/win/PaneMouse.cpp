@@ -31,7 +31,7 @@ public:
     MouseScope(const MouseScope&) = delete;
     MouseScope& operator=(const MouseScope&) = delete;
     MouseContext Context() const {
-        return {static_cast<int32_t>(std::lrint(gLayout.avgCharWidth)),
+        return {static_cast<int32_t>(std::lrint(LayoutStateOf(ed_).avgCharWidth)),
                 &PrivateOf(ed_).destroyedWhileStreaming};
     }
 

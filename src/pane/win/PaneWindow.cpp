@@ -56,8 +56,8 @@ LRESULT OnPaneCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // the one resized.
 void OnPaneSize(EditorInstance& ed, HWND hwnd) {
     if (LineCount(ed) > 1) UpdateScrollBars(ed, PaneOf(ed, hwnd));
-    gLayout.paneResizePending = 1;
-    gLayout.resizedPaneWindow = hwnd;
+    LayoutStateOf(ed).paneResizePending = 1;
+    LayoutStateOf(ed).resizedPaneWindow = hwnd;
     LayoutPanes(ed);
 }
 
@@ -79,8 +79,8 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
     const uint32_t barWas = pane.vScrollShown;
     UpdateScrollBars(ed, pane);
     if (pane.vScrollShown != barWas) {
-        gLayout.paneResizePending = 1;
-        gLayout.resizedPaneWindow = hwnd;
+        LayoutStateOf(ed).paneResizePending = 1;
+        LayoutStateOf(ed).resizedPaneWindow = hwnd;
     }
     LayoutPanes(ed);
     if (!pane.vScrollShown) {

@@ -117,9 +117,9 @@ LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
     FontRef fonts[kFontSlotCount];
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     MeasureFonts(ed, fonts);
-    gLayout.measureFontChanged = 1;
+    LayoutStateOf(ed).measureFontChanged = 1;
     MeasureLongestLine(ed);
-    gLayout.measureFontChanged = 0;
+    LayoutStateOf(ed).measureFontChanged = 0;
     RefreshBothPanes(ed);
     return 0;
 }
@@ -220,9 +220,9 @@ LRESULT OnEmxSetFonts(EditorInstance& ed, const Message& m) {
     ChangeFonts(ed, fonts);
     RefreshBothPanes(ed);
     UpdateScrollBars(ed, ActivePane(ed));
-    gLayout.measureFontChanged = 1;
+    LayoutStateOf(ed).measureFontChanged = 1;
     MeasureLongestLine(ed);
-    gLayout.measureFontChanged = 0;
+    LayoutStateOf(ed).measureFontChanged = 0;
     return 0;
 }
 

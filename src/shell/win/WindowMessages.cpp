@@ -34,7 +34,7 @@ LRESULT OnWmSize(EditorInstance& ed, const Message& m) {
     RECT client = {};
     ::GetClientRect(m.hwnd, &client);
     ed.clientRect = {client.left, client.top, client.right, client.bottom};
-    WithFlag(gLayout.measureTextChanged, [&] { LayoutPanes(ed); });
+    WithFlag(LayoutStateOf(ed).measureTextChanged, [&] { LayoutPanes(ed); });
     return m.Default();
 }
 
@@ -141,7 +141,7 @@ LRESULT OnWmSetFont(EditorInstance& ed, const Message& m) {
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     fonts[kFontText] = reinterpret_cast<FontRef>(m.wParam);
     ChangeFonts(ed, fonts);
-    WithFlag(gLayout.measureFontChanged, [&] { MeasureLongestLine(ed); });
+    WithFlag(LayoutStateOf(ed).measureFontChanged, [&] { MeasureLongestLine(ed); });
     return m.Default();
 }
 
