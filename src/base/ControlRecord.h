@@ -80,11 +80,12 @@ struct MouseState {
 
 // The measurements of the control's layout.
 struct LayoutState {
-    long double avgCharWidth;     // average character width of the last measured line
-    uint32_t measureTextChanged;  // set by handlers around a measurement after an edit
-    uint32_t measureFontChanged;  // set around a measurement after a font change
-    uint32_t paneResizePending;   // a pane's size or vertical bar changed ...
-    WindowRef resizedPaneWindow;  // ... this one; consumed by the next LayoutPanes
+    long double avgCharWidth;  // average character width of the last measured line
+    // Set by handlers around a measurement after an edit or a font change: the
+    // horizontal range is set from the measured width at once, also by the layouts
+    // of the pane sizes and paints that the measurement runs.
+    uint32_t measureTextChanged;
+    uint32_t measureFontChanged;
 };
 
 // The working state of one control.

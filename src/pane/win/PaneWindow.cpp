@@ -56,9 +56,7 @@ LRESULT OnPaneCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // the one resized.
 void OnPaneSize(EditorInstance& ed, HWND hwnd) {
     if (LineCount(ed) > 1) UpdateScrollBars(ed, PaneOf(ed, hwnd));
-    LayoutStateOf(ed).paneResizePending = 1;
-    LayoutStateOf(ed).resizedPaneWindow = hwnd;
-    LayoutPanes(ed);
+    LayoutPanes(ed, hwnd);
 }
 
 // WM_PAINT: the paint, then the scroll bars and the layout they may change.
@@ -78,11 +76,7 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
     }
     const uint32_t barWas = pane.vScrollShown;
     UpdateScrollBars(ed, pane);
-    if (pane.vScrollShown != barWas) {
-        LayoutStateOf(ed).paneResizePending = 1;
-        LayoutStateOf(ed).resizedPaneWindow = hwnd;
-    }
-    LayoutPanes(ed);
+    LayoutPanes(ed, pane.vScrollShown != barWas ? hwnd : nullptr);
     if (!pane.vScrollShown) {
         const int32_t rows = static_cast<int32_t>(WholeRows(ed, pane.textRect.bottom));
         pane.scrollY = pane.scrollY > rows ? pane.scrollY - rows : 0;

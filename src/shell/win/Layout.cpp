@@ -78,10 +78,9 @@ int32_t HorizontalStep(const EditorInstance& ed) {
     return static_cast<int32_t>(std::lrint(StateOf(ed).layout.avgCharWidth));
 }
 
-void LayoutPanes(EditorInstance& ed) {
-    if (LayoutStateOf(ed).paneResizePending) {
-        LayoutStateOf(ed).paneResizePending = 0;
-        ViewPane& pane = PaneOf(ed, LayoutStateOf(ed).resizedPaneWindow);
+void LayoutPanes(EditorInstance& ed, WindowRef resizedPane) {
+    if (resizedPane) {
+        ViewPane& pane = PaneOf(ed, resizedPane);
         ResetTextRect(pane);
         if (pane.vScrollShown) {
             Place(pane.hwndVScroll, pane.textRect.right, 0, kBarThickness, pane.textRect.bottom);

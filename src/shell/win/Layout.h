@@ -18,8 +18,10 @@ inline LayoutState& LayoutStateOf(EditorInstance& ed) { return StateOf(ed).layou
 
 constexpr uint32_t kOpenSplitRatio = 0x206;  // 256/518 of the height: just under half
 
-// Moves every child to its place for the current client size, split and bars.
-void LayoutPanes(EditorInstance& ed);
+// Moves every child to its place for the current client size, split and bars;
+// first the text rectangle and vertical bar of `resizedPane`, when a pane's size or
+// vertical bar changed.
+void LayoutPanes(EditorInstance& ed, WindowRef resizedPane = nullptr);
 // Sets the pane's vertical bar and the horizontal bar's page; answers the pane's
 // vertical page (its height rounded down to whole rows).
 uint32_t UpdateScrollBars(EditorInstance& ed, ViewPane& pane);
