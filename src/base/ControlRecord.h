@@ -88,12 +88,28 @@ struct LayoutState {
     uint32_t measureFontChanged;
 };
 
+// The painter's state that outlives a line: carried from line to line of a
+// paint, and from paint to paint of the control's panes.
+struct PainterState {
+    // What the next word start does with its colour: 0 nothing; 4 colour 25 (after
+    // a style-4 run); 6 a label colon was just coloured; 7 a '_' was just coloured
+    // (the next word takes colour 24).
+    uint32_t pendingWordColor;
+    // 0, or the LineHeap offset of the '^' that opened a block comment: characters
+    // stored after it are comment until a '^' not after 't' clears it.
+    uint32_t blockCommentMark;
+    // Set by PaintLine when the line holds the block word "proc" or "PROC" as a
+    // whole word after a blank; the caller clears it before each line.
+    uint32_t blockWordSeen;
+};
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
     ScrollState scroll;
     MouseState mouse;
     LayoutState layout;
+    PainterState painter;
 };
 
 struct ControlRecord {
