@@ -103,6 +103,39 @@ struct PainterState {
     uint32_t blockWordSeen;
 };
 
+// A long line's painting state at the last point before the painter drew
+// anything, so that the line painted again from right of its start resumes there
+// (render/LinePainter.cpp says when).
+struct PaintResumePoint {
+    uint32_t used;          // nonzero once kept
+    uint32_t recordOffset;  // the line's LineRecord
+    uint64_t settings;      // digest of everything besides the text the colouring reads
+    int64_t visibleLeft;    // from the row's left edge
+    uint32_t checkedBytes;  // the bytes the digest covers: p and the lookahead
+    uint64_t text;          // their digest
+    uint32_t p;             // the character the painting resumes at
+    struct Colourer {       // the syntax state there
+        uint8_t quote;
+        bool comment;
+        uint32_t r, wordColor, keywordFlag, previousColor;
+    } colourer;
+    struct Drawer {  // the pen there
+        int64_t x;
+        uint32_t current;
+        bool colorPending;
+    } drawer;
+    uint32_t pendingWordColor;
+    uint32_t blockCommentMark;
+    uint32_t blockWordAt;
+};
+
+// The resume points of the last few long lines the control painted.
+struct PaintResume {
+    static constexpr uint32_t kSlots = 4;
+    PaintResumePoint points[kSlots];
+    uint32_t next;  // the slot taken next, round the slots
+};
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
@@ -110,6 +143,7 @@ struct ControlState {
     MouseState mouse;
     LayoutState layout;
     PainterState painter;
+    PaintResume resume;
 };
 
 struct ControlRecord {

@@ -145,11 +145,7 @@ public:
     void Consume(uint32_t m) { r_ = m < r_ ? r_ - m : 0; }
 
     // What the characters before a point leave behind for the ones after it.
-    struct State {
-        uint8_t quote;
-        bool comment;
-        uint32_t r, wordColor, keywordFlag, previousColor;
-    };
+    using State = PaintResumePoint::Colourer;
     State Save() const { return {quote_, comment_, r_, wordColor_, keywordFlag_, previousColor_}; }
     void Restore(const State& s) {
         quote_ = s.quote;
@@ -348,11 +344,7 @@ public:
 
     // The pen (from the row's left edge) and the colour, at a point before the
     // first draw.
-    struct State {
-        int64_t x;
-        uint32_t current;
-        bool colorPending;
-    };
+    using State = PaintResumePoint::Drawer;
     State Save() const { return {x_ - row_.left, current_, colorPending_}; }
     void Restore(const State& s) {
         x_ = row_.left + s.x;
@@ -541,25 +533,8 @@ private:
 // selection in it. The bytes are compared by their digest.
 constexpr uint32_t kResumeMinLength = 4096;  // shorter lines are walked whole
 constexpr uint32_t kResumeLookahead = 16;    // a keyword's backslash test reads 13 bytes on
-constexpr uint32_t kResumeSlots = 4;
-
-struct ResumePoint {
-    const EditorInstance* ed;
-    uint32_t recordOffset;
-    uint64_t settings;     // digest of everything besides the text the colouring reads
-    int64_t visibleLeft;   // from the row's left edge
-    uint32_t checkedBytes; // the bytes the digest covers: p and the lookahead
-    uint64_t text;
-    uint32_t p;
-    LineColourer::State colourer;
-    LineDrawer::State drawer;
-    uint32_t pendingWordColor;
-    uint32_t blockCommentMark;
-    uint32_t blockWordAt;
-};
-
-ResumePoint gResume[kResumeSlots];
-uint32_t gResumeNext = 0;
+// The points are the control's (PaintResume, in its ControlRecord).
+using ResumePoint = PaintResumePoint;
 
 // Everything besides the line's bytes that the colouring and the pen read: the
 // painter's state at the line's start, the view settings, colours, fonts and
@@ -591,8 +566,8 @@ uint64_t ResumeSettings(const EditorInstance& ed, const TextWidths* widths, uint
 const ResumePoint* FindResumePoint(const EditorInstance& ed, uint32_t recordOffset, uint64_t settings,
                                    int64_t visibleLeft, const Rect& row, const uint8_t* text, uint32_t length,
                                    const LineSelection& sel) {
-    for (const ResumePoint& point : gResume) {
-        if (point.ed != &ed || point.recordOffset != recordOffset || point.settings != settings) continue;
+    for (const ResumePoint& point : StateOf(ed).resume.points) {
+        if (!point.used || point.recordOffset != recordOffset || point.settings != settings) continue;
         if (visibleLeft < point.visibleLeft || point.checkedBytes > length) continue;
         if (row.left + point.drawer.x > row.right) continue;
         if (!sel.Empty() && sel.lo < point.checkedBytes) continue;
@@ -602,13 +577,14 @@ const ResumePoint* FindResumePoint(const EditorInstance& ed, uint32_t recordOffs
     return nullptr;
 }
 
-void KeepResumePoint(const ResumePoint& point, const uint8_t* text) {
+void KeepResumePoint(EditorInstance& ed, const ResumePoint& point, const uint8_t* text) {
+    PaintResume& resume = StateOf(ed).resume;
     ResumePoint* slot = nullptr;
-    for (ResumePoint& p : gResume)
-        if (p.ed == point.ed && p.recordOffset == point.recordOffset) slot = &p;
+    for (ResumePoint& p : resume.points)
+        if (p.used && p.recordOffset == point.recordOffset) slot = &p;
     if (slot == nullptr) {
-        slot = &gResume[gResumeNext];
-        gResumeNext = (gResumeNext + 1) % kResumeSlots;
+        slot = &resume.points[resume.next % PaintResume::kSlots];
+        resume.next = (resume.next + 1) % PaintResume::kSlots;
     }
     *slot = point;
     slot->text = DigestBytes(text, point.checkedBytes);
@@ -633,9 +609,8 @@ bool BlockWordCounts(const uint8_t* text, uint32_t length, uint32_t b) {
 
 }  // namespace
 
-void ForgetResumePoints() {
-    for (ResumePoint& point : gResume) point = ResumePoint{};
-    gResumeNext = 0;
+void ForgetResumePoints(EditorInstance& ed) {
+    StateOf(ed).resume = PaintResume{};
 }
 
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
@@ -675,7 +650,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
     ResumePoint found{};
     ResumePoint candidate{};
     if (resumable) {
-        candidate.ed = &ed;
+        candidate.used = 1;
         candidate.recordOffset = recordOffset;
         candidate.settings = ResumeSettings(ed, widths, hilite);
         candidate.visibleLeft = static_cast<int64_t>(visibleLeft) - row.left;
@@ -729,7 +704,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
         if (drawer.PastRight()) break;
     }
     if (blockWordAt != 0) painter.blockWordSeen = BlockWordCounts(text, length, blockWordAt) ? 1 : 0;
-    if (resumable && candidate.p >= kResumeMinLength && candidate.p > found.p) KeepResumePoint(candidate, text);
+    if (resumable && candidate.p >= kResumeMinLength && candidate.p > found.p) KeepResumePoint(ed, candidate, text);
 
     if (endsWithCR) text[length - 1] = kCR;
 }

@@ -63,7 +63,7 @@ inline PainterState& PainterStateOf(EditorInstance& ed) { return StateOf(ed).pai
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
                const Rect& row, int32_t visibleLeft = INT32_MIN);
 
-// Forgets every long line's resume point (a line is then coloured from its start).
-void ForgetResumePoints();
+// Forgets the control's resume points (a line is then coloured from its start).
+void ForgetResumePoints(EditorInstance& ed);
 
 }  // namespace qv

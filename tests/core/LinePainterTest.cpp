@@ -722,9 +722,9 @@ TEST_F(LinePainterTest, ALongLinePaintsTheSameWhetherItResumesOrNot) {
         };
         RecordingSurface kept(Font(0)), fresh(Font(0));
         const PainterState afterKept = paint(kept);
-        ForgetResumePoints();
+        ForgetResumePoints(*ed);
         const PainterState afterFresh = paint(fresh);
-        if (round % 2 == 0) ForgetResumePoints();  // half the rounds resume from the fresh paint's point
+        if (round % 2 == 0) ForgetResumePoints(*ed);  // half the rounds resume from the fresh paint's point
 
         ASSERT_EQ(kept.draws.size(), fresh.draws.size()) << "round " << round;
         for (size_t i = 0; i < kept.draws.size(); ++i) {
