@@ -136,6 +136,10 @@ struct PaintResume {
     uint32_t next;  // the slot taken next, round the slots
 };
 
+// The lines that set the longest line's figure (store/LongestLine.cpp), made on
+// the first lookup and dropped with the store.
+struct LongestLineChain;
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
@@ -144,6 +148,7 @@ struct ControlState {
     LayoutState layout;
     PainterState painter;
     PaintResume resume;
+    LongestLineChain* longestLine;
 };
 
 struct ControlRecord {

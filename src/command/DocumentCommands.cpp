@@ -12,6 +12,7 @@
 #include "render/Folding.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -193,6 +194,7 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         DestroyStore(fresh);
         return false;
     }
+    ForgetLongestLine(fresh);  // the record's own: the control makes its chain anew
     DestroyStore(ed);
     if (hadText && fresh.changeCount == ed.changeCount) fresh.changeCount++;
     ed = fresh;

@@ -62,7 +62,9 @@ void CloneArea(HeapRef heap, uint8_t*& base, uint32_t size, const uint8_t* from)
 // `to` becomes a byte-for-byte copy of `from`, with heaps of its own.
 void CloneStore(const EditorInstance& from, EditorInstance& to) {
     DestroyStore(to);
-    EditorInstance fresh = from;
+    ControlRecord record{};  // a record of its own while the store is made
+    EditorInstance& fresh = record.ed;
+    fresh = from;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
     ASSERT_TRUE(CreateStore(fresh));
