@@ -29,6 +29,10 @@ struct ControlPrivate {
     uint32_t mouseDepth;
     // What each pane's wheel turned short of a notch (upper, lower).
     int32_t wheelRemainder[2];
+    // Set by a thumb drag of a pane's vertical bar: the next paint of a shown pane
+    // of the control draws straight into the window instead of through the
+    // off-screen bitmap.
+    uint32_t paintDirectNext;
 };
 
 struct ControlBlock {

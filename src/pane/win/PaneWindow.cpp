@@ -21,10 +21,6 @@
 namespace qv {
 namespace {
 
-// Set by a thumb drag of the vertical bar: the next paint of a shown pane draws
-// straight into the window instead of through the off-screen bitmap.
-uint32_t gPaintDirectNext = 0;
-
 uint32_t WholeRows(const EditorInstance& ed, int32_t height) {
     uint32_t h = height > 0 ? static_cast<uint32_t>(height) : 0;
     return ed.lineHeight ? h - h % ed.lineHeight : h;
@@ -68,8 +64,8 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
         ::ValidateRect(hwnd, nullptr);
         return 0;
     }
-    if (gPaintDirectNext) {
-        gPaintDirectNext = 0;
+    if (PrivateOf(ed).paintDirectNext) {
+        PrivateOf(ed).paintDirectNext = 0;
         PaintPaneDirect(hwnd);
     } else {
         PaintPaneBuffered(hwnd);
@@ -114,7 +110,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
     switch (LOWORD(wParam)) {
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION:
-            gPaintDirectNext = 1;
+            PrivateOf(ed).paintDirectNext = 1;
             y = info.nTrackPos;
             break;
         case SB_LINEDOWN:
