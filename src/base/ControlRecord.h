@@ -140,6 +140,12 @@ struct PaintResume {
 // the first lookup and dropped with the store.
 struct LongestLineChain;
 
+// Which implementation the control's text operations use. Bulk is the control's;
+// Charwise runs the per-character primitives with the room checks they make
+// themselves, for the tests that compare the two and for the benchmarks of the
+// difference.
+enum class TextPath : uint8_t { Bulk, Charwise };
+
 // The working state of one control.
 struct ControlState {
     EditState edit;
@@ -149,6 +155,7 @@ struct ControlState {
     PainterState painter;
     PaintResume resume;
     LongestLineChain* longestLine;
+    TextPath textPath;
 };
 
 struct ControlRecord {

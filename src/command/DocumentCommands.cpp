@@ -74,7 +74,7 @@ uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
 bool ReserveIndentUndo(EditorInstance& ed, CharIndex lo, CharIndex hi, uint32_t blanks) {
     // The command's own check covers two records; the per-character paths check
     // for themselves.
-    if (blanks == 0 || gTextPath == TextPath::Charwise) return true;
+    if (blanks == 0 || TextPathOf(ed) == TextPath::Charwise) return true;
     uint32_t deleted = 0;
     if (lo != hi) {
         const KeepCurrentLine keepCache(ed);

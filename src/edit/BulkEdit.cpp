@@ -13,8 +13,6 @@
 
 namespace qv {
 
-TextPath gTextPath = TextPath::Bulk;
-
 namespace {
 
 // Bytes of a record made for a line of `chars` characters: its header and the
@@ -771,7 +769,7 @@ bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
 uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok, RoomHook hook,
                    void* context) {
     if (ok) *ok = true;
-    if (gTextPath == TextPath::Charwise ||
+    if (TextPathOf(ed) == TextPath::Charwise ||
         (EditStateOf(ed).rawLineEnd && bytes && (std::memchr(text, kCR, bytes) || std::memchr(text, kLF, bytes)))) {
         // The end-mark insertion stores a CR without splitting its line: only the
         // per-character path knows it.
@@ -815,7 +813,7 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
 void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok) {
     if (ok) *ok = true;
     if (n == 0) return;
-    if (gTextPath == TextPath::Charwise) {
+    if (TextPathOf(ed) == TextPath::Charwise) {
         for (uint32_t i = 0; i < n; ++i) {
             EditOutcome step;
             DeleteChar(ed, p, &step);

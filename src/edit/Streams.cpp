@@ -282,7 +282,7 @@ private:
     // have its room never leaves the range deleted. `startSize` is the LineHeap's
     // size the deletion leaves, where the growth ahead begins.
     bool SecureReplacement(CharIndex lo, CharIndex hi, const uint8_t* text, uint32_t n, uint64_t& startSize) {
-        if (gTextPath == TextPath::Charwise) return true;  // each step checks for itself
+        if (TextPathOf(ed_) == TextPath::Charwise) return true;  // each step checks for itself
         RangeToDelete range;
         uint64_t suffix = 0;
         {

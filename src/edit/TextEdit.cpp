@@ -283,7 +283,7 @@ RangeToDelete PlanRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes) {
     // The per-character primitives check their own room, as they go.
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const KeepCurrentLine keepCache(ed);
     RangeToDelete range;
     if (start != end) range = PlanRangeDeletion(ed, start, end);
@@ -310,7 +310,7 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
 }
 
 bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite) {
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const KeepCurrentLine keepCache(ed);
     RangeToDelete range;
     if (lo != hi) range = PlanRangeDeletion(ed, lo, hi);
@@ -357,7 +357,7 @@ bool ReserveRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
     }
     if (range.n == 0) return true;
     return EnsureUndoRoom(ed, range.n) &&
-           (gTextPath == TextPath::Charwise ||
+           (TextPathOf(ed) == TextPath::Charwise ||
             SecureRoom(ed, MeasureEdit(ed, range.start, range.n, range.keepBreak, nullptr, 0, false)));
 }
 
@@ -420,7 +420,7 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     // Everything the deletion and its record need is secured before the first
     // character goes.
     if (!EnsureUndoRoom(ed, n) ||
-        (gTextPath == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
+        (TextPathOf(ed) == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
         if (ok) *ok = false;
         return start;
     }

@@ -91,8 +91,8 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 // area grows no further than the per-character rule would. A text of one
 // character goes in through InsertChar: its headroom is secured too. Either part
 // may be empty. False (with the store's message shown) when it cannot. With the
-// per-character paths chosen (gTextPath) the primitives check for themselves and
-// this secures nothing.
+// per-character paths chosen (the control's TextPath) the primitives check for
+// themselves and this secures nothing.
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes);
 
@@ -102,8 +102,8 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
 // InsertChar after a CR (what automatic indentation copies). The areas grow at once
 // to exactly the sizes the per-character checks of those steps would reach, so the
 // command never stops half-way and grows nothing earlier or further. With the
-// per-character paths chosen (gTextPath) it secures nothing. False (with the
-// store's message shown) when the room cannot be had.
+// per-character paths chosen (the control's TextPath) it secures nothing. False
+// (with the store's message shown) when the room cannot be had.
 bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite);
 
 // The checks DeleteChar(p) / InsertChar(p, ch) make before they change anything,

@@ -64,7 +64,7 @@ RoomNeed ApplyNeed(EditorInstance& ed, const UndoRecord& rec, bool undo) {
 // themselves); a single character goes through its primitive, whose own checks are
 // made ahead, so that the commands can secure a step before their unfold guard.
 bool ReserveFor(EditorInstance& ed, const UndoRecord& rec, bool undo) {
-    if (IsRangeKind(rec.kind)) return gTextPath == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
+    if (IsRangeKind(rec.kind)) return TextPathOf(ed) == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
     const bool deletes = rec.kind == UndoKind::InsertChar ? undo
                          : rec.kind == UndoKind::OverwriteChar ? false
                                                               : !undo;
@@ -263,7 +263,7 @@ Span Union(Span a, Span b) {
 // `inserting` at the same position. A typed character (kind 1) in the pair goes
 // through InsertChar or DeleteChar, whose checks are made as it will meet them.
 bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord& inserting) {
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const bool keep = deleting.kind == UndoKind::DeleteRange && deleting.absorb;
     if (!IsRangeKind(inserting.kind)) {
         // Redoing a character typed over a selection: the range goes, then the

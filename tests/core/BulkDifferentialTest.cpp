@@ -110,12 +110,12 @@ protected:
         charwiseControl = NewControl();
         bulk = &bulkControl->ed;
         charwise = &charwiseControl->ed;
+        StateOf(*charwise).textPath = TextPath::Charwise;
         ASSERT_TRUE(CreateStore(*bulk));
         ASSERT_TRUE(InsertEndMark(*bulk));
         ASSERT_TRUE(CreateStore(*charwise));
     }
     void TearDown() override {
-        gTextPath = TextPath::Bulk;
         DestroyStore(*bulk);
         DestroyStore(*charwise);
         InstallPlatform(nullptr);
@@ -232,11 +232,8 @@ protected:
         CloneStore(*bulk, *charwise);
         const uint32_t sizesBefore[3] = {bulk->lineHeapSize, bulk->lineIndexSize, bulk->undoLogSize};
         StateOf(*charwise).edit = StateOf(*bulk).edit;
-        gTextPath = TextPath::Bulk;
         const uint64_t bulkResult = op(*bulk);
-        gTextPath = TextPath::Charwise;
         const uint64_t charwiseResult = op(*charwise);
-        gTextPath = TextPath::Bulk;
         EXPECT_EQ(bulkResult, charwiseResult);
         EXPECT_TRUE(SameEditState(StateOf(*bulk).edit, StateOf(*charwise).edit));
         ExpectSame(*bulk, *charwise, mixed);

@@ -202,7 +202,6 @@ public:
     explicit Session(Input& in)
         : in_(in), record_(std::make_unique<ControlRecord>()), ed_(&record_->ed), model_("\r") {
         InstallPlatform(&platform_);
-        gTextPath = TextPath::Bulk;
         ResetBlockPatterns();
         ed_->hwnd = reinterpret_cast<WindowRef>(0x100);
         ed_->hwndParent = reinterpret_cast<WindowRef>(0x200);
@@ -563,12 +562,13 @@ private:
     // at most one message box; one that succeeds must have shown none.
     void Failing() {
         // Only the bulk paths secure a command's room before it changes anything.
-        const TextPath path = gTextPath;
-        gTextPath = TextPath::Bulk;
+        TextPath& path = StateOf(ed()).textPath;
         struct Restore {
-            TextPath path;
-            ~Restore() { gTextPath = path; }
-        } restore{path};
+            TextPath& path;
+            TextPath was;
+            ~Restore() { path = was; }
+        } restore{path, path};
+        path = TextPath::Bulk;
         failAt_ = 1 + in_.Below(4);
         failLater_ = in_.OneIn(2);
         spare_ = in_.OneIn(2) ? 0 : in_.Below(300);
@@ -1029,9 +1029,9 @@ private:
                 if (in_.OneIn(2)) {
                     // The next step through the per-character paths, the reference of
                     // the bulk ones: the same text, the same checks.
-                    gTextPath = TextPath::Charwise;
+                    StateOf(ed()).textPath = TextPath::Charwise;
                     Step();
-                    gTextPath = TextPath::Bulk;
+                    StateOf(ed()).textPath = TextPath::Bulk;
                     break;
                 }
                 gOp = "empty log";
