@@ -25,10 +25,6 @@ namespace qv {
 // when it ends, so a flag left by one command never changes the next one; every
 // undo record carries in its own fields what its undo and redo need.
 struct EditState {
-    // While nonzero, an inserted CR is stored without splitting its line: the
-    // closing CR of a new document. The Windows layer also counts pane creations
-    // in it; the end-mark insertion restores whatever value it found.
-    uint32_t rawLineEnd;
     // The next CR given to InsertChar is absorbed: the text stays as it is. Set by
     // a range deletion that kept its final line break.
     uint32_t absorbNextCr;

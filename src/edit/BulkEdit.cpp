@@ -769,12 +769,7 @@ bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
 uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok, RoomHook hook,
                    void* context) {
     if (ok) *ok = true;
-    if (TextPathOf(ed) == TextPath::Charwise ||
-        (EditStateOf(ed).rawLineEnd && bytes && (std::memchr(text, kCR, bytes) || std::memchr(text, kLF, bytes)))) {
-        // The end-mark insertion stores a CR without splitting its line: only the
-        // per-character path knows it.
-        return InsertChars(ed, p, text, bytes, ok);
-    }
+    if (TextPathOf(ed) == TextPath::Charwise) return InsertChars(ed, p, text, bytes, ok);
     if (bytes == 0) return 0;
     const TextParts parts = PartsOf(text, bytes, EditStateOf(ed).absorbNextCr != 0);
     RoomNeed need;

@@ -143,7 +143,6 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
     out = EditOutcome::Failed;
     if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoom(ed)) return 0;
 
-    if (ch == kCR && EditStateOf(ed).rawLineEnd) return StoreEndMark(ed, p, out);
     if (ch == kCR && EditStateOf(ed).absorbNextCr) {
         // The range deletion kept its line break: that CR stands for this one.
         ResetPaneCachesBefore(ed, p);
@@ -487,12 +486,8 @@ uint8_t CharAt(EditorInstance& ed, CharIndex p) {
 }
 
 bool InsertEndMark(EditorInstance& ed) {
-    // The Windows layer counts pane creations in rawLineEnd: keep its value.
-    const uint32_t saved = EditStateOf(ed).rawLineEnd;
-    EditStateOf(ed).rawLineEnd = 1;
-    EditOutcome out;
-    InsertChar(ed, kNoIndex, kCR, &out);
-    EditStateOf(ed).rawLineEnd = saved;
+    EditOutcome out = EditOutcome::Failed;
+    if (EnsureLineIndexRoom(ed) && EnsureLineHeapRoom(ed)) StoreEndMark(ed, kNoIndex, out);
     if (out == EditOutcome::Failed) return false;
     ed.modified = 0;
     return true;

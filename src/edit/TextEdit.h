@@ -32,7 +32,7 @@ enum class EditOutcome : uint8_t {
     Inserted,   // the character was stored (a CR split its line)
     Overwrote,  // overwrite mode replaced a character; the result is that character
     Absorbed,   // a CR met absorbNextCr: the kept line break stands for it
-    EndMark,    // the closing CR was stored by the end-mark insertion
+    EndMark,    // the closing CR was stored by InsertEndMark
     Deleted,    // a character (or a line break, joining two lines) went away
     KeptCr,     // a line break met keepNextCr and stayed
     Nothing,    // nothing to do: at or past the end of the text, or the closing CR
@@ -41,7 +41,7 @@ enum class EditOutcome : uint8_t {
 
 // Inserts `ch` at `p` (clamped in front of the closing CR). Answers 0 when the
 // character was inserted or absorbed, the replaced character when overwrite mode
-// replaced one, and the column when the end-mark insertion stored the closing CR.
+// replaced one.
 uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* outcome = nullptr);
 
 // Deletes the character at `p`. Answers it (CR for a line join), or 0 when there

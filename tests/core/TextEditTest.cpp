@@ -32,28 +32,23 @@ TEST_F(TextEditTest, NewDocumentIsOneLineHoldingItsClosingCr) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"\r"}));
     EXPECT_EQ(ed->modified, 0u);
     EXPECT_EQ(ed->changeCount, 0u);
-    // A second end-mark finds the closing CR and stores nothing; the pane count
-    // kept in rawLineEnd survives it.
-    StateOf(*ed).edit.rawLineEnd = 1;
+    // A second end-mark finds the closing CR and stores nothing.
     EXPECT_TRUE(InsertEndMark(*ed));
     EXPECT_EQ(Text(), "\r");
-    EXPECT_EQ(StateOf(*ed).edit.rawLineEnd, 1u);
 }
 
-TEST_F(TextEditTest, EndMarkStoresTheCrWithoutSplittingAndAnswersItsColumn) {
+TEST_F(TextEditTest, EndMarkStoresTheCrWithoutSplitting) {
     DestroyStore(*ed);
     ASSERT_TRUE(CreateStore(*ed));
-    StateOf(*ed).edit.rawLineEnd = 1;
-    EditOutcome out;
-    EXPECT_EQ(InsertChar(*ed, 0, kCR, &out), 0u);
-    EXPECT_EQ(out, EditOutcome::EndMark);
+    EXPECT_TRUE(InsertEndMark(*ed));
     EXPECT_EQ(Lines(), (std::vector<std::string>{"\r"}));
     EXPECT_EQ(ed->changeCount, 0u);
     EXPECT_EQ(ed->modified, 0u);
-    // Only the end of a last line without its CR takes an end-mark.
+    // A CR inserted afterwards splits its line as any other.
+    EditOutcome out;
     EXPECT_EQ(InsertChar(*ed, 0, kCR, &out), 0u);
-    EXPECT_EQ(out, EditOutcome::Nothing);
-    EXPECT_EQ(Text(), "\r");
+    EXPECT_EQ(out, EditOutcome::Inserted);
+    EXPECT_EQ(Text(), "\r\r");
 }
 
 TEST_F(TextEditTest, TypingIntoANewDocumentGoesInFrontOfTheClosingCr) {
