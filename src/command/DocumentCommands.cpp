@@ -49,8 +49,8 @@ Range SelectionRange(EditorInstance& ed) {
 
 // DeleteRange as the commands run it: a drag ends and the current line is
 // re-established under the caret.
-CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* deleted) {
-    const CharIndex pos = DeleteRange(ed, a, b, deleted);
+CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* deleted, bool grouped = false) {
+    const CharIndex pos = DeleteRange(ed, a, b, deleted, grouped);
     if (a != b && *deleted) EndRangeDeletion(ed);
     return pos;
 }
@@ -121,12 +121,11 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
 
     // A logged replacement of a selection is one undo step: its deletion and its
     // insertion carry the group flag.
-    EditStateOf(ed).undoGroup = logUndo && lo != hi ? 1 : 0;
+    const bool group = logUndo && lo != hi;
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
-    CharIndex pos = DeleteSelected(ed, lo, hi, &deleted);
+    CharIndex pos = DeleteSelected(ed, lo, hi, &deleted, group);
     if (!deleted) {  // not reached: the room is secured above
-        EditStateOf(ed).undoGroup = 0;
         Report(ok, false);
         return 0;
     }
@@ -147,10 +146,9 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     ed.selAnchor = ed.caretPos = pos + count;
 
     if (logUndo && count > 0) {
-        if (!rangeLogged) EditStateOf(ed).undoGroup = 0;
         EditStateOf(ed).absorbNextCr = absorbed;
-        AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count);
-    } else if (rangeLogged && EditStateOf(ed).undoGroup) {
+        AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count, group && rangeLogged);
+    } else if (rangeLogged && group) {
         UngroupNewestRecord(ed);
     }
     // Characters inserted without a record shift the text under every record
@@ -164,9 +162,6 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
             EmptyUndoLog(ed);
         }
     }
-    // Cleared as soon as the records are logged: an edit the parent makes while it
-    // is notified of this one must not join its step.
-    EditStateOf(ed).undoGroup = 0;
     BeginEditCommand(ed);
     Report(ok, inserted);
     return count;

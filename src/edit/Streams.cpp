@@ -155,13 +155,10 @@ public:
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
             if (!SecureReplacement(lo, hi, text, n, startSize)) return false;
             const uint32_t usedBefore = ed_.undoLogUsed;
-            EditStateOf(ed_).undoGroup = lo != hi;
+            group_ = lo != hi;
             bool deleted = true;
-            pos = DeleteRange(ed_, lo, hi, &deleted);
-            if (!deleted) {
-                EditStateOf(ed_).undoGroup = 0;
-                return false;
-            }
+            pos = DeleteRange(ed_, lo, hi, &deleted, group_);
+            if (!deleted) return false;
             rangeLogged_ = ed_.undoLogUsed != usedBefore;
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
@@ -198,18 +195,14 @@ public:
             if (count_ > 0) {
                 // The record tells its undo whether the text's first CR was absorbed
                 // by the line break the deletion kept.
-                const uint32_t group = EditStateOf(ed_).undoGroup;
-                if (!rangeLogged_) EditStateOf(ed_).undoGroup = 0;
                 EditStateOf(ed_).absorbNextCr = wasAbsorbing_ && !EditStateOf(ed_).absorbNextCr;
-                AppendStagedUndoRecord(ed_, UndoKind::InsertText, start_, count_);
-                EditStateOf(ed_).undoGroup = group;
-            } else if (rangeLogged_ && EditStateOf(ed_).undoGroup) {
+                AppendStagedUndoRecord(ed_, UndoKind::InsertText, start_, count_, group_ && rangeLogged_);
+            } else if (rangeLogged_ && group_) {
                 // A group flag on the deletion alone would make the next undo take
                 // an unrelated record with it.
                 const uint32_t newest = Load32(ed_.undoLog + ed_.undoLogUsed);
                 Store32(ed_.undoLog + newest + kUndoGroup, 0);
             }
-            EditStateOf(ed_).undoGroup = 0;
         }
         BeginEditCommand(ed_);
     }
@@ -318,6 +311,7 @@ private:
     Ahead ahead_;
     bool started_ = false;
     bool rangeLogged_ = false;
+    bool group_ = false;  // the replaced range and the text are one undo step
     bool wasAbsorbing_ = false;
     CharIndex start_ = 0;
     CharIndex p_ = 0;

@@ -409,7 +409,7 @@ void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
     }
 }
 
-CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
+CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok, bool grouped) {
     if (ok) *ok = true;
     const RangeToDelete range = PlanRangeDeletion(ed, a, b);
     const CharIndex start = range.start;
@@ -444,7 +444,7 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
         if (ok) *ok = false;
         return start;
     }
-    AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n);
+    AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n, grouped);
 
     ed.mouseSelStart = 0;
     ed.mouseSelEnd = 0;

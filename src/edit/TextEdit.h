@@ -62,8 +62,9 @@ uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok = n
 // line through that line's CR keeps the CR, and the next CR inserted in the same
 // command is absorbed. An empty range does nothing and logs nothing. `ok` turns
 // false when the room for the change or its record could not be had: then nothing
-// changed.
-CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok = nullptr);
+// changed. `grouped`: the record carries the group flag (the insertion logged after
+// it belongs to the same undo step).
+CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok = nullptr, bool grouped = false);
 
 // After a typed CR: copies the leading spaces and TABs of the line before the
 // caret's line to the caret, logging each as a kind-1 record, and moves the caret

@@ -20,7 +20,7 @@ bool IsRangeKind(UndoKind kind) {
 // Writes the record whose characters already lie at undoLogUsed + 37 and steps
 // over it. The caller has secured the room (EnsureUndoRoom with `count`, whose
 // headroom covers the header, the back link and the zeroed count after it).
-void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
+void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count, bool grouped) {
     const uint32_t start = ed.undoLogUsed;
     uint8_t* rec = ed.undoLog + start;  // its back link is already in place
     Store32(rec + kUndoPosition, position);
@@ -30,7 +30,7 @@ void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t
         Store32(rec + kUndoRangeStartLine, EditStateOf(ed).rangeStartLine);
         Store32(rec + kUndoRangeEndLine, EditStateOf(ed).rangeEndLine);
         Store32(rec + kUndoAbsorb, EditStateOf(ed).absorbNextCr);
-        Store32(rec + kUndoGroup, EditStateOf(ed).undoGroup);
+        Store32(rec + kUndoGroup, grouped ? 1 : 0);
         Store32(rec + kUndoWholeText, EditStateOf(ed).wholeTextDelete);
     } else {
         // The area may hold an undone record here: clear what a small record
@@ -98,7 +98,8 @@ void DeleteInsertedText(EditorInstance& ed, const UndoRecord& rec) {
     DeleteRun(ed, p + 1, rec.count - head - 1);
 }
 
-UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
+// Both answer in `grouped` whether the record applied carries the group flag.
+UndoResult ApplyUndo(EditorInstance& ed, bool reserve, bool& grouped) {
     UndoRecord rec;
     if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, true)) return UndoResult::Failed;
@@ -150,11 +151,11 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
     BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;  // nothing changed
     ed.undoLogUsed = rec.start;                                  // the record stays behind the end, for redo
-    EditStateOf(ed).undoGroup = rec.group;
+    grouped = rec.group != 0;
     return UndoResult::Applied;
 }
 
-UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
+UndoResult ApplyRedo(EditorInstance& ed, bool reserve, bool& grouped) {
     UndoRecord rec;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, false)) return UndoResult::Failed;
@@ -203,7 +204,7 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
     BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;
     ed.undoLogUsed = rec.end;
-    EditStateOf(ed).undoGroup = rec.group;
+    grouped = rec.group != 0;
     return UndoResult::Applied;
 }
 
@@ -285,16 +286,16 @@ bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord
 // grouped pair, given as `deleting` (whose application deletes its characters at
 // its position) and `inserting` (whose application inserts its text there), is
 // secured as a whole before either is applied, so the step is never half done.
-UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
+UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool, bool&), const UndoRecord* deleting,
                    const UndoRecord* inserting) {
     BeginEditCommand(ed);
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
     if (!secured || SecurePair(ed, *deleting, *inserting)) {
-        result = apply(ed, !secured);
-        if (result == UndoResult::Applied && EditStateOf(ed).undoGroup) apply(ed, !secured);
+        bool grouped = false;
+        result = apply(ed, !secured, grouped);
+        if (result == UndoResult::Applied && grouped) apply(ed, !secured, grouped);
     }
-    EditStateOf(ed).undoGroup = 0;
     BeginEditCommand(ed);
     return result;
 }
@@ -328,12 +329,12 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uin
     if (IsRangeKind(kind) || static_cast<uint8_t>(kind) < 1 || static_cast<uint8_t>(kind) > 6) return false;
     if (!EnsureUndoRoom(ed, 1)) return false;
     UndoStagingArea(ed)[0] = ch;
-    WriteRecord(ed, kind, position, 1);
+    WriteRecord(ed, kind, position, 1, false);
     return true;
 }
 
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,
-                      uint32_t textBytes, uint32_t count) {
+                      uint32_t textBytes, uint32_t count, bool grouped) {
     if (!IsRangeKind(kind) || !text || count == 0) return false;
     if (!EnsureUndoRoom(ed, count)) return false;
     uint8_t* out = UndoStagingArea(ed);
@@ -344,7 +345,7 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, con
         if (c != LineEndNormaliser::kDropped) out[stored++] = static_cast<uint8_t>(c);
     }
     if (stored == 0) return false;
-    WriteRecord(ed, kind, position, stored);
+    WriteRecord(ed, kind, position, stored, grouped);
     return true;
 }
 
@@ -352,18 +353,21 @@ uint8_t* UndoStagingArea(EditorInstance& ed) {
     return ed.undoLog + ed.undoLogUsed + kUndoChars;
 }
 
-bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
+bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count,
+                            bool grouped) {
     if (!IsRangeKind(kind) || count == 0) return false;
     if (!EnsureUndoRoom(ed, count)) return false;  // a growth keeps the staged bytes
-    WriteRecord(ed, kind, position, count);
+    WriteRecord(ed, kind, position, count, grouped);
     return true;
 }
 
 UndoResult UndoOne(EditorInstance& ed) {
-    return ApplyUndo(ed, true);
+    bool grouped = false;
+    return ApplyUndo(ed, true, grouped);
 }
 UndoResult RedoOne(EditorInstance& ed) {
-    return ApplyRedo(ed, true);
+    bool grouped = false;
+    return ApplyRedo(ed, true, grouped);
 }
 
 bool CanUndo(const EditorInstance& ed) {

@@ -218,7 +218,6 @@ protected:
         bulk->maxLineLength = Below(3) == 0 ? 0 : Below(200);
         SelectRandom(*bulk);
         StateOf(*bulk).edit = EditState{};
-        StateOf(*bulk).edit.undoGroup = OneIn(4);
     }
 
     // Runs `op` on both stores from the same state and compares what they leave.
@@ -317,8 +316,11 @@ protected:
                 Compare("ClearSelection", [](EditorInstance& ed) { return ClearSelection(ed); });
                 break;
             case 2: {
+                // Its record grouped now and then: an undo step then takes the
+                // record before it too.
                 const CharIndex a = Below(length + 2), b = Below(length + 2);
-                Compare("DeleteRange", [=](EditorInstance& ed) { return DeleteRange(ed, a, b); });
+                const bool grouped = OneIn(4);
+                Compare("DeleteRange", [=](EditorInstance& ed) { return DeleteRange(ed, a, b, nullptr, grouped); });
                 break;
             }
             case 3: {

@@ -608,9 +608,7 @@ TEST_F(StreamsTest, AReplacedLineBreakAbsorbsTheStreamedOneEvenIfTheCallbackEdit
     CommandIn(in, kStreamSelection);
     SetText("ab\r\ncd");  // the same edit as a paste, for comparison
     Select(1, 3);
-    StateOf(*ed).edit.undoGroup = 1;
     ReplaceSelection(*ed, "x\r\ny", true);
-    StateOf(*ed).edit.undoGroup = 0;
     const std::string pasted = Text();
 
     SetText("ab\r\ncd");
