@@ -33,6 +33,10 @@ struct ControlPrivate {
     // of the control draws straight into the window instead of through the
     // off-screen bitmap.
     uint32_t paintDirectNext;
+    // WM_MOUSEWHEEL is being sent on to the active pane: one that comes back to the
+    // control meanwhile (a pane subclass handing it to the default procedure) goes
+    // on to the parent.
+    uint32_t forwardingWheel;
 };
 
 struct ControlBlock {

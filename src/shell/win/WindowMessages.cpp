@@ -14,6 +14,7 @@
 #include "base/Platform.h"
 #include "pane/win/PaneInput.h"
 #include "shell/win/SplitBar.h"
+#include "shell/win/StreamGuard.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 
@@ -202,11 +203,15 @@ LRESULT OnWmLButtonUp(EditorInstance& ed, const Message&) { return OnSplitDragEn
 // result. A pane procedure (a host's subclass) that hands the wheel back to the
 // default procedure, and so to the control again, has it go on to the parent.
 LRESULT OnWmMouseWheel(EditorInstance& ed, const Message& m) {
-    static bool forwarding = false;
-    if (forwarding) return m.Default();
-    forwarding = true;
+    ControlPrivate& priv = PrivateOf(ed);
+    if (priv.forwardingWheel) return m.Default();
+    // Counted as a mouse handler: the record outlives a parent that destroys the
+    // control while the pane scrolls.
+    ++priv.mouseDepth;
+    priv.forwardingWheel = 1;
     const LRESULT result = ::SendMessageA(Hwnd(ed.hwndActivePane), m.msg, m.wParam, m.lParam);
-    forwarding = false;
+    priv.forwardingWheel = 0;
+    if (--priv.mouseDepth == 0 && priv.destroyedWhileStreaming) ReleaseControlRecord(ed);
     return result;
 }
 
