@@ -105,7 +105,7 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
         FinishSelectionLoad(ed, result);
     else
         FinishDocumentLoad(ed, result);
-    MarkBlockStarts(ed, gBlockPatterns.start);
+    MarkBlockStarts(ed, kBlockPatterns.start);
     return result.bytes;
 }
 

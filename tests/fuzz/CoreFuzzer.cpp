@@ -202,7 +202,6 @@ public:
     explicit Session(Input& in)
         : in_(in), record_(std::make_unique<ControlRecord>()), ed_(&record_->ed), model_("\r") {
         InstallPlatform(&platform_);
-        ResetBlockPatterns();
         ed_->hwnd = reinterpret_cast<WindowRef>(0x100);
         ed_->hwndParent = reinterpret_cast<WindowRef>(0x200);
         ed_->panes[0].hwnd = reinterpret_cast<WindowRef>(0x300);

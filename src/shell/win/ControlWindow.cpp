@@ -2,7 +2,6 @@
 // the dispatch of every other message through the handler tables.
 #include <windows.h>
 
-#include "render/BlockPatterns.h"
 #include "render/win/Brushes.h"
 #include "base/ScrollTiming.h"
 #include "base/win/Allocations.h"
@@ -73,7 +72,6 @@ void DropFrameScrollBars(HWND hwnd) {
 // WM_CREATE: answers 0, or -1 when the control cannot work (no record, no store).
 LRESULT OnWmCreate(HWND hwnd) {
     if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
-    ResetBlockPatterns();
 
     // The record exists, and the window points at it, before any child does: the
     // panes read it while they are being created.
