@@ -12,7 +12,7 @@
 #include "command/CommandSteps.h"
 #include "command/UndoCommand.h"
 #include "base/Platform.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "shell/win/SplitBar.h"
 #include "shell/win/StreamGuard.h"
 #include "store/LineRecord.h"

@@ -9,7 +9,7 @@
 #include "edit/TextEdit.h"
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
 #include "base/win/Allocations.h"

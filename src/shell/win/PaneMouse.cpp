@@ -6,7 +6,7 @@
 #include "command/MouseCommands.h"
 #include "pane/MouseState.h"
 #include "pane/PointerGeometry.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "shell/win/Layout.h"
 #include "shell/win/StreamGuard.h"
 #include "store/LineRecord.h"
