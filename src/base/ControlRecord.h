@@ -154,7 +154,8 @@ struct ControlRecord {
     EditorInstance ed;  // first: the control's and the panes' extra value points at it
     ControlState state;
 };
-static_assert(std::is_standard_layout<ControlRecord>::value && std::is_trivially_copyable<ControlRecord>::value,
+static_assert(std::is_standard_layout<ControlRecord>::value &&
+                  std::is_trivially_copyable<ControlRecord>::value,
               "the record is plain data, zero at the start");
 static_assert(offsetof(ControlRecord, ed) == 0, "an EditorInstance's address is its record's");
 
