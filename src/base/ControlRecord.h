@@ -48,6 +48,10 @@ struct ScrollState {
     // closing CR; callers step back one so the caret lands before the CR. A lookup
     // that asks for a line's start leaves it as it was.
     uint32_t hitPastLineEnd;
+    // Where PlaceCaret last put the system caret (the active pane's coordinates):
+    // the control's caret, read where a command takes its x, whatever another
+    // window of the thread has done with the one system caret since.
+    Point caretPlaced;
     // While set, ScrollPane does not pace vertical scrolls, and the layout after a
     // paint measures nothing: a scroll-bar gesture under way (from its first
     // message to SB_ENDSCROLL), or the wheel's scroll with the paints it runs.

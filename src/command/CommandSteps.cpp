@@ -61,7 +61,7 @@ void InvalidateReplacement(EditorInstance& ed, const ReplacementScope& scope) {
 void FinishTextCommand(EditorInstance& ed) {
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -69,7 +69,7 @@ void EndMouseDrag(EditorInstance& ed) { MouseStateOf(ed).mouseDragState = kMouse
 
 void EndRangeDeletion(EditorInstance& ed) {
     EndMouseDrag(ed);
-    const Point caret = ThePlatform().GetCaretPos();
+    const Point caret = PlacedCaret(ed);
     PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
 }
 

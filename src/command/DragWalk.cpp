@@ -87,7 +87,7 @@ Walk StepLeft(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharInd
         MouseStateOf(ed).prevPointerX = 0;
     }
     // A pointer left of the caret takes one more character.
-    if (pointer.x < platform.GetCaretPos().x && ed.caretPos > start) --ed.caretPos;
+    if (pointer.x < PlacedCaret(ed).x && ed.caretPos > start) --ed.caretPos;
     const int32_t before = ed.panes[0].scrollX;
     SetSharedScrollX(ed, Clamp32(x));
     InvalidateRangeInBothPanes(ed, old, ed.caretPos);

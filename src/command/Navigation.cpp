@@ -151,7 +151,7 @@ void HorizontalMove(EditorInstance& ed, ViewPane& pane, bool right, bool ctrl, b
     ed.selAnchor = p;
     if (!shift) ed.caretPos = p;
     FinishArrow(ed, pane, shift, hadSelection, before);
-    pane.caretX = ThePlatform().GetCaretPos().x;
+    pane.caretX = PlacedCaret(ed).x;
 }
 
 // After Page Up and Page Down: the caret's line in view, the caret placed, and when
@@ -216,7 +216,7 @@ void FinishLineKey(EditorInstance& ed, ViewPane& pane) {
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
     PlaceCaretOnItsLine(ed, pane);
     RefreshBothPanes(ed);
-    pane.caretX = ThePlatform().GetCaretPos().x;
+    pane.caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 

@@ -67,7 +67,7 @@ void FinishSelectionLoad(EditorInstance& ed, const StreamInResult& result) {
     if (result.started) ed.selAnchor = ed.caretPos = result.end;
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 

@@ -15,6 +15,8 @@ namespace qv {
 
 // The control's scrolling state (ScrollState, in its ControlRecord).
 inline ScrollState& ScrollStateOf(EditorInstance& ed) { return StateOf(ed).scroll; }
+// Where the control last placed its caret (pane coordinates).
+inline Point PlacedCaret(const EditorInstance& ed) { return StateOf(ed).scroll.caretPlaced; }
 
 // Column of pane x on the line of `record` (0 ... its length): the character whose
 // midpoint lies right of x; a point exactly on a midpoint belongs to the column

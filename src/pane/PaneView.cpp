@@ -54,6 +54,7 @@ int32_t PlaceCaret(EditorInstance& ed, uint32_t s) {
     // the caret is left alone and only the row is answered.
     if (platform.GetFocus() != ed.hwndActivePane) return p.y;
     platform.SetCaretPos(p.x, p.y);
+    ScrollStateOf(ed).caretPlaced = p;
     if (p.x >= TextLeft(ed) && ed.caretPos == ed.selAnchor) {
         platform.ShowCaret(ed.hwndActivePane);
         ed.caretHidden = 0;

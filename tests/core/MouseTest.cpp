@@ -276,7 +276,7 @@ TEST_F(MouseTest, TheLeftWalkNeverStepsLeftOfTheLinesStart) {
     Release();
     ed->panes[0].scrollX = ed->panes[1].scrollX = kChar;
     Press(X(3), Y(1));
-    platform.caret = {kPaneWidth, 0};  // the system caret right of the pointer: one more step
+    StateOf(*ed).scroll.caretPlaced = {kPaneWidth, 0};  // the caret right of the pointer: one more step
     Move(X(1) + 1, Y(1));              // column 1
     EXPECT_EQ(ed->caretPos, 201u);
     Release();

@@ -288,7 +288,7 @@ TEST_F(TextEditTest, RangeDeletionShowsTheWaitCursorAndTheCommandReanchorsAtTheC
     for (int i = 0; i < 20; ++i) text += "line\r";
     SetText(text);
     ed->lineHeight = 10;
-    platform.caret = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
+    StateOf(*ed).scroll.caretPlaced = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
     StateOf(*ed).mouse.mouseDragState = kMouseDragging;
     ed->selAnchor = 0, ed->caretPos = 2;
     ClearSelection(*ed);

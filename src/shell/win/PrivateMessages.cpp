@@ -9,6 +9,7 @@
 #include "quorvane.h"
 #include "command/CommandSteps.h"
 #include "edit/TextEdit.h"
+#include "pane/CaretGeometry.h"
 #include "pane/MouseState.h"
 #include "pane/PaneView.h"
 #include "render/Highlights.h"
@@ -346,8 +347,7 @@ LRESULT OnEmxRepaintAll(EditorInstance& ed, const Message& m) {
 // EMX_TOGGLELINENUMBERS: shows or hides the line-number margin; the system caret
 // moves by the margin's width so it stays on its character; answers 0.
 LRESULT OnEmxToggleLineNumbers(EditorInstance& ed, const Message&) {
-    POINT p = {};
-    ::GetCaretPos(&p);
+    Point p = PlacedCaret(ed);
     if (ed.lineNumberWidth == 0) {
         ed.lineNumberWidth = ed.lineNumberWidthSetting;
         p.x += static_cast<LONG>(ed.lineNumberWidthSetting);
@@ -359,6 +359,7 @@ LRESULT OnEmxToggleLineNumbers(EditorInstance& ed, const Message&) {
     RefreshBothPanes(ed);
     ::SetFocus(Hwnd(ed.hwndActivePane));
     ::SetCaretPos(p.x, p.y);
+    ScrollStateOf(ed).caretPlaced = p;
     UpdateScrollBars(ed, ActivePane(ed));
     return 0;
 }

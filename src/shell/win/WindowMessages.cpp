@@ -4,6 +4,7 @@
 #include "command/EmptyDocumentRepair.h"
 #include "edit/Notify.h"
 #include "edit/TextEdit.h"
+#include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "render/win/Fonts.h"
 #include "base/win/ControlBlock.h"
@@ -92,7 +93,7 @@ LRESULT OnWmClear(EditorInstance& ed, const Message&) {
     if (!ok) return 0;
     BringCaretIntoView(ed);
     InvalidateBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     RepairEmptyDocument(ed);
     NotifyParent(ed, kReasonSelChange);
     return 0;
