@@ -256,6 +256,19 @@ DWORD CALLBACK FeedPieces(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got)
     return 0;
 }
 
+// A host's pane procedure for A: while it handles a wheel message it runs what the
+// test gives it (another control's part), then hands the message on.
+WNDPROC gPaneProc = nullptr;
+std::function<void()> gDuringWheel;
+LRESULT CALLBACK RelayingPaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_MOUSEWHEEL && gDuringWheel) {
+        const std::function<void()> during = gDuringWheel;
+        gDuringWheel = nullptr;
+        during();
+    }
+    return CallWindowProcA(gPaneProc, pane, msg, wParam, lParam);
+}
+
 std::string Lines(const char* pattern, int count) {
     std::string text;
     char line[200];
@@ -550,8 +563,9 @@ std::vector<Action> ManyControlsTest::Script() {
                        SendMessageA(t.control, EM_SETSEL, 5, 5);
                        SendMessageA(t.control, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>("ins"));
                    }}}});
-    s.push_back({"a thumb drag in C to where it is, then D repainted",
-                 {{C, [](Target& t) {
+    s.push_back({"D scrolled left of its text's origin, a thumb drag in C to where it is, then D repainted",
+                 {{D, [](Target& t) { SendMessageA(t.control, EM_LINESCROLL, static_cast<WPARAM>(-2), 0); }},
+                  {C, [](Target& t) {
                       HWND bar = static_cast<HWND>(t.ed->panes[0].hwndVScroll);
                       SetScrollPos(bar, SB_CTL, t.ed->panes[0].scrollY, FALSE);
                       SendMessageA(t.Pane(0), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), reinterpret_cast<LPARAM>(bar));
@@ -604,6 +618,23 @@ std::vector<Action> ManyControlsTest::Script() {
                        SetFocus(t.Pane(0));
                        Type(t.Pane(0), "t^ another ^ closed");
                    }}}});
+    {
+        // The wheel sent to A goes on to its pane, whose procedure (the host's)
+        // turns B's wheel meanwhile: B's own wheel message reaches B's pane.
+        auto inB = std::make_shared<Part>(B, [](Target& t) {
+            SendMessageA(t.control, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
+        });
+        s.push_back({"the wheel of A, whose pane procedure turns B's wheel",
+                     {{A, [](Target& t) {
+                           gPaneProc = reinterpret_cast<WNDPROC>(
+                               SendMessageA(t.control, EMX_SUBCLASSPANES, 0, reinterpret_cast<LPARAM>(RelayingPaneProc)));
+                           gDuringWheel = t.inside;
+                           SendMessageA(t.control, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), MAKELPARAM(20, 20));
+                           gDuringWheel = nullptr;
+                           SendMessageA(t.control, EMX_SUBCLASSPANES, 0, reinterpret_cast<LPARAM>(gPaneProc));
+                       },
+                       inB}}});
+    }
     s.push_back({"redo in D, B scrolls back, C repainted", {{D, [](Target& t) { SendMessageA(t.control, EM_REDO, 0, 0); }},
                                                           {B, [](Target& t) {
                                                                SendMessageA(t.control, WM_HSCROLL, SB_LINELEFT,
