@@ -2,7 +2,8 @@
 // (lines of 0 to 5,000 characters, bytes of every value, LineFlags with hidden,
 // locked and marker bits, marker words) are cloned byte for byte into a second
 // store; every operation then runs on one store through the bulk paths and on the
-// other through the per-character primitives, from the same process-wide state.
+// other through the per-character primitives, each control from the same edit
+// state.
 // Both must leave the same text, the same LineFlags and marker words on every line,
 // the same undo tape and undoLogUsed, the same counters, caches, selection and
 // edit state, and the bulk store's areas no larger than the per-character ones.
