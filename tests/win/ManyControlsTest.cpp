@@ -207,23 +207,6 @@ HFONT MakeFont(const char* face, int height, bool fixed) {
                        (fixed ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS), face);
 }
 
-// Handles messages until none came for `ms` milliseconds: the display's answers to
-// a new top-level window (its exposure, the pointer's echo) come late, and each
-// would repaint the controls at a moment of its own choosing.
-void PumpQuietFor(DWORD ms) {
-    DWORD last = GetTickCount();
-    for (int rounds = 0; GetTickCount() - last < ms && rounds < 100000; ++rounds) {
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            last = GetTickCount();
-        } else {
-            Sleep(5);
-        }
-    }
-}
-
 void Mouse(HWND pane, UINT msg, WPARAM keys, int x, int y) {
     SendMessageA(pane, msg, keys, MAKELPARAM(x, y));
 }
