@@ -303,6 +303,8 @@ const
   WM_PASTE                   = $0302;
   WM_CLEAR                   = $0303;
   WM_UNDO                    = $0304;
+  WM_PRINT                   = $0317;
+  WM_PRINTCLIENT             = $0318;
   EM_CANPASTE                = $0432;
   EM_EXGETSEL                = $0434;
   EM_EXLINEFROMCHAR          = $0436;

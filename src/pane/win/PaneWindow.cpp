@@ -12,6 +12,7 @@
 #include "pane/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
+#include "render/win/WindowPrint.h"
 #include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
@@ -87,6 +88,20 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
         const int32_t rows = static_cast<int32_t>(WholeRows(ed, pane.textRect.bottom));
         pane.scrollY = pane.scrollY > rows ? pane.scrollY - rows : 0;
     }
+    return 0;
+}
+
+// WM_PRINT: the pane into the DC of wParam (lParam: PRF_ flags): its client area
+// and its vertical bar as far as the platform prints one; answers 0.
+LRESULT OnPanePrint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    PrintWindowParts(hwnd, reinterpret_cast<HDC>(wParam), lParam);
+    return 0;
+}
+
+// WM_PRINTCLIENT: the margins and the text area into the DC of wParam, as a paint
+// draws them; nothing on the screen changes; answers 0.
+LRESULT OnPanePrintClient(HWND hwnd, WPARAM wParam) {
+    PrintPaneClient(hwnd, reinterpret_cast<HDC>(wParam));
     return 0;
 }
 
@@ -180,6 +195,10 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_PAINT:
             return OnPanePaint(*ed, hwnd);
+        case WM_PRINT:
+            return OnPanePrint(hwnd, wParam, lParam);
+        case WM_PRINTCLIENT:
+            return OnPanePrintClient(hwnd, wParam);
         case WM_SETFOCUS:
             OnPaneSetFocus(*ed, hwnd);
             break;
