@@ -360,6 +360,8 @@ TEST_F(PaintTest, MarginsAndDividersOverTheWholeHeight) {
         EXPECT_EQ(p.Colors(RECT{10, 2 * Lh(), TextRight(), bottom}), (std::set<COLORREF>{kBackground}));
     }
 
+    // Unpadded one-digit numbers leave the margin at the host's 37 pixels.
+    Send(EMX_TOGGLEPADLINENUMBERS);
     Send(EMX_TOGGLELINENUMBERS);
     ASSERT_EQ(ed->lineNumberWidth, 37u);
     for (int pass = 0; pass < 2; ++pass) {
@@ -379,22 +381,27 @@ TEST_F(PaintTest, LineNumbersAreRightAlignedInTheirColourAndFont) {
     ASSERT_NO_FATAL_FAILURE(Open("a\r\nb\r\nc", mono));
     Send(EMX_TOGGLELINENUMBERS);
     ASSERT_EQ(ed->padLineNumbers, 1u);
-    const RECT firstRow = {0, 0, 36, Lh()};
-
-    // Padded: "000001", six digits, cut at the margin's left edge.
+    // Padded: "000001", six digits, whole: the margin grew past the host's 37
+    // pixels to hold them, 3 pixels free on their left, 4 on their right.
+    const int wide = static_cast<int>(ed->lineNumberWidth);
+    ASSERT_GT(wide, 37);
     Picture padded = Paint();
-    const std::pair<int, int> six = padded.Span(firstRow, kLineNumber);
-    ASSERT_GE(six.first, 0);
-    EXPECT_LE(six.second, 32);
-    EXPECT_GT(six.second, 32 - Cw());
-    EXPECT_LT(six.first, 33 - 3 * Cw());
-    EXPECT_EQ(padded.Colors(firstRow), (std::set<COLORREF>{kNumberMargin, kLineNumber}));
+    const std::pair<int, int> six = padded.Span(RECT{0, 0, wide - 1, Lh()}, kLineNumber);
+    EXPECT_GE(six.first, 3);
+    EXPECT_LT(six.first, 3 + Cw() / 2);
+    EXPECT_LE(six.second, wide - 5);
+    EXPECT_GT(six.second, wide - 5 - Cw());
+    EXPECT_GT(six.second - six.first, 5 * Cw() - Cw() / 2);
+    EXPECT_EQ(padded.Colors(RECT{0, 0, wide - 1, Lh()}), (std::set<COLORREF>{kNumberMargin, kLineNumber}));
 
-    // Unpadded: one digit in the last cell.
+    // Unpadded: one digit in the last cell of the host's 37 pixels again.
     Send(EMX_TOGGLEPADLINENUMBERS);
+    ASSERT_EQ(ed->lineNumberWidth, 37u);
+    const RECT firstRow = {0, 0, 36, Lh()};
     Picture plain = Paint();
     const std::pair<int, int> one = plain.Span(firstRow, kLineNumber);
-    EXPECT_EQ(one.second, six.second);
+    EXPECT_LE(one.second, 32);
+    EXPECT_GT(one.second, 32 - Cw());
     EXPECT_GE(one.first, 33 - Cw());
     // Every row has its own number: row 3 has 3, which is not 1.
     EXPECT_NE(plain.Cut(Row(0, 0, 36)), plain.Cut(Row(2, 0, 36)));
@@ -418,6 +425,51 @@ TEST_F(PaintTest, LineNumbersAreRightAlignedInTheirColourAndFont) {
     Picture recoloured = Paint();
     EXPECT_EQ(recoloured.Count(firstRow, kLineNumber), 0);
     EXPECT_GT(recoloured.Count(firstRow, 0x0000C0), 0);
+}
+
+// Six-digit numbers in an 11-pixel font keep their first digit: the margin grows
+// past the host's 37 pixels to hold "100001" and shrinks back to them when the
+// lines go, in both paint paths.
+TEST_F(PaintTest, SixDigitNumbersKeepTheirFirstDigit) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "mmmm\r\n";
+    ASSERT_NO_FATAL_FAILURE(Open(text.c_str(), mono));
+    HFONT eleven = MakeFont("DejaVu Sans Mono", 11, true);
+    FontSet fonts = {{mono, nullptr, nullptr, nullptr, nullptr, eleven}};
+    Send(EMX_SETFONTS, 0, reinterpret_cast<LPARAM>(&fonts));
+    Send(EMX_TOGGLEPADLINENUMBERS);
+    Send(EMX_TOGGLELINENUMBERS);
+    HDC dc = GetDC(pane);
+    HGDIOBJ old = SelectObject(dc, eleven);
+    SIZE number = {}, five = {};
+    GetTextExtentPoint32A(dc, "100001", 6, &number);
+    GetTextExtentPoint32A(dc, "00000", 5, &five);
+    SelectObject(dc, old);
+    ReleaseDC(pane, dc);
+    const int wide = static_cast<int>(ed->lineNumberWidth);
+    EXPECT_EQ(wide, number.cx + 7);
+
+    // The last page, as far as the bar scrolls: the row of line 99999, "100000".
+    ed->panes[0].scrollY = 99985 * Lh();
+    const int row = 99999 - 99985;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
+        const Picture p = pass == 0 ? Paint() : PaintDirect();
+        ASSERT_EQ(ed->panes[0].topLine, 99985u);
+        ASSERT_LT((row + 1) * Lh(), p.height());
+        const std::pair<int, int> digits = p.Span(Row(row, 0, wide - 1), kLineNumber);
+        EXPECT_GE(digits.first, 3);
+        EXPECT_GT(digits.second - digits.first + 1, five.cx);
+        EXPECT_LE(digits.second, wide - 5);
+        EXPECT_GT(p.Count(Cells(row, 0, 3), kText), 0);  // the text moved right with the margin
+    }
+
+    // The lines deleted: back to the host's width, not below it.
+    Send(EM_SETSEL, 10, -1);
+    Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(""));
+    EXPECT_EQ(ed->lineNumberWidth, 37u);
+    Send(EMX_SETFONTS, 0, reinterpret_cast<LPARAM>(&fonts));
+    DeleteObject(eleven);
 }
 
 TEST_F(PaintTest, HiddenLinesTakeNoRowAndTheNumbersJump) {
@@ -792,7 +844,7 @@ TEST_F(PaintTest, PaintingBeforeAnyFontIsSafe) {
         SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
         const Picture p = pass == 0 ? Paint() : PaintDirect();
         EXPECT_EQ(p.At(TextRight() - 2, p.height() - 2), kBackground);
-        EXPECT_EQ(p.At(36, p.height() - 2), kDivider);
+        EXPECT_EQ(p.At(static_cast<int>(ed->lineNumberWidth) - 1, p.height() - 2), kDivider);
         EXPECT_GT(p.Count(RECT{M(), 0, TextRight(), 3 * 15}, kSelection), 0);
     }
 }

@@ -17,6 +17,7 @@
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
+#include "shell/win/NumberMargin.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -170,9 +171,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) return OnPaneCreate(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -232,6 +231,16 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
     }
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Dispatch(hwnd, msg, wParam, lParam);
+    // Keys and the mouse change the line count too: the line-number margin follows.
+    // The record is looked up again, as the message may have destroyed the control.
+    if (EditorInstance* ed = InstanceOf(hwnd)) KeepNumberMargin(*ed);
+    return result;
 }
 
 }  // namespace qv
