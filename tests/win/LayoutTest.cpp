@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/EditorInstance.h"
+#include "win/support/Keys.h"
 #include "win/support/TestHost.h"
 
 using qv::EditorInstance;
@@ -316,6 +317,16 @@ TEST_F(LayoutTest, TheNumberMarginHoldsTheWidestNumber) {
         // right of both margins.
         EXPECT_EQ(ed->visibleColumns, (400u - 10 - step.width - (ed->panes[0].vScrollShown ? 16 : 0)) / ed->charWidth);
     }
+    // A vertical move aims at the column the caret stood on before the margin changed.
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abcdefgh\r\nabcdefgh"));
+    Send(EMX_TOGGLELINENUMBERS);
+    ASSERT_EQ(ed->lineNumberWidth, 0u);
+    for (int i = 0; i < 6; ++i) KeyDown(pane, VK_RIGHT);
+    Send(EMX_TOGGLELINENUMBERS);
+    KeyDown(pane, VK_DOWN);
+    DWORD caret = 0;
+    Send(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    EXPECT_EQ(caret, 9u + 6u);
     UseNumbersFont(nullptr);
     DeleteObject(small);
     DeleteObject(big);

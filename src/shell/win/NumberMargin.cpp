@@ -59,6 +59,9 @@ void SetNumberMarginWidth(EditorInstance& ed, uint32_t width) {
 
 void KeepNumberMargin(EditorInstance& ed) {
     if (ed.lineNumberWidth == 0 || StreamRunning(ed)) return;
+    // A control being destroyed (its window no longer leads to the record; its
+    // panes still do while they go) is left alone.
+    if (InstanceOf(Hwnd(ed.hwnd)) != &ed) return;
     SetNumberMarginWidth(ed, FittedNumberWidth(ed));
 }
 

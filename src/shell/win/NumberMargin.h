@@ -21,8 +21,9 @@ uint32_t FittedNumberWidth(EditorInstance& ed);
 // out, repainted and the active pane's scroll bars set.
 void SetNumberMarginWidth(EditorInstance& ed, uint32_t width);
 
-// After every message of the control and of its panes: while the numbers are shown
-// and no stream runs, the margin takes its fitted width. Nothing is measured or
+// After every message of the control and of its panes: while the numbers are shown,
+// no stream runs and the control is not being destroyed, the margin takes its
+// fitted width. Nothing is measured or
 // moved while the line count, the padding, the fonts and the host's width stay.
 void KeepNumberMargin(EditorInstance& ed);
 
