@@ -34,7 +34,7 @@ const
 
   // ---- View and editing settings --------------------------------------------------
   EMX_SETMARKERMARGIN        = $13A7;        // wParam: marker margin width in pixels
-  EMX_SETLINENUMBERWIDTH     = $13A8;        // wParam: line-number margin width while shown
+  EMX_SETLINENUMBERWIDTH     = $13A8;        // wParam: least line-number margin width while shown
   EMX_SETWHEELLINES          = $13A9;        // wParam: lines per wheel notch, 0 = wheel off; answers wParam
   EMX_SETTABWIDTH            = $13AA;        // wParam: tab stop distance in average characters
   EMX_SETWHEELMODE           = $13AB;        // lParam: nonzero = smooth wheel (all controls); answers lParam
@@ -303,6 +303,8 @@ const
   WM_PASTE                   = $0302;
   WM_CLEAR                   = $0303;
   WM_UNDO                    = $0304;
+  WM_PRINT                   = $0317;
+  WM_PRINTCLIENT             = $0318;
   EM_CANPASTE                = $0432;
   EM_EXGETSEL                = $0434;
   EM_EXLINEFROMCHAR          = $0436;

@@ -35,7 +35,7 @@
 
 /* ---- View and editing settings ------------------------------------------------- */
 #define EMX_SETMARKERMARGIN      0x13A7 /* wParam: marker margin width in pixels */
-#define EMX_SETLINENUMBERWIDTH   0x13A8 /* wParam: line-number margin width while shown */
+#define EMX_SETLINENUMBERWIDTH   0x13A8 /* wParam: least line-number margin width while shown */
 #define EMX_SETWHEELLINES        0x13A9 /* wParam: lines per wheel notch, 0 = wheel off; answers wParam */
 #define EMX_SETTABWIDTH          0x13AA /* wParam: tab stop distance in average characters */
 #define EMX_SETWHEELMODE         0x13AB /* lParam: nonzero = smooth wheel (all controls); answers lParam */

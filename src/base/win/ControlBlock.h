@@ -27,6 +27,13 @@ struct ControlPrivate {
     uint32_t mouseDepth;
     // What each pane's wheel turned short of a notch (upper, lower).
     int32_t wheelRemainder[2];
+    // What the line-number margin was last measured for: the widest number's
+    // length and the fonts it was measured in (slot 5, and slot 0 that stands in
+    // for an empty slot 5), and the width that number needs with its gaps.
+    uint32_t numberLength;
+    FontRef numberFont;
+    FontRef numberTextFont;
+    uint32_t numberNeed;
 };
 
 struct ControlBlock {

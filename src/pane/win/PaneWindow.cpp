@@ -12,10 +12,12 @@
 #include "pane/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
+#include "render/win/WindowPrint.h"
 #include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
+#include "shell/win/NumberMargin.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -90,6 +92,20 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
     return 0;
 }
 
+// WM_PRINT: the pane into the DC of wParam (lParam: PRF_ flags): its client area
+// and its vertical bar as far as the platform prints one; answers 0.
+LRESULT OnPanePrint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    PrintWindowParts(hwnd, reinterpret_cast<HDC>(wParam), lParam);
+    return 0;
+}
+
+// WM_PRINTCLIENT: the margins and the text area into the DC of wParam, as a paint
+// draws them; nothing on the screen changes; answers 0.
+LRESULT OnPanePrintClient(HWND hwnd, WPARAM wParam) {
+    PrintPaneClient(hwnd, reinterpret_cast<HDC>(wParam));
+    return 0;
+}
+
 // WM_SETFOCUS: the pane becomes the active pane; the caret is made and placed.
 void OnPaneSetFocus(EditorInstance& ed, HWND hwnd) {
     ed.hwndActivePane = hwnd;
@@ -155,9 +171,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) return OnPaneCreate(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -180,6 +194,10 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_PAINT:
             return OnPanePaint(*ed, hwnd);
+        case WM_PRINT:
+            return OnPanePrint(hwnd, wParam, lParam);
+        case WM_PRINTCLIENT:
+            return OnPanePrintClient(hwnd, wParam);
         case WM_SETFOCUS:
             OnPaneSetFocus(*ed, hwnd);
             break;
@@ -213,6 +231,16 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
     }
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Dispatch(hwnd, msg, wParam, lParam);
+    // Keys and the mouse change the line count too: the line-number margin follows.
+    // The record is looked up again, as the message may have destroyed the control.
+    if (EditorInstance* ed = InstanceOf(hwnd)) KeepNumberMargin(*ed);
+    return result;
 }
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 #include "base/win/ControlBlock.h"
 #include "shell/win/Library.h"
 #include "shell/win/MessageTable.h"
+#include "shell/win/NumberMargin.h"
 #include "shell/win/ProcessorClock.h"
 #include "shell/win/SplitBar.h"
 #include "shell/win/StreamGuard.h"
@@ -115,9 +116,7 @@ LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
 bool InRange(UINT msg, UINT first, UINT last) { return msg >= first && msg <= last; }
 bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13DB) || msg == 0x2B0F; }
 
-}  // namespace
-
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) {
         if (msg == WM_CREATE) return OnWmCreate(hwnd);
@@ -146,6 +145,17 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (Handler priv = kPrivateMessages.Find(msg)) return priv(*ed, m);
     }
     return m.Default();
+}
+
+}  // namespace
+
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Dispatch(hwnd, msg, wParam, lParam);
+    // Whatever the message changed (the line count, the fonts, the padding), the
+    // line-number margin follows; the record is looked up again, as the message may
+    // have destroyed the control.
+    if (EditorInstance* ed = InstanceOf(hwnd)) KeepNumberMargin(*ed);
+    return result;
 }
 
 }  // namespace qv

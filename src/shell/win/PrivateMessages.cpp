@@ -23,6 +23,7 @@
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/MessageTable.h"
+#include "shell/win/NumberMargin.h"
 #include "shell/win/SplitBar.h"
 #include "store/PositionMap.h"
 
@@ -86,14 +87,12 @@ LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_SETLINENUMBERWIDTH: the margin's width while shown (at most 4096); takes
-// effect at once when the numbers are shown; answers 0.
+// EMX_SETLINENUMBERWIDTH: the margin's least width while shown (at most 4096);
+// takes effect at once when the numbers are shown, the margin staying wide enough
+// for the widest number; answers 0.
 LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
     ed.lineNumberWidthSetting = ClampMarginWidth(Arg(m.wParam));
-    if (ed.lineNumberWidth != 0) {
-        ed.lineNumberWidth = ed.lineNumberWidthSetting;
-        RefreshBothPanes(ed);
-    }
+    if (ed.lineNumberWidth != 0) SetNumberMarginWidth(ed, FittedNumberWidth(ed));
     return 0;
 }
 
@@ -148,10 +147,12 @@ LRESULT OnEmxSetAutoIndent(EditorInstance& ed, const Message& m) {
     return m.wParam;
 }
 
-// EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off; repaints; answers 0.
+// EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off, the margin as wide
+// as the widest number then needs; repaints; answers 0.
 LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     ed.padLineNumbers = ed.padLineNumbers ? 0 : 1;
     RefreshBothPanes(ed);
+    KeepNumberMargin(ed);
     return 0;
 }
 
@@ -343,23 +344,12 @@ LRESULT OnEmxRepaintAll(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_TOGGLELINENUMBERS: shows or hides the line-number margin; the system caret
-// moves by the margin's width so it stays on its character; answers 0.
+// EMX_TOGGLELINENUMBERS: shows the line-number margin (the host's width, wider when
+// the widest number needs it) or hides it; the caret moves with the text so it
+// stays on its character; the active pane gets the focus; answers 0.
 LRESULT OnEmxToggleLineNumbers(EditorInstance& ed, const Message&) {
-    POINT p = {};
-    ::GetCaretPos(&p);
-    if (ed.lineNumberWidth == 0) {
-        ed.lineNumberWidth = ed.lineNumberWidthSetting;
-        p.x += static_cast<LONG>(ed.lineNumberWidthSetting);
-    } else {
-        ed.lineNumberWidth = 0;
-        p.x -= static_cast<LONG>(ed.lineNumberWidthSetting);
-    }
-    LayoutPanes(ed);
-    RefreshBothPanes(ed);
+    SetNumberMarginWidth(ed, ed.lineNumberWidth == 0 ? FittedNumberWidth(ed) : 0);
     ::SetFocus(Hwnd(ed.hwndActivePane));
-    ::SetCaretPos(p.x, p.y);
-    UpdateScrollBars(ed, ActivePane(ed));
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "edit/TextEdit.h"
 #include "pane/PaneView.h"
 #include "render/win/Fonts.h"
+#include "render/win/WindowPrint.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/MessageTable.h"
@@ -210,6 +211,23 @@ LRESULT OnWmMouseWheel(EditorInstance& ed, const Message& m) {
     return result;
 }
 
+// WM_PRINT: the control into the DC of wParam (lParam: PRF_ flags): its frame as far
+// as the default procedure draws one, then its client area, which is its children
+// at their places, for PRF_CLIENT or PRF_CHILDREN (once for both); answers 0.
+LRESULT OnWmPrint(EditorInstance&, const Message& m) {
+    LPARAM flags = m.lParam;
+    if (flags & (PRF_CLIENT | PRF_CHILDREN)) flags = (flags | PRF_CLIENT) & ~PRF_CHILDREN;
+    PrintWindowParts(m.hwnd, reinterpret_cast<HDC>(m.wParam), flags);
+    return 0;
+}
+
+// WM_PRINTCLIENT: the client area, every child at its place, into the DC of wParam;
+// answers 0.
+LRESULT OnWmPrintClient(EditorInstance&, const Message& m) {
+    if (m.wParam) PrintChildren(m.hwnd, reinterpret_cast<HDC>(m.wParam), m.lParam);
+    return 0;
+}
+
 // WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK:
 // nothing; answers 0.
 LRESULT OnIgnoredMouse(EditorInstance&, const Message&) { return 0; }
@@ -241,6 +259,8 @@ const HandlerEntry kEntries[] = {
     {WM_UNDO, OnWmUndo},
     {WM_GETFONT, OnWmGetFont},
     {WM_GETDLGCODE, OnWmGetDlgCode},
+    {WM_PRINT, OnWmPrint},
+    {WM_PRINTCLIENT, OnWmPrintClient},
 };
 
 }  // namespace
