@@ -27,6 +27,12 @@ struct ControlPrivate {
     uint32_t mouseDepth;
     // What each pane's wheel turned short of a notch (upper, lower).
     int32_t wheelRemainder[2];
+    // The host's line-end setting (EMX_SETLINEENDS: a QV_LINEENDS_ style, maybe with
+    // QV_LINEENDS_NOFINAL); 0, the control's first answers, at creation.
+    uint32_t lineEnds;
+    // The line ends the last whole-text load found (EMX_GETLOADEDLINEENDS), a
+    // QV_LINEENDS_ value; 0 stands for QV_LINEENDS_NONE, what a new control has.
+    uint32_t loadedLineEnds;
 };
 
 struct ControlBlock {
