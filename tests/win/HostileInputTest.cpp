@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "win/support/Hostile.h"
 #include "win/support/TestHost.h"
@@ -98,6 +99,10 @@ const Row kRangeRows[] = {
     {"EMX_PREVMARKER past the last line", EMX_PREVMARKER, kHuge, 5, -1},
     {"EMX_UNFOLDBLOCK past the last line", EMX_UNFOLDBLOCK, kHuge, 0, 0},
     {"EM_GETLINE past the last line", EM_GETLINE, kHuge, 0, 0},
+    {"EMX_SETLINEENDS with -1", EMX_SETLINEENDS, kMinus1, 0, -1},
+    {"EMX_SETLINEENDS with a found-only value", EMX_SETLINEENDS, QV_LINEENDS_MIXED, 0, -1},
+    {"EMX_SETLINEENDS with an unknown flag", EMX_SETLINEENDS, QV_LINEENDS_LF | 0x20, 0, -1},
+    {"EMX_SETLINEENDS as a menu command", WM_COMMAND, EMX_SETLINEENDS, 0, -1},  // wParam is its number
 };
 
 class HostileInputTest : public ControlTest {
@@ -149,11 +154,18 @@ TEST_F(HostileInputTest, OutOfRangeLinesAndIndexesAnswerAsDocumented) {
 }
 
 // WM_GETTEXT's count, EMX_GETWORD's size and EM_GETLINE's capacity word bound what
-// is written: nothing past them, and a NUL inside them where the message writes one.
+// is written: nothing past them, and a NUL inside them where the message writes one;
+// under CR LF line ends too, whose pair at the room's end is left out whole.
 TEST_F(HostileInputTest, BufferSizesAreNeverExceeded) {
     Prepare();
     Send(EM_SETSEL, 3, 3);  // the caret in "alpha"
-    for (uint32_t size : {0u, 1u, 2u, 5u}) {
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {QV_LINEENDS_DEFAULT, 0}, {QV_LINEENDS_DEFAULT, 1}, {QV_LINEENDS_DEFAULT, 2}, {QV_LINEENDS_DEFAULT, 5},
+        {QV_LINEENDS_DEFAULT, 11}, {QV_LINEENDS_CRLF, 1}, {QV_LINEENDS_CRLF, 10},  {QV_LINEENDS_CRLF, 11},
+        {QV_LINEENDS_CRLF, 12},
+    };
+    for (const auto& [setting, size] : cases) {
+        Send(EMX_SETLINEENDS, setting);
         struct Sized {
             const char* what;
             UINT msg;
@@ -178,8 +190,13 @@ TEST_F(HostileInputTest, BufferSizesAreNeverExceeded) {
                 if (size > 0) {
                     EXPECT_EQ(buffer[n], '\0') << m.what << " size " << size;
                 }
+                if (m.msg == WM_GETTEXT) {
+                    const std::string text = setting == QV_LINEENDS_CRLF ? "alpha one\r\nbeta" : "alpha one\rbeta";
+                    EXPECT_EQ(std::string(buffer, n), text.substr(0, n)) << "size " << size;
+                    EXPECT_TRUE(n == 0 || buffer[n - 1] != '\r' || setting != QV_LINEENDS_CRLF) << "size " << size;
+                }
             } else {
-                EXPECT_EQ(n, static_cast<LRESULT>(size < 5 ? size : 5)) << m.what << " size " << size;
+                EXPECT_EQ(n, static_cast<LRESULT>(size < 9 ? size : 9)) << m.what << " size " << size;
                 EXPECT_EQ(std::string(buffer, n), std::string("alpha one").substr(0, n)) << m.what;
             }
         }
