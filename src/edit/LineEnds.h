@@ -62,9 +62,10 @@ public:
     LineEndKind Result() const;
 
 private:
-    static constexpr uint8_t kSawCrLf = 1, kSawLf = 2, kSawCr = 4;
+    // One piece a byte at a time: where a NUL may stand between a CR and its LF.
+    void TakeSlowly(const uint8_t* p, const uint8_t* end);
     bool Mixed() const { return (seen_ & (seen_ - 1)) != 0; }
-    uint8_t seen_ = 0;
+    uint8_t seen_ = 0;  // kSawCrLf, kSawLf and kSawCr of ByteScan.h
     bool pendingCr_ = false;  // the last byte taken, NULs aside, was a CR
 };
 
