@@ -161,15 +161,15 @@ protected:
         error = stream.error;
         return bytes;
     }
-    uint32_t CommandIn(InHost& host, uint32_t flags, LoadedLineEnds* loaded = nullptr) {
+    uint32_t CommandIn(InHost& host, uint32_t flags) {
         EditStream stream{reinterpret_cast<uintptr_t>(&host), 0xDEAD, ReadFromHost};
-        const uint32_t bytes = StreamInCommand(*ed, &stream, flags, &abandoned, loaded);
+        const uint32_t bytes = StreamInCommand(*ed, &stream, flags, &abandoned);
         error = stream.error;
         return bytes;
     }
-    uint32_t CommandOut(OutHost& host, uint32_t flags, LineEnd end = LineEnd::CrLf, bool final = true) {
+    uint32_t CommandOut(OutHost& host, uint32_t flags) {
         EditStream stream{reinterpret_cast<uintptr_t>(&host), 0xDEAD, WriteToHost};
-        const uint32_t bytes = StreamOutCommand(*ed, &stream, flags, &abandoned, end, final);
+        const uint32_t bytes = StreamOutCommand(*ed, &stream, flags, &abandoned);
         error = stream.error;
         return bytes;
     }
@@ -460,17 +460,6 @@ TEST_F(StreamsTest, ALongLineIsSplitAcrossCallsAndItsCrLfStaysTogether) {
     EXPECT_EQ(out.calls[3], std::string(kBuffer, 'y'));
     EXPECT_EQ(out.calls[4], std::string(70000 - 2 * kBuffer, 'y') + "\r\n");
 
-    // A single LF fits where the pair did not; a last line without its line end
-    // ends with its characters.
-    OutHost lf;
-    StreamOutRequest request;
-    request.lineEnd = LineEnd::Lf;
-    request.finalLineEnd = false;
-    Out(lf, request);
-    ASSERT_EQ(lf.calls.size(), 4u);
-    EXPECT_EQ(lf.calls[0], std::string(kBuffer - 1, 'x') + "\n");
-    EXPECT_EQ(lf.calls[1], std::string(kBuffer, 'y'));
-    EXPECT_EQ(lf.calls[3], std::string(70000 - 2 * kBuffer, 'y'));
 }
 
 // The copies of WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT against the model:
@@ -785,47 +774,6 @@ TEST_F(StreamsTest, AReplacedLineBreakAbsorbsTheStreamedOneEvenIfTheCallbackEdit
     EXPECT_EQ(UndoStep(*ed), UndoResult::Applied);
     EXPECT_EQ(Text(), "ab\rcd\r");
     EXPECT_FALSE(CanUndo(*ed));
-}
-
-// Only a whole-document load whose callback delivered says what its line ends were;
-// stream-out writes the line end it is given over a selection too.
-TEST_F(StreamsTest, OnlyAWholeDocumentLoadReportsItsLineEnds) {
-    SetText("old");
-    InHost lf;
-    lf.input = "a\nb";
-    LoadedLineEnds loaded;
-    CommandIn(lf, 0, &loaded);
-    EXPECT_TRUE(loaded.loaded);
-    EXPECT_EQ(loaded.kind, LineEndKind::Lf);
-
-    InHost empty;  // an empty file is a load too: no line end
-    loaded = {};
-    CommandIn(empty, 0, &loaded);
-    EXPECT_TRUE(loaded.loaded);
-    EXPECT_EQ(loaded.kind, LineEndKind::None);
-
-    Select(0, 1);  // a selection's text is no load
-    InHost selection;
-    selection.input = "c\r\nd";
-    loaded = {};
-    CommandIn(selection, kStreamSelection, &loaded);
-    EXPECT_FALSE(loaded.loaded);
-
-    InHost failing;  // nor is a stream whose first call fails
-    failing.input = "e\rf";
-    failing.failAt = 1;
-    failing.failCode = 3;
-    CommandIn(failing, 0, &loaded);
-    EXPECT_FALSE(loaded.loaded);
-
-    EXPECT_EQ(Text(), "c\rd\rbold\r");
-    Select(1, 5);
-    OutHost out;
-    CommandOut(out, kStreamSelection, LineEnd::Cr);
-    EXPECT_EQ(out.output, "\rd\rb");
-    OutHost whole;
-    CommandOut(whole, 0, LineEnd::Lf, false);
-    EXPECT_EQ(whole.output, "c\nd\nbold");
 }
 
 TEST_F(StreamsTest, SelectionStreamsAreRefusedOverLockedLines) {
