@@ -11,7 +11,8 @@
  *
  *     host.exe            shows the editor
  *     host.exe --check    creates the control, sets a font and a text, reads them
- *                         back and exits with 0 when everything agrees
+ *                         back (and saves an LF text as it came) and exits with 0
+ *                         when everything agrees
  */
 #include <windows.h>
 #include <string.h>
@@ -81,6 +82,39 @@ static HWND CreateEditor(HWND parent)
     return ed;
 }
 
+/* Line ends: the control keeps one CR per line end. This makes it hand the text
+ * out with the line ends the last loaded text had (CR LF when it had none or
+ * several kinds) and add none after the last line, so that what GetWindowText (or
+ * EM_STREAMOUT) gives is the file as it came. Send it after loading. */
+static void KeepLineEnds(HWND ed)
+{
+    LRESULT found = SendMessageA(ed, EMX_GETLOADEDLINEENDS, 0, 0);
+    if (found != QV_LINEENDS_CRLF && found != QV_LINEENDS_LF && found != QV_LINEENDS_CR)
+        found = QV_LINEENDS_CRLF;
+    SendMessageA(ed, EMX_SETLINEENDS, (WPARAM)found | QV_LINEENDS_NOFINAL, 0);
+}
+
+/* Saves the text as GetWindowText gives it. */
+static BOOL SaveFile(HWND ed, const char *path)
+{
+    int length = GetWindowTextLengthA(ed);
+    char *text = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)length + 1);
+    HANDLE file;
+    DWORD written = 0;
+    BOOL ok;
+
+    if (!text)
+        return FALSE;
+    length = GetWindowTextA(ed, text, length + 1);
+    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ok = file != INVALID_HANDLE_VALUE && WriteFile(file, text, (DWORD)length, &written, NULL) &&
+         written == (DWORD)length;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    HeapFree(GetProcessHeap(), 0, text);
+    return ok;
+}
+
 static void ShowPosition(HWND window, const SelChangeEx *sc)
 {
     char title[96];
@@ -121,6 +155,35 @@ static LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
+/* --check: an LF text is saved byte for byte as it came. */
+static int CheckLineEnds(HWND ed)
+{
+    static const char lfText[] = "one\ntwo\n\nlast";
+    char folder[MAX_PATH], path[MAX_PATH], back[64];
+    HANDLE file;
+    DWORD read = 0;
+    int failures = 0;
+
+    SendMessageA(ed, WM_SETTEXT, 0, (LPARAM)lfText);
+    failures += SendMessageA(ed, EMX_GETLOADEDLINEENDS, 0, 0) != QV_LINEENDS_LF;
+    KeepLineEnds(ed);
+    failures += SendMessageA(ed, EMX_GETLINEENDS, 0, 0) != (QV_LINEENDS_LF | QV_LINEENDS_NOFINAL);
+    failures += GetWindowTextLengthA(ed) != (int)strlen(lfText);
+    GetTempPathA(sizeof folder, folder);
+    GetTempFileNameA(folder, "qvh", 0, path);
+    failures += !SaveFile(ed, path);
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file != INVALID_HANDLE_VALUE) {
+        ReadFile(file, back, sizeof back - 1, &read, NULL);
+        CloseHandle(file);
+    }
+    DeleteFileA(path);
+    back[read] = '\0';
+    failures += strcmp(back, lfText) != 0;
+    SendMessageA(ed, EMX_SETLINEENDS, QV_LINEENDS_DEFAULT, 0); /* the control's first answers again */
+    return failures;
+}
+
 /* --check: the text and the font come back as they were given. */
 static int Check(HWND window)
 {
@@ -141,6 +204,7 @@ static int Check(HWND window)
     failures += strcmp(text, "ab\rcd") != 0; /* line ends come back as single CRs */
     failures += SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) != 6;
     failures += !notified;
+    failures += CheckLineEnds(editor);
     DestroyWindow(window);
     return failures;
 }

@@ -50,6 +50,9 @@ const
   EMX_SETREADONLY            = $13CB;        // lParam: nonzero sets ES_READONLY, 0 clears it
   EMX_SETPAGELINES           = $13DA;        // wParam: lines per page for the notification's page field
   EMX_GETPAGELINES           = $13DB;        // answers the lines per page
+  EMX_SETLINEENDS            = $13E0;        // wParam: QV_LINEENDS_DEFAULT, _CRLF, _LF or _CR, optionally | QV_LINEENDS_NOFINAL; answers the previous setting
+  EMX_GETLINEENDS            = $13E1;        // answers the line-end setting
+  EMX_GETLOADEDLINEENDS      = $13E2;        // answers the line ends the last loaded text had (QV_LINEENDS_*)
 
   // ---- Fonts, colours and keywords ------------------------------------------------
   EMX_SETHOSTWINDOWS         = $13A1;        // lParam: six window handles (HostWindows)
@@ -101,7 +104,7 @@ const
 
   // ---- The private block ----------------------------------------------------------
   EMX_FIRST                  = $13A0;        // the first private number
-  EMX_LAST                   = $13DB;        // the last private number (EMX_NOP lies outside)
+  EMX_LAST                   = $13FF;        // the last private number (0x13DC-0x13DF are not in the block; EMX_NOP lies outside)
 
   // ---- View flags for EMX_TOGGLEVIEWFLAGS -----------------------------------------
   QV_VIEW_PLAIN              = $20;          // no syntax colouring
@@ -215,6 +218,19 @@ const
   QV_BLOCK_START_DEFAULT     = '$ proc';     // a name, blanks, then PROC
   QV_BLOCK_END_DEFAULT       = '$ endp';     // a name, blanks, then ENDP
 
+  // ---- Line ends ------------------------------------------------------------------
+  // EMX_SETLINEENDS takes a style (DEFAULT, CRLF, LF or CR), optionally with
+  // QV_LINEENDS_NOFINAL, and EMX_GETLINEENDS answers it; EMX_GETLOADEDLINEENDS
+  // answers CRLF, LF, CR, MIXED or NONE.
+  QV_LINEENDS_DEFAULT        = 0;            // the setting at creation, the control's first answers: WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT write one CR per line end, EM_STREAMOUT CR LF; WM_GETTEXTLENGTH counts CR LF
+  QV_LINEENDS_CRLF           = 1;            // CR LF
+  QV_LINEENDS_LF             = 2;            // LF alone
+  QV_LINEENDS_CR             = 3;            // CR alone
+  QV_LINEENDS_MIXED          = 4;            // found only: the text had more than one kind of line end
+  QV_LINEENDS_NONE           = 5;            // found only: the text had no line end
+  QV_LINEENDS_STYLEMASK      = 15;           // the style's bits of a setting
+  QV_LINEENDS_NOFINAL        = 16;           // with a style: a whole-document EM_STREAMOUT adds no line end after a last line that has none, so it writes exactly the text
+
   // ---- Platform values the control reads ------------------------------------------
   // Defined by the platform's headers (windows.h, richedit.h); listed here with
   // the meaning the control gives them.
@@ -226,7 +242,7 @@ const
   FR_MATCHCASE               = $4;           // EM_FINDTEXT(EX): exact bytes; clear: a-z equal A-Z
   WB_MOVEWORDLEFT            = $4;           // EM_FINDWORDBREAK: to the word's start
   WB_MOVEWORDRIGHT           = $5;           // EM_FINDWORDBREAK: to the word's end
-  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once
+  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once (as the line-end setting writes it, when one is chosen)
   GTL_USECRLF                = $1;           // EM_GETTEXTLENGTHEX: line breaks counted as CR LF
   GTL_PRECISE                = $2;           // EM_GETTEXTLENGTHEX: changes nothing (every count is exact)
   GTL_CLOSE                  = $4;           // EM_GETTEXTLENGTHEX: changes nothing
@@ -237,7 +253,7 @@ const
   // The wParam of EM_STREAMIN and EM_STREAMOUT: a format in the low four bits
   // and the flags. Every value but 2, 3 and 4 in the low four bits, 0 included,
   // is plain text; other bits (SF_USECODEPAGE among them) are not read.
-  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page, CR LF line ends
+  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page; stream-in reads any line end, stream-out writes CR LF (or the line end EMX_SETLINEENDS chose)
   SF_RTF                     = $2;           // refused (dwError ERROR_NOT_SUPPORTED), as are 3 (SF_RTFNOOBJS) and 4 (SF_TEXTIZED)
   SF_UNICODE                 = $10;          // the host's side is UTF-16, little-endian, converted through the ANSI code page
   SFF_SELECTION              = $8000;        // stream-in replaces the selection, stream-out writes the selection

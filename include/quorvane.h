@@ -51,6 +51,9 @@
 #define EMX_SETREADONLY          0x13CB /* lParam: nonzero sets ES_READONLY, 0 clears it */
 #define EMX_SETPAGELINES         0x13DA /* wParam: lines per page for the notification's page field */
 #define EMX_GETPAGELINES         0x13DB /* answers the lines per page */
+#define EMX_SETLINEENDS          0x13E0 /* wParam: QV_LINEENDS_DEFAULT, _CRLF, _LF or _CR, optionally | QV_LINEENDS_NOFINAL; answers the previous setting */
+#define EMX_GETLINEENDS          0x13E1 /* answers the line-end setting */
+#define EMX_GETLOADEDLINEENDS    0x13E2 /* answers the line ends the last loaded text had (QV_LINEENDS_*) */
 
 /* ---- Fonts, colours and keywords ----------------------------------------------- */
 #define EMX_SETHOSTWINDOWS       0x13A1 /* lParam: six window handles (HostWindows) */
@@ -102,7 +105,7 @@
 
 /* ---- The private block --------------------------------------------------------- */
 #define EMX_FIRST                0x13A0 /* the first private number */
-#define EMX_LAST                 0x13DB /* the last private number (EMX_NOP lies outside) */
+#define EMX_LAST                 0x13FF /* the last private number (0x13DC-0x13DF are not in the block; EMX_NOP lies outside) */
 
 /* ---- View flags for EMX_TOGGLEVIEWFLAGS ---------------------------------------- */
 #define QV_VIEW_PLAIN            0x20 /* no syntax colouring */
@@ -172,6 +175,19 @@
  * starts with. */
 #define QV_BLOCK_START_DEFAULT   "$ proc" /* a name, blanks, then PROC */
 #define QV_BLOCK_END_DEFAULT     "$ endp" /* a name, blanks, then ENDP */
+
+/* ---- Line ends ----------------------------------------------------------------- */
+/* EMX_SETLINEENDS takes a style (DEFAULT, CRLF, LF or CR), optionally with
+ * QV_LINEENDS_NOFINAL, and EMX_GETLINEENDS answers it; EMX_GETLOADEDLINEENDS
+ * answers CRLF, LF, CR, MIXED or NONE. */
+#define QV_LINEENDS_DEFAULT      0 /* the setting at creation, the control's first answers: WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT write one CR per line end, EM_STREAMOUT CR LF; WM_GETTEXTLENGTH counts CR LF */
+#define QV_LINEENDS_CRLF         1 /* CR LF */
+#define QV_LINEENDS_LF           2 /* LF alone */
+#define QV_LINEENDS_CR           3 /* CR alone */
+#define QV_LINEENDS_MIXED        4 /* found only: the text had more than one kind of line end */
+#define QV_LINEENDS_NONE         5 /* found only: the text had no line end */
+#define QV_LINEENDS_STYLEMASK    15 /* the style's bits of a setting */
+#define QV_LINEENDS_NOFINAL      16 /* with a style: a whole-document EM_STREAMOUT adds no line end after a last line that has none, so it writes exactly the text */
 
 #ifndef RC_INVOKED
 

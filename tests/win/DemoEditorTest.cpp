@@ -195,7 +195,8 @@ public:
         return WaitFor([&] { return StatusPart(part) == want; });
     }
 
-    // The text as WM_GETTEXT copies it: one CR per line end.
+    // The text as WM_GETTEXT copies it: with the line ends of the file the demo
+    // loaded (CR LF for its sample and a new document).
     std::string Text() const {
         const LRESULT length = SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
         std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -408,11 +409,11 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
     demo.Press(dialog, psh2);                                             // Replace All
     EXPECT_TRUE(demo.WaitForStatus(STATUS_MESSAGE, "Replaced 3 matches")) << demo.StatusPart(STATUS_MESSAGE);
     EXPECT_EQ(demo.Text(),
-              "start:\r"
-              "    mov ecx, ebx\r"
-              "    add ecx, eaxy\r"
-              "    mov ecx, 2\r"
-              "    ret\r");
+              "start:\r\n"
+              "    mov ecx, ebx\r\n"
+              "    add ecx, eaxy\r\n"
+              "    mov ecx, 2\r\n"
+              "    ret\r\n");
     EXPECT_EQ(demo.StatusPart(STATUS_MODIFIED), "Modified");
 
     // Find Next selects the first "mov"; Replace replaces it and selects the next.
@@ -425,11 +426,11 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
     demo.Press(dialog, psh1);  // Replace
     EXPECT_TRUE(demo.WaitForStatus(STATUS_POSITION, "Ln 4, Col 8")) << demo.StatusPart(STATUS_POSITION);
     EXPECT_EQ(demo.Text(),
-              "start:\r"
-              "    lea ecx, ebx\r"
-              "    add ecx, eaxy\r"
-              "    mov ecx, 2\r"
-              "    ret\r");
+              "start:\r\n"
+              "    lea ecx, ebx\r\n"
+              "    add ecx, eaxy\r\n"
+              "    mov ecx, 2\r\n"
+              "    ret\r\n");
     demo.Press(dialog, IDCANCEL);
     EXPECT_TRUE(demo.WaitUntilClosed(dialog));
 
@@ -538,13 +539,9 @@ TEST(DemoEditorTest, GoesToLinesAndBookmarksFoldsAndSplits) {
     EXPECT_EQ(SendMessageA(demo.editor, EMX_GETSPLIT, 0, 0), 0);
 }
 
-// A file dropped on the window opens. The drop's file list (a DROPFILES record and
+// Drops a file on the demo's window. The drop's file list (a DROPFILES record and
 // the names) lies in the demo's memory, where the shell puts it.
-TEST(DemoEditorTest, ADroppedFileOpens) {
-    Folder folder;
-    const std::string path = folder.Write("dropped.asm", "dropped\r\n");
-    Demo demo;
-    ASSERT_TRUE(demo.main);
+void DropFile(Demo& demo, const std::string& path) {
     std::string drop(sizeof(DROPFILES), '\0');
     DROPFILES header = {};
     header.pFiles = sizeof header;
@@ -553,9 +550,60 @@ TEST(DemoEditorTest, ADroppedFileOpens) {
     drop += std::string(2, '\0');  // the list ends with an empty name
     RemoteBuffer files(demo.process(), drop.size());
     files.Write(drop.data(), drop.size());
-    PostMessageA(demo.main, WM_DROPFILES, reinterpret_cast<WPARAM>(files.address()), 0);
+    SendMessageA(demo.main, WM_DROPFILES, reinterpret_cast<WPARAM>(files.address()), 0);
+}
+
+TEST(DemoEditorTest, ADroppedFileOpens) {
+    Folder folder;
+    const std::string path = folder.Write("dropped.asm", "dropped\r\n");
+    Demo demo;
+    ASSERT_TRUE(demo.main);
+    DropFile(demo, path);
     EXPECT_TRUE(demo.WaitForTitle("dropped.asm - Quorvane Demo")) << demo.Title();
-    EXPECT_EQ(demo.Text(), "dropped\r");
+    EXPECT_EQ(demo.Text(), "dropped\r\n");
+}
+
+// A file is saved with the line ends it had: LF stays LF and CR stays CR byte for
+// byte, and no line end is added after a last line that had none. A file of mixed
+// line ends, and a new document, are saved with CR LF.
+TEST(DemoEditorTest, SavesAFileWithTheLineEndsItHad) {
+    Folder folder;
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string saved;  // after "; " is typed at the start
+    } files[] = {
+        {"lf.asm", "main proc\n    ret\nmain endp\n", "; main proc\n    ret\nmain endp\n"},
+        {"lf-open.asm", "main proc\n    ret\nmain endp", "; main proc\n    ret\nmain endp"},
+        {"cr.asm", "a\rb\r\r", "; a\rb\r\r"},
+        {"crlf-open.asm", "a\r\nb", "; a\r\nb"},
+        {"mixed.asm", "a\nb\r\nc", "; a\r\nb\r\nc"},
+        {"one-line.asm", "nop", "; nop"},
+    };
+    Demo demo;
+    ASSERT_TRUE(demo.main);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string path = folder.Write(file.name, file.bytes);
+        DropFile(demo, path);
+        ASSERT_TRUE(demo.WaitForTitle(std::string(file.name) + " - Quorvane Demo")) << demo.Title();
+        if (file.saved.substr(2) == file.bytes) {
+            EXPECT_EQ(demo.Text(), file.bytes);  // WM_GETTEXT gives the file as it was
+        }
+        SendMessageA(demo.editor, EM_SETSEL, 0, 0);
+        demo.Type("; ");
+        demo.Command(IDM_SAVE);
+        EXPECT_EQ(Folder::Read(path), file.saved);
+        EXPECT_EQ(demo.StatusPart(STATUS_MODIFIED), "");
+    }
+    // File > New: typed lines are saved with CR LF, nothing added after them.
+    demo.Command(IDM_NEW);
+    demo.Type("one\rtwo");
+    const std::string path = folder.File("new.asm");
+    demo.PostCommand(IDM_SAVEAS);
+    ASSERT_TRUE(demo.ChooseFile("Save As", path));
+    ASSERT_TRUE(demo.WaitForTitle("new.asm - Quorvane Demo")) << demo.Title();
+    EXPECT_EQ(Folder::Read(path), "one\r\ntwo");
 }
 
 }  // namespace

@@ -166,18 +166,38 @@ TEST_F(TextMessagesTest, AnEmptyTextMarksTheScrollBarsHidden) {
     EXPECT_EQ(ed().panes[0].hScrollShown, 0u);
 }
 
+// Under every line-end setting: a CR LF that does not fit whole is left out.
 TEST_F(TextMessagesTest, GetTextCopiesWhatFitsAndANul) {
     SetText("ab\r\ncd");  // stored: a b CR c d CR; the closing CR is never copied
     struct Case {
+        WPARAM setting;  // EMX_SETLINEENDS
         WPARAM size;
         LRESULT copied;
         const char* expected;  // the copied characters
     };
     const Case cases[] = {
-        {1, 0, ""}, {3, 2, "ab"}, {4, 3, "ab\r"}, {6, 5, "ab\rcd"}, {7, 5, "ab\rcd"}, {100, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 1, 0, ""},
+        {QV_LINEENDS_DEFAULT, 3, 2, "ab"},
+        {QV_LINEENDS_DEFAULT, 4, 3, "ab\r"},
+        {QV_LINEENDS_DEFAULT, 6, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 7, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 100, 5, "ab\rcd"},
+        {QV_LINEENDS_CRLF, 1, 0, ""},
+        {QV_LINEENDS_CRLF, 3, 2, "ab"},
+        {QV_LINEENDS_CRLF, 4, 2, "ab"},  // room for the CR alone: neither goes
+        {QV_LINEENDS_CRLF, 5, 4, "ab\r\n"},
+        {QV_LINEENDS_CRLF, 6, 5, "ab\r\nc"},
+        {QV_LINEENDS_CRLF, 7, 6, "ab\r\ncd"},
+        {QV_LINEENDS_CRLF | QV_LINEENDS_NOFINAL, 100, 6, "ab\r\ncd"},
+        {QV_LINEENDS_LF, 3, 2, "ab"},
+        {QV_LINEENDS_LF, 4, 3, "ab\n"},
+        {QV_LINEENDS_LF, 100, 5, "ab\ncd"},
+        {QV_LINEENDS_CR, 4, 3, "ab\r"},
+        {QV_LINEENDS_CR, 100, 5, "ab\rcd"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
+        SCOPED_TRACE(testing::Message() << "setting " << c.setting << ", size " << c.size);
+        Send(EMX_SETLINEENDS, c.setting);
         char buffer[128];
         std::memset(buffer, 'Z', sizeof buffer);
         EXPECT_EQ(Send(WM_GETTEXT, c.size, reinterpret_cast<LPARAM>(buffer)), c.copied);
@@ -272,6 +292,11 @@ TEST_F(TextMessagesTest, TextLengthStaysRightWhileThePaneIsScrolled) {
     Replace("");
     // 1000 stored characters, 91 of them line ends
     EXPECT_EQ(HostLength(), static_cast<LRESULT>(text.size() + 7 - 1000 - 91));
+    // With single line ends: what WM_GETTEXT copies, the lines above the top one too.
+    Send(EMX_SETLINEENDS, QV_LINEENDS_LF);
+    std::vector<char> buffer(text.size() + 8);
+    EXPECT_EQ(HostLength(), Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    EXPECT_EQ(HostLength(), static_cast<LRESULT>(text.size() + 7 - 1000 - 91 - (300 - 91 + 1)));
 }
 
 TEST_F(TextMessagesTest, TextLengthStaysRightWhileTheLowerPaneIsActive) {

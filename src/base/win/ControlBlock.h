@@ -34,6 +34,12 @@ struct ControlPrivate {
     FontRef numberFont;
     FontRef numberTextFont;
     uint32_t numberNeed;
+    // The host's line-end setting (EMX_SETLINEENDS: a QV_LINEENDS_ style, maybe with
+    // QV_LINEENDS_NOFINAL); 0, the control's first answers, at creation.
+    uint32_t lineEnds;
+    // The line ends the last whole-text load found (EMX_GETLOADEDLINEENDS), a
+    // QV_LINEENDS_ value; 0 stands for QV_LINEENDS_NONE, what a new control has.
+    uint32_t loadedLineEnds;
 };
 
 struct ControlBlock {

@@ -1,4 +1,4 @@
-// The private messages (0x13A0-0x13DB and 0x2B0F). They work as WM_COMMAND
+// The private messages (0x13A0-0x13DB, 0x13E0-0x13FF and 0x2B0F). They work as WM_COMMAND
 // identifiers too: the control procedure dispatches a WM_COMMAND's identifier
 // through this table with the WM_COMMAND's own arguments. Unused numbers go to the
 // default procedure.
@@ -22,6 +22,7 @@
 #include "base/ScrollTiming.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
+#include "shell/win/LineEndSetting.h"
 #include "shell/win/MessageTable.h"
 #include "shell/win/NumberMargin.h"
 #include "shell/win/SplitBar.h"
@@ -186,6 +187,24 @@ LRESULT OnEmxSetReadOnly(EditorInstance& ed, const Message& m) {
     ::SetWindowLongA(m.hwnd, GWL_STYLE, style);
     return 0;
 }
+
+// EMX_SETLINEENDS: the line-end setting = wParam (a QV_LINEENDS_ style of 0-3, maybe
+// with QV_LINEENDS_NOFINAL); answers the previous one, or -1 with nothing changed
+// for a value that is no setting.
+LRESULT OnEmxSetLineEnds(EditorInstance& ed, const Message& m) {
+    if (!IsLineEndSetting(Arg(m.wParam))) return -1;
+    ControlPrivate& priv = PrivateOf(ed);
+    const uint32_t previous = priv.lineEnds;
+    priv.lineEnds = Arg(m.wParam);
+    return previous;
+}
+
+// EMX_GETLINEENDS: answers the line-end setting.
+LRESULT OnEmxGetLineEnds(EditorInstance& ed, const Message&) { return PrivateOf(ed).lineEnds; }
+
+// EMX_GETLOADEDLINEENDS: answers the line ends the last whole-text load found
+// (QV_LINEENDS_CRLF, _LF, _CR, _MIXED or _NONE).
+LRESULT OnEmxGetLoadedLineEnds(EditorInstance& ed, const Message&) { return LoadedLineEndsValue(ed); }
 
 // EMX_SETPAGELINES: linesPerPage = wParam; repaints; answers 0.
 LRESULT OnEmxSetPageLines(EditorInstance& ed, const Message& m) {
@@ -604,6 +623,9 @@ const HandlerEntry kEntries[] = {
     {EMX_CENTERCARET, OnEmxCenterCaret},
     {EMX_SETMARKERCALLBACK, OnEmxSetMarkerCallback},
     {EMX_SETREADONLY, OnEmxSetReadOnly},
+    {EMX_SETLINEENDS, OnEmxSetLineEnds},
+    {EMX_GETLINEENDS, OnEmxGetLineEnds},
+    {EMX_GETLOADEDLINEENDS, OnEmxGetLoadedLineEnds},
     {EMX_MARKBLOCKS, OnEmxMarkBlocks},
     {EMX_MATCHBLOCKPATTERN, OnEmxMatchBlockPattern},
     {EMX_GETWORD, OnEmxGetWord},

@@ -1,4 +1,5 @@
 // The window messages the control window handles itself.
+#include "base/ByteScan.h"
 #include "command/Clipboard.h"
 #include "command/DocumentCommands.h"
 #include "command/EmptyDocumentRepair.h"
@@ -9,6 +10,7 @@
 #include "render/win/WindowPrint.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
+#include "shell/win/LineEndSetting.h"
 #include "shell/win/MessageTable.h"
 #include "command/CommandSteps.h"
 #include "command/UndoCommand.h"
@@ -46,32 +48,39 @@ LRESULT OnWmSetFocus(EditorInstance& ed, const Message& m) {
 }
 
 // WM_SETTEXT: a new document holding the text at lParam (NULL is empty) in front of
-// its closing CR; the undo log starts afresh and the view returns to the top. When
-// the new document cannot be made the old one stays. Answers 0.
+// its closing CR, the kind of its line ends kept; the undo log starts afresh and the
+// view returns to the top. When the new document cannot be made the old one stays.
+// Answers 0.
 LRESULT OnWmSetText(EditorInstance& ed, const Message& m) {
-    if (!SetWholeText(ed, reinterpret_cast<const char*>(m.lParam))) return 0;
+    const char* text = m.lParam ? reinterpret_cast<const char*>(m.lParam) : "";
+    if (!SetWholeText(ed, text)) return 0;
+    const uint32_t length = static_cast<uint32_t>(TextLength(text));
+    RememberLoadedLineEnds(ed, FindLineEnds(reinterpret_cast<const uint8_t*>(text), length));
     RefreshBothPanes(ed);
     PlaceCaret(ed, 0);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
 
-// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, never the
-// closing CR) and a NUL into the buffer at lParam; answers the characters copied.
+// WM_GETTEXT: up to wParam - 1 bytes of the text (each line end as the line-end
+// setting writes it, a CR by default; never the closing CR, never half a CR LF)
+// and a NUL into the buffer at lParam; answers the bytes written.
 LRESULT OnWmGetText(EditorInstance& ed, const Message& m) {
     auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
     if (m.wParam == 0 || !buffer) return 0;
     // The closing CR is not the host's text: a host that writes what it reads to a
     // file and loads it again gets the same document back, not one more line end.
     const CharIndex length = StoredLength(ed) - 1;
-    const uint32_t n = m.wParam - 1 < length ? static_cast<uint32_t>(m.wParam - 1) : length;
-    CopyStoredText(ed, 0, n, buffer);
+    const uint32_t room = static_cast<uint32_t>(m.wParam - 1);
+    const uint32_t n = CopyTextOut(ed, 0, length, CopiedLineEnd(ed), buffer, room);
     buffer[n] = 0;
     return n;
 }
 
-// WM_GETTEXTLENGTH: answers the length of the text as a host sees it: every line
-// end but the closing one counted as CR LF, the closing CR not counted.
+// WM_GETTEXTLENGTH: answers the length of the text as a host sees it, the closing
+// CR not counted: every line end counted as CR LF under the default setting and
+// under CR LF, once under LF or CR, so that under a chosen line end it is what
+// WM_GETTEXT writes.
 LRESULT OnWmGetTextLength(EditorInstance& ed, const Message&) {
     const ViewPane& pane = ActivePane(ed);
     const uint32_t count = LineCount(ed);
@@ -79,7 +88,7 @@ LRESULT OnWmGetTextLength(EditorInstance& ed, const Message&) {
     LineNumber line = pane.topLine < count ? pane.topLine : 0;
     CharIndex sum = pane.topLine < count ? pane.topLineStart : 0;
     for (; line < count; ++line) sum += LineLength(ed, line);
-    return static_cast<LRESULT>(sum + (count - 1) - 1);
+    return static_cast<LRESULT>(sum + (LengthCountsCrLf(ed) ? count - 1 : 0) - 1);
 }
 
 // WM_CLEAR: the selection deleted (refused with a beep over a locked line or in a
