@@ -280,6 +280,7 @@ const
   WM_GETTEXTLENGTH           = $000E;
   WM_SETFONT                 = $0030;
   WM_GETFONT                 = $0031;
+  WM_CONTEXTMENU             = $007B;
   WM_STYLECHANGED            = $007D;
   WM_GETDLGCODE              = $0087;
   EM_GETSEL                  = $00B0;

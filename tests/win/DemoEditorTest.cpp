@@ -88,6 +88,18 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+std::string ClipboardText() {
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
 // The demo, started in the test's folder (where Quorvane.dll lies), and closed at
 // the end of the test without saving.
 class Demo {
@@ -211,6 +223,37 @@ public:
         return static_cast<DWORD>(SendMessageA(editor, EM_LINEFROMCHAR, HIWORD(packed), 0));
     }
     bool LineHidden(DWORD line) const { return SendMessageA(editor, EMX_ISLINEHIDDEN, line, 0) != 0; }
+
+    // The right-click menu: a right click on `line`'s text in the upper pane (the
+    // pane's own release makes the WM_CONTEXTMENU), then an item picked by its
+    // underlined letter once the menu is on the screen. Answers whether the menu
+    // opened and closed again.
+    bool RightClickLine(DWORD line, char item) {
+        RemoteBuffer point(process_.hProcess, sizeof(POINTL));
+        const LRESULT start = SendMessageA(editor, EM_LINEINDEX, line, 0);
+        SendMessageA(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(point.address()), start + 2);
+        POINTL at = {};
+        ReadProcessMemory(process_.hProcess, point.address(), &at, sizeof at, nullptr);
+        const LPARAM xy = MAKELPARAM(at.x + 2, at.y + 2);
+        PostMessageA(upperPane, WM_RBUTTONDOWN, MK_RBUTTON, xy);
+        PostMessageA(upperPane, WM_RBUTTONUP, 0, xy);
+        return Pick(item);
+    }
+    bool Pick(char item) {
+        HWND menu = WaitFor([this] { return ShownMenu(); });
+        if (!menu) return false;
+        PostMessageA(main, WM_CHAR, static_cast<unsigned char>(item), 1);
+        if (!WaitFor([this] { return !ShownMenu(); })) return false;
+        // The command the item posted has been handled once this returns.
+        SendMessageA(main, WM_NULL, 0, 0);
+        return true;
+    }
+    // The popup menu of the demo on the screen, if any.
+    HWND ShownMenu() const {
+        for (HWND window : ThreadWindows(process_.dwThreadId))
+            if (ClassOf(window) == "#32768" && IsWindowVisible(window)) return window;
+        return nullptr;
+    }
 
     HANDLE process() const { return process_.hProcess; }
 
@@ -348,15 +391,7 @@ TEST(DemoEditorTest, OpensAFileEditsItWithKeysAndSavesItUnderANewName) {
     // Edit > Select All and Copy put the text on the clipboard as the file has it.
     demo.Command(IDM_SELECTALL);
     demo.Command(IDM_COPY);
-    std::string clipboard;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            clipboard = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    EXPECT_EQ(clipboard, edited);
+    EXPECT_EQ(ClipboardText(), edited);
     // Edit > Undo takes the last edit back, Redo brings it again.
     const std::string saved = demo.Text();
     demo.Command(IDM_UNDO);
@@ -537,6 +572,76 @@ TEST(DemoEditorTest, GoesToLinesAndBookmarksFoldsAndSplits) {
     EXPECT_GT(lower.bottom - lower.top, 50);
     demo.Command(EMX_TOGGLESPLIT);
     EXPECT_EQ(SendMessageA(demo.editor, EMX_GETSPLIT, 0, 0), 0);
+}
+
+// The right-click menu: the control leaves the menu to the demo, whose items act on
+// the selection and on the line clicked; an item that cannot act is grayed.
+TEST(DemoEditorTest, TheRightClickMenuEditsAndActsOnTheLineClicked) {
+    Folder folder;
+    std::string text = "; two procedures\r\n";                                // line 0
+    text += "first proc\r\n    mov eax, 1\r\n    ret\r\nfirst endp\r\n";      // 1-4
+    text += "\r\n";                                                           // 5
+    text += "second proc\r\n    xor eax, eax\r\n    ret\r\nsecond endp\r\n";  // 6-9
+    const std::string path = folder.Write("menu.asm", text);
+    Demo demo("\"" + path + "\"");
+    ASSERT_TRUE(demo.main);
+    ASSERT_TRUE(demo.WaitForTitle("menu.asm - Quorvane Demo")) << demo.Title();
+    auto selection = [&] {  // small texts: the packed result's 16 bits suffice
+        const LRESULT packed = SendMessageA(demo.editor, EM_GETSEL, 0, 0);
+        return std::make_pair(DWORD{LOWORD(packed)}, DWORD{HIWORD(packed)});
+    };
+
+    // Fold and Toggle Bookmark act on the line clicked, not where the caret was.
+    ASSERT_TRUE(demo.RightClickLine(7, 'f'));
+    EXPECT_TRUE(demo.LineHidden(7));
+    EXPECT_FALSE(demo.LineHidden(2));
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Block folded");
+    ASSERT_TRUE(demo.RightClickLine(2, 'b'));
+    EXPECT_EQ(SendMessageA(demo.editor, EMX_GETMARKER, 2, 0), 100);
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Bookmark set");
+    // Outside every block Fold is grayed: picking it does nothing.
+    ASSERT_TRUE(demo.RightClickLine(0, 'f'));
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Bookmark set");
+    EXPECT_EQ(demo.CaretLine(), 0u);
+
+    // Inside the selection a right click keeps it: Copy, Cut, Undo, Redo, Paste.
+    const LRESULT first = SendMessageA(demo.editor, EM_LINEINDEX, 1, 0);
+    SendMessageA(demo.editor, EM_SETSEL, first, first + 10);  // "first proc"
+    ASSERT_TRUE(demo.RightClickLine(1, 'c'));
+    EXPECT_EQ(selection(), std::make_pair(DWORD(first), DWORD(first + 10)));
+    EXPECT_EQ(ClipboardText(), "first proc");
+    ASSERT_TRUE(demo.RightClickLine(1, 't'));
+    const std::string cut = demo.Text();
+    EXPECT_EQ(cut.substr(0, 18), "; two procedures\r\r");
+    ASSERT_TRUE(demo.RightClickLine(0, 'u'));
+    EXPECT_EQ(demo.Text().substr(0, 28), "; two procedures\rfirst proc\r");
+    ASSERT_TRUE(demo.RightClickLine(0, 'r'));
+    EXPECT_EQ(demo.Text(), cut);
+    ASSERT_TRUE(demo.RightClickLine(0, 'p'));  // at the click: column 2 of line 0
+    EXPECT_EQ(demo.Text().substr(0, 14), "; first proctw");
+    // Select All, then Copy inside the selection: the whole text.
+    ASSERT_TRUE(demo.RightClickLine(3, 'a'));
+    ASSERT_TRUE(demo.RightClickLine(3, 'c'));
+    std::string whole = demo.Text();
+    for (size_t at = 0; (at = whole.find('\r', at)) != std::string::npos; at += 2) whole.insert(at + 1, "\n");
+    EXPECT_EQ(ClipboardText(), whole);
+    // From the keyboard (-1 for the point) the menu opens at the caret.
+    SendMessageA(demo.editor, EM_SETSEL, 5, 5);
+    PostMessageA(demo.upperPane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(demo.upperPane), -1);
+    HWND menu = WaitFor([&] { return demo.ShownMenu(); });
+    ASSERT_TRUE(menu);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(demo.main, nullptr), &info);
+    POINT caret = {info.rcCaret.left, info.rcCaret.top};
+    ClientToScreen(info.hwndCaret, &caret);
+    RECT shown = {};
+    GetWindowRect(menu, &shown);
+    EXPECT_EQ(shown.left, caret.x);
+    EXPECT_EQ(shown.top, caret.y);
+    ASSERT_TRUE(demo.Pick('b'));  // on the caret's line
+    EXPECT_EQ(SendMessageA(demo.editor, EMX_GETMARKER, 0, 0), 100);
+    EXPECT_EQ(selection(), std::make_pair(DWORD{5}, DWORD{5}));
 }
 
 // Drops a file on the demo's window. The drop's file list (a DROPFILES record and

@@ -237,6 +237,16 @@ LRESULT OnWmPrintClient(EditorInstance&, const Message& m) {
     return 0;
 }
 
+// WM_CONTEXTMENU: wParam the window clicked (a pane, the split bar), lParam the
+// screen point (-1 from the keyboard); sent on unchanged to the parent, whose menu
+// it is; answers the parent's answer. Sent on here rather than by the default
+// procedure, which may put the control's own handle in wParam instead of the pane's.
+LRESULT OnWmContextMenu(EditorInstance&, const Message& m) {
+    HWND parent = ::GetParent(m.hwnd);
+    if (!parent || !(::GetWindowLongA(m.hwnd, GWL_STYLE) & WS_CHILD)) return m.Default();
+    return ::SendMessageA(parent, m.msg, m.wParam, m.lParam);
+}
+
 // WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK:
 // nothing; answers 0.
 LRESULT OnIgnoredMouse(EditorInstance&, const Message&) { return 0; }
@@ -261,6 +271,7 @@ const HandlerEntry kEntries[] = {
     {WM_RBUTTONUP, OnIgnoredMouse},
     {WM_RBUTTONDBLCLK, OnIgnoredMouse},
     {WM_MOUSEWHEEL, OnWmMouseWheel},
+    {WM_CONTEXTMENU, OnWmContextMenu},
     {WM_CLEAR, OnWmClear},
     {WM_CUT, OnWmCut},
     {WM_COPY, OnWmCopy},
