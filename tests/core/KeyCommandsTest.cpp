@@ -121,8 +121,12 @@ TEST_F(KeyCommandsTest, OverwriteAppliesOnlyToAnEmptySelection) {
     TypeCharCommand(*ed, Upper(), 'Y');
     EXPECT_EQ(Text(), "aXYef\r");  // now the d goes
     ASSERT_EQ(Records().size(), 3u);
-    EXPECT_EQ(Records()[1].kind, UndoKind::InsertChar);
+    EXPECT_EQ(Records()[1].kind, UndoKind::InsertText);  // grouped with the deletion
     EXPECT_EQ(Records()[2].kind, UndoKind::OverwriteChar);
+    UndoStep(*ed);
+    UndoStep(*ed);  // the X and the selection it replaced: one step
+    EXPECT_EQ(Text(), "abcdef\r");
+    ExpectSelection(1, 3);
 }
 
 TEST_F(KeyCommandsTest, LockedLinesAndReadOnlyRefuseEveryKeyThatEdits) {
