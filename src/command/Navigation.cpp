@@ -283,7 +283,7 @@ void NavigateCommand(EditorInstance& ed, WindowRef paneWindow, NavKey key, bool 
 }
 
 void SelectAllCommand(EditorInstance& ed, WindowRef paneWindow) {
-    ed.selAnchor = LocateChar(ed, kNoIndex).index;
+    ed.selAnchor = ClampToTextEnd(ed, kNoIndex);
     ed.caretPos = 0;
     PlaceCaretOnItsLine(ed, PaneOf(ed, paneWindow));
     RefreshBothPanes(ed);

@@ -14,7 +14,7 @@
 // The pane's caretX is the x the vertical keys (Up, Down, Page Up, Page Down) aim
 // at; they leave it as it is, Ctrl+Up and Ctrl+Down set it to 0 (line starts), and
 // Left, Right, Home and End set it to the caret's new x. No key moves an end past
-// the closing CR, except Ctrl+A, whose selection includes it (as EM_SETSEL(0, -1)).
+// the closing CR; Ctrl+A selects up to it, the host's whole text.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +30,9 @@ enum class NavKey : uint8_t { Up, Down, Left, Right, PageUp, PageDown, Home, End
 // notified (reason 1) when an end or the view moved.
 void NavigateCommand(EditorInstance& ed, WindowRef paneWindow, NavKey key, bool ctrl, bool shift);
 
-// Ctrl+A: selAnchor at the text length (the closing CR included), caretPos at 0;
-// the view does not scroll; both panes repainted, the parent notified.
+// Ctrl+A: selAnchor at the end of the text (the closing CR's index: the selection
+// is exactly the host's text), caretPos at 0; the view does not scroll; both panes
+// repainted, the parent notified.
 void SelectAllCommand(EditorInstance& ed, WindowRef paneWindow);
 
 }  // namespace qv

@@ -474,6 +474,7 @@ private:
         const CharIndex caretBefore = ed().caretPos;
         if (in_.OneIn(8)) {
             SelectAllCommand(ed(), pane.hwnd);
+            ExpectSelection(Length() - 1, 0);  // the host's text, never the closing CR
         } else {
             const uint32_t flags = in_.Byte();
             NavigateCommand(ed(), pane.hwnd, static_cast<NavKey>(flags % 8), (flags & 0x10) != 0, (flags & 0x20) != 0);
