@@ -121,12 +121,6 @@ TEST_F(ExSelTest, TheCaretIsPlacedAlsoUnderAHiddenSelection) {
     POINT caret = {};
     GetCaretPos(&caret);
     EXPECT_EQ(caret.x, expected.x);
-    ExSetSel(9, 9);
-    EXPECT_EQ(ed().caretHidden, 0u);
-    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&expected), 9);
-    GetCaretPos(&caret);
-    EXPECT_EQ(caret.x, expected.x);
-    EXPECT_EQ(caret.y, expected.y);
 }
 
 TEST_F(ExSelTest, EveryExSetSelNotifies) {
