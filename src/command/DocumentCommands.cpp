@@ -250,8 +250,9 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     // the indentation copied), both records grouped. Otherwise the character is a
     // record of its own, and so is each blank copied after it.
     const bool grouped = lo != hi && DeletesSomething(ed, lo, hi);
-    const bool undoRoom = grouped ? EnsureCommandUndoRoom(ed, lo, hi, uint64_t(1) + indent)
-                                  : EnsureCommandUndoRoom(ed, lo, hi, 1) && ReserveIndentUndo(ed, lo, hi, indent);
+    const bool undoRoom = grouped
+                              ? EnsureCommandUndoRoom(ed, lo, hi, uint64_t(1) + indent)
+                              : EnsureCommandUndoRoom(ed, lo, hi, 1) && ReserveIndentUndo(ed, lo, hi, indent);
     if (!undoRoom || !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi)) return false;
     UnfoldForEdit(ed, lo, hi);
     gEdit.undoGroup = grouped;
@@ -273,8 +274,8 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     EditOutcome outcome;
     const uint32_t replaced = InsertChar(ed, p, ch, &outcome);
     ed.overwriteMode = savedOverwrite;
-    const bool stored = outcome == EditOutcome::Inserted || outcome == EditOutcome::Absorbed ||
-                        outcome == EditOutcome::Overwrote;
+    const bool stored = outcome == EditOutcome::Inserted || outcome == EditOutcome::Overwrote ||
+                        (grouped && outcome == EditOutcome::Absorbed);
     if (!stored) {
         if (grouped) UngroupNewestRecord(ed);
         gEdit.undoGroup = 0;
@@ -292,23 +293,11 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
         BeginEditCommand();
         return indented;
     }
-    switch (outcome) {
-        case EditOutcome::Inserted:
-            AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
-            break;
-        case EditOutcome::Absorbed: {
-            // The kept line break stands for the typed CR: logged as an inserted
-            // text whose first CR was absorbed, so its undo removes nothing and its
-            // redo absorbs the CR again.
-            gEdit.absorbNextCr = 1;
-            AppendUndoRecord(ed, UndoKind::InsertText, p, &ch, 1, 1);
-            gEdit.absorbNextCr = 0;
-            break;
-        }
-        default:
-            AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
-            break;
-    }
+    // Nothing was deleted, so no kept line break absorbed a CR.
+    if (outcome == EditOutcome::Overwrote)
+        AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
+    else
+        AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
     ed.selAnchor = ed.caretPos = p + 1;
     bool indented = true;
     if (ch == kCR && ed.autoIndent) indented = CopyIndent(ed);

@@ -363,7 +363,8 @@ TEST_F(SelectionTest, SelectAllIsExactlyTheHostsText) {
         SetText(text);
         const Doc whole = Text();
         char buffer[32];
-        const DWORD length = static_cast<DWORD>(Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)));
+        const DWORD length =
+            static_cast<DWORD>(Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)));
         Select(0, -1);
         EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
         Select(0, 1000);
