@@ -34,9 +34,9 @@ struct EditState {
     LineNumber rangeStartLine;
     uint32_t rangeStartLineLength;
     LineNumber rangeEndLine;
-    // Set by a paste, a stream-in or a logged replacement over a selection, so that
-    // its deletion and its insertion are logged, undone and redone as one step;
-    // clear again before the command repaints or notifies.
+    // Set by a paste, a stream-in, a logged replacement or a typed character over a
+    // selection, so that its deletion and its insertion are logged, undone and
+    // redone as one step; clear again before the command repaints or notifies.
     uint32_t undoGroup;
 };
 

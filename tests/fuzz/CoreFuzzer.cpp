@@ -339,8 +339,9 @@ private:
         gOp = "type";
         if (Refused()) return;
         const bool selected = ed().selAnchor != ed().caretPos;  // overwrite mode replaces only without
+        // Over a selection that goes: one step with its deletion, the copied
+        // indentation included; otherwise a step per character.
         Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-        if (d.logged) model_.Logged();
         const CharIndex p = model_.InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
@@ -349,14 +350,15 @@ private:
         } else {
             model_.doc.insert(p, 1, static_cast<char>(ch));
         }
-        model_.Logged();
+        if (!d.logged) model_.Logged();
         CharIndex caret = p + 1;
         if (ch == '\r' && ed().autoIndent) {
             for (char blank : model_.IndentBefore(caret)) {
                 model_.doc.insert(caret++, 1, blank);
-                model_.Logged();
+                if (!d.logged) model_.Logged();
             }
         }
+        if (d.logged) model_.Logged();
         Arm();
         if (Failed(TypeChar(ed(), ch))) return;
         ExpectSelection(caret, caret);
@@ -472,6 +474,7 @@ private:
         const CharIndex caretBefore = ed().caretPos;
         if (in_.OneIn(8)) {
             SelectAllCommand(ed(), pane.hwnd);
+            ExpectSelection(Length() - 1, 0);  // the host's text, never the closing CR
         } else {
             const uint32_t flags = in_.Byte();
             NavigateCommand(ed(), pane.hwnd, static_cast<NavKey>(flags % 8), (flags & 0x10) != 0, (flags & 0x20) != 0);

@@ -346,37 +346,90 @@ TEST_F(SelectionTest, GetSelPacksOnlyTheLowSixteenBitsPast65535) {
 }
 
 TEST_F(SelectionTest, SetSelClampsBothEndsToTheText) {
-    SetText("abc\r\nde");  // stored length 7
+    SetText("abc\r\nde");  // the host's text is 6 characters, the closing CR at 6
     EXPECT_EQ(Send(EM_SETSEL, 2, 1000), 0);
     EXPECT_EQ(ed().selAnchor, 2u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
     Select(1000, 1);
-    EXPECT_EQ(ed().selAnchor, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
     EXPECT_EQ(ed().caretPos, 1u);
-    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(7)));
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(6)));
 }
 
 TEST_F(SelectionTest, SetSelWithMinusOne) {
-    SetText("abc\r\nde");  // stored length 7
-    Select(0, -1);         // the whole text, the closing CR included
+    SetText("abc\r\nde");
+    Select(0, -1);  // the whole text, up to the closing CR
     EXPECT_EQ(ed().selAnchor, 0u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
     Select(-1, -1);
-    EXPECT_EQ(Sel(), std::make_pair(DWORD(7), DWORD(7)));
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(6), DWORD(6)));
     // (-1, n) collapses at the end of the text while the selection is shown...
     Select(-1, 2);
-    EXPECT_EQ(ed().selAnchor, 7u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
+    EXPECT_EQ(ed().caretPos, 6u);
     // ...and keeps both ends while it is hidden.
     Send(EM_HIDESELECTION, 1);
     Select(-1, 2);
-    EXPECT_EQ(ed().selAnchor, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
     EXPECT_EQ(ed().caretPos, 2u);
     // (n, -1) is a selection up to the end, never collapsed.
     Send(EM_HIDESELECTION, 0);
     Select(3, -1);
     EXPECT_EQ(ed().selAnchor, 3u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
+}
+
+// (0, -1) selects exactly the host's text, as the platform's edit control does:
+// its ends are those of WM_GETTEXT's text, the closing CR is left out; deleting
+// the selection keeps the closing CR, and its undo selects the same range again.
+TEST_F(SelectionTest, SelectAllIsExactlyTheHostsText) {
+    for (const char* text : {"ab\r\ncd", "ab\r\ncd\r\n", ""}) {
+        SCOPED_TRACE(text);
+        SetText(text);
+        const Doc whole = Text();
+        char buffer[32];
+        const DWORD length =
+            static_cast<DWORD>(Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)));
+        Select(0, -1);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        Select(0, 1000);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        Send(WM_CLEAR);
+        EXPECT_EQ(Text(), Doc({"\r"}));
+        EXPECT_EQ(Send(EM_UNDO), length ? 1 : 0);
+        EXPECT_EQ(Text(), whole);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        EXPECT_EQ(Send(EM_CANUNDO), 0);
+    }
+}
+
+// EM_SETSEL places the caret where the next typed character goes (without
+// scrolling it into view): shown on an empty selection, hidden on any other.
+TEST_F(SelectionTest, SetSelPlacesTheCaret) {
+    SetText("abcdef\r\nghij\r\nklm");
+    SetFocus(control);
+    auto caretAt = [&](LPARAM at) {
+        POINTL expected = {};
+        Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&expected), at);
+        POINT caret = {};
+        GetCaretPos(&caret);
+        EXPECT_EQ(caret.x, expected.x) << at;
+        EXPECT_EQ(caret.y, expected.y) << at;
+    };
+    Select(1, 1);
+    caretAt(1);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Select(9, 9);  // line 1, column 2
+    caretAt(9);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Select(2, 7);  // the caret at the start of line 1, after the anchor's line
+    caretAt(7);
+    EXPECT_EQ(ed().caretHidden, 1u);
+    Select(12, 12);
+    caretAt(12);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Send(WM_CHAR, 'x', 1);
+    EXPECT_EQ(Text(), Doc({"abcdef\r", "ghij\r", "xklm\r"}));
 }
 
 TEST_F(SelectionTest, SetSelDoesNotScrollTheCaretIntoView) {
@@ -501,7 +554,7 @@ TEST_F(ReplaceSelTest, ARangeThroughTheEndKeepsTheClosingCr) {
 TEST_F(ReplaceSelTest, NothingIsInsertedAfterTheClosingCr) {
     SetText("abc");
     Select(-1, -1);
-    ASSERT_EQ(ed().caretPos, 4u);  // after the closing CR
+    ASSERT_EQ(ed().caretPos, 3u);  // the end of the text: never after the closing CR
     Replace("x");
     EXPECT_EQ(Text(), Doc({"abcx\r"}));
     EXPECT_EQ(Sel(), std::make_pair(DWORD(4), DWORD(4)));
@@ -881,7 +934,7 @@ TEST_F(UndoTest, UndoOfAWholeTextReplacementComesBackWhole) {
     Send(EM_UNDO);
     EXPECT_EQ(Text(), Doc({"ab\r", "cd\r"}));
     EXPECT_EQ(ed().selAnchor, 0u);
-    EXPECT_EQ(ed().caretPos, 6u);  // the selection runs over the closing CR, as the deleted range did
+    EXPECT_EQ(ed().caretPos, 5u);  // the host's whole text selected again
     Send(EM_REDO);
     Send(EM_REDO);
     EXPECT_EQ(Text(), replaced);

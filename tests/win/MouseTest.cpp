@@ -321,6 +321,30 @@ TEST_F(MouseTest, ClicksPlaceTheCaretAndShiftExtends) {
     }
 }
 
+// The mouse and the keys move the same end, the caret: a selection made with
+// Shift and the arrows is extended by a Shift+click from where it began, and one
+// made by a drag is shrunk by Shift+Left from the end the drag left.
+TEST_F(MouseTest, ShiftClickAndShiftKeysMoveTheSameEnd) {
+    SetText(Lines(10));
+    Click(Upper(), X(0, 2), YOf(Upper(), 0));
+    for (int i = 0; i < 3; ++i) KeyDown(control, VK_RIGHT, false, true);
+    EXPECT_EQ(ed->selAnchor, 2u);
+    EXPECT_EQ(ed->caretPos, 5u);
+    parent->notes.clear();
+    Click(Upper(), X(1, 1), YOf(Upper(), 1), MK_SHIFT);
+    EXPECT_EQ(ed->selAnchor, 2u);
+    EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(1) + 1));
+    ASSERT_FALSE(parent->notes.empty());
+    EXPECT_EQ(parent->notes.back().anchor, 2);
+    KeyDown(control, VK_UP, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(2)));  // back over the start
+
+    Drag(Upper(), X(1, 1), YOf(Upper(), 1), X(3, 2), YOf(Upper(), 3));
+    KeyDown(control, VK_LEFT, false, true);
+    EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(1) + 1));
+    EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(3) + 1));
+}
+
 TEST_F(MouseTest, ADoubleClickSelectsAWordOrIsHandedToTheControl) {
     SetText("mov  eax, ?x_9@ \xE9t\r\nnext");
     const int y = YOf(Upper(), 0);
@@ -423,11 +447,15 @@ TEST_F(MouseTest, TheMarginSelectsLinesAndTheLineNumbersToo) {
         EXPECT_EQ(parent->Reason(QV_REASON_SCROLL)[0].line, 7u);
         Mouse(Upper(), WM_MOUSEMOVE, MK_LBUTTON, inMargin, YOf(Upper(), 6));
         Mouse(Upper(), WM_MOUSEMOVE, MK_LBUTTON, inMargin, YOf(Upper(), 2));
-        EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(2)));
-        EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(7)));
+        // Above the first line the caret follows the pointer to the line's start;
+        // the anchor keeps the first line, from its end.
+        EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(5)));
+        EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(2)));
         Mouse(Upper(), WM_LBUTTONUP, 0, inMargin, YOf(Upper(), 2));
         EXPECT_EQ(ed->mouseSelStart, static_cast<DWORD>(LineStart(2)));
-        EXPECT_EQ(ed->mouseSelEnd, static_cast<DWORD>(LineStart(7)));
+        EXPECT_EQ(ed->mouseSelEnd, static_cast<DWORD>(LineStart(5)));
+        KeyDown(control, VK_UP, false, true);  // the keys go on from the caret
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(LineStart(1)), DWORD(LineStart(5))));
         EXPECT_EQ(GetCapture(), nullptr);
         // The last line: up to the end of the text, never the closing CR.
         Click(Upper(), inMargin, YOf(Upper(), 12));

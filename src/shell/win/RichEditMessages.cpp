@@ -87,18 +87,19 @@ LRESULT OnEmExLineFromChar(EditorInstance& ed, const Message& m) {
     return LocateChar(ed, static_cast<CharIndex>(m.lParam)).line;
 }
 
-// EM_EXSETSEL: anchor cpMin and caret cpMax of the CHARRANGE at lParam, clamped; the
-// caret is placed but not scrolled into view; answers 0.
+// EM_EXSETSEL: anchor cpMin and caret cpMax of the CHARRANGE at lParam, clamped to
+// the text (never past its end); the caret is placed but not scrolled into view;
+// answers 0.
 LRESULT OnEmExSetSel(EditorInstance& ed, const Message& m) {
     const auto* range = reinterpret_cast<const CHARRANGE*>(m.lParam);
     if (!range) return 0;
     if (SelectionDrawn(ed)) InvalidateSelectionInBothPanes(ed);
-    ed.caretPos = LocateChar(ed, static_cast<CharIndex>(range->cpMax)).index;
-    ed.selAnchor = LocateChar(ed, static_cast<CharIndex>(range->cpMin)).index;
-    if (SelectionDrawn(ed)) {
-        InvalidateSelectionInBothPanes(ed);
-        PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
-    }
+    ed.caretPos = ClampToTextEnd(ed, static_cast<CharIndex>(range->cpMax));
+    ed.selAnchor = ClampToTextEnd(ed, static_cast<CharIndex>(range->cpMin));
+    if (SelectionDrawn(ed)) InvalidateSelectionInBothPanes(ed);
+    // Placed also under a hidden selection: the old place would keep blinking while
+    // the next character replaces the new selection.
+    PlaceCaretInActivePane(ed);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
