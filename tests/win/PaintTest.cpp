@@ -255,6 +255,22 @@ TEST_F(PaintTest, SyntaxColoursReachThePixelsAndStayInTheirCells) {
     EXPECT_EQ(p.Count(Row(2, M(), TextRight()), kKeyword), 0);
 }
 
+// A host that sets a colour record with stray top bytes (memory it never filled)
+// still sees its commas, quotes and labels: the control draws them in the text font.
+TEST_F(PaintTest, AColourWithAStrayStyleCodeStillDraws) {
+    ASSERT_NO_FATAL_FAILURE(Open("a,b 'c' x: y", mono));
+    uint32_t colors[27];
+    Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    colors[QV_COLOR_CLASS3] = 0xAB000000 | kRed;    // ,
+    colors[QV_COLOR_QUOTE] = 0xCC000000 | kBlue;    // '
+    colors[QV_COLOR_LABEL] = 0xFE000000 | kGreen;   // x:
+    Send(EMX_SETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    const Picture p = Paint();
+    EXPECT_EQ(p.Colors(Cells(0, 1, 1)), (std::set<COLORREF>{kBackground, kRed}));
+    EXPECT_EQ(p.Colors(Cells(0, 4, 4)), (std::set<COLORREF>{kBackground, kBlue}));
+    EXPECT_EQ(p.Colors(Cells(0, 8, 9)), (std::set<COLORREF>{kBackground, kGreen}));
+}
+
 TEST_F(PaintTest, SelectionIsFilledAndItsTextDrawnInTheSelectedColour) {
     ASSERT_NO_FATAL_FAILURE(Open("abcdef\r\nghijkl", mono));
     Send(EM_SETSEL, 1, 4);

@@ -14,6 +14,7 @@
 #include "render/Highlights.h"
 #include "render/KeywordTable.h"
 #include "render/LineLocks.h"
+#include "render/LinePainter.h"
 #include "render/Markers.h"
 #include "render/Words.h"
 #include "render/win/Brushes.h"
@@ -236,16 +237,16 @@ LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
-// again; repaints; answers 0. When the new brushes cannot be made the colours and
-// the brushes stay as they were.
+// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, a style code the
+// painter does not know taken as 0, the brushes made again; repaints; answers 0.
+// When the new brushes cannot be made the colours and the brushes stay as they were.
 LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
     if (!colors) return 0;
     uint32_t old[kColorCount];
     for (uint32_t i = 0; i < kColorCount; ++i) old[i] = ed.colors[i];
     for (uint32_t i = 0; i < kColorCount; ++i)
-        if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
+        if (i != 5 && i != 6 && i != 10) ed.colors[i] = ColorWithKnownStyle(colors[i]);
     if (!CreateBrushes(ed)) {
         for (uint32_t i = 0; i < kColorCount; ++i) ed.colors[i] = old[i];
         return 0;
@@ -254,12 +255,13 @@ LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_GETCOLORS: writes entries 0, 1, 2, 7, 8, 9, 11-17, 22 and 26 into the host's
-// record, the others left as they were; answers 0.
+// EMX_GETCOLORS: writes all 27 entries into the host's record (the unused 5, 6 and 10
+// too), so a record read, changed and set again carries nothing of the host's own
+// memory; answers 0.
 LRESULT OnEmxGetColors(EditorInstance& ed, const Message& m) {
     auto* colors = reinterpret_cast<uint32_t*>(m.lParam);
     if (!colors) return 0;
-    for (uint32_t i : {0u, 1u, 2u, 7u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 22u, 26u}) colors[i] = ed.colors[i];
+    for (uint32_t i = 0; i < kColorCount; ++i) colors[i] = ed.colors[i];
     return 0;
 }
 
