@@ -186,7 +186,7 @@ const
   QV_MARKER_NONE             = 0;            // no marker
   QV_MARKER_BOOKMARK         = 3;            // a bookmark
   QV_MARKER_CURRENT          = 4;            // the current bookmark, or a block-state marker
-  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS
+  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS or EM_STREAMIN (marker id QV_MARKERID_BLOCK)
   QV_MARKER_IMAGES           = 8;            // marker images in the control (EMX_SETMARKERCALLBACK answers 1-8)
 
   // ---- Reserved marker ids --------------------------------------------------------

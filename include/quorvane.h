@@ -144,7 +144,7 @@
 #define QV_MARKER_NONE           0 /* no marker */
 #define QV_MARKER_BOOKMARK       3 /* a bookmark */
 #define QV_MARKER_CURRENT        4 /* the current bookmark, or a block-state marker */
-#define QV_MARKER_BLOCKSTART     8 /* a block start found by EMX_MARKBLOCKS */
+#define QV_MARKER_BLOCKSTART     8 /* a block start found by EMX_MARKBLOCKS or EM_STREAMIN (marker id QV_MARKERID_BLOCK) */
 #define QV_MARKER_IMAGES         8 /* marker images in the control (EMX_SETMARKERCALLBACK answers 1-8) */
 
 /* ---- Reserved marker ids ------------------------------------------------------- */
