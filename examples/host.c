@@ -29,7 +29,7 @@ static const char sampleText[] =
 
 static HWND editor;
 static HFONT textFont, boldFont, numberFont;
-static BOOL notified;
+static BOOL notified, notifiedAtCreation;
 
 /* Fonts first: every measurement (row height, character width, tab stops) comes
  * from slot 0. The control never deletes them; they live as long as the window. */
@@ -67,10 +67,14 @@ static void SetColours(HWND ed)
     SendMessageA(ed, EMX_SETCOLORS, 0, (LPARAM)&cs);
 }
 
+/* The control tells its parent of the empty document from inside CreateWindowEx:
+ * until the call returns, `editor` is NULL. */
 static HWND CreateEditor(HWND parent)
 {
-    HWND ed = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, parent,
-                              (HMENU)ID_EDITOR, GetModuleHandleA(NULL), NULL);
+    HWND ed;
+    editor = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, parent,
+                             (HMENU)ID_EDITOR, GetModuleHandleA(NULL), NULL);
+    ed = editor;
     if (!ed)
         return NULL;
     SetFonts(ed);
@@ -81,11 +85,14 @@ static HWND CreateEditor(HWND parent)
     return ed;
 }
 
+/* The control is hwndFrom: the first notification comes from inside CreateWindowEx,
+ * before `editor` holds the handle. */
 static void ShowPosition(HWND window, const SelChangeEx *sc)
 {
     char title[96];
     wsprintfA(title, "Quorvane host - line %lu, column %lu%s", (unsigned long)sc->line + 1,
-              (unsigned long)(sc->caret - sc->lineStart + 1), SendMessageA(editor, EM_GETMODIFY, 0, 0) ? " *" : "");
+              (unsigned long)(sc->caret - sc->lineStart + 1),
+              SendMessageA(sc->nmhdr.hwndFrom, EM_GETMODIFY, 0, 0) ? " *" : "");
     SetWindowTextA(window, title);
 }
 
@@ -93,8 +100,7 @@ static LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 {
     switch (msg) {
     case WM_CREATE:
-        editor = CreateEditor(window);
-        return editor ? 0 : -1;
+        return CreateEditor(window) ? 0 : -1;
     case WM_SIZE:
         MoveWindow(editor, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
@@ -106,6 +112,8 @@ static LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
         if (nm->idFrom == ID_EDITOR && nm->code == QVN_SELCHANGE) {
             const SelChangeEx *sc = (const SelChangeEx *)lParam;
             notified = TRUE;
+            if (!editor)
+                notifiedAtCreation = TRUE; /* the empty document, told at creation */
             if (sc->reason == QV_REASON_CHANGE)
                 ShowPosition(window, sc);
         }
@@ -140,7 +148,7 @@ static int Check(HWND window)
     SendMessageA(editor, WM_GETTEXT, sizeof text, (LPARAM)text);
     failures += strcmp(text, "ab\rcd") != 0; /* line ends come back as single CRs */
     failures += SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0) != 6;
-    failures += !notified;
+    failures += !notified || !notifiedAtCreation;
     DestroyWindow(window);
     return failures;
 }
