@@ -50,6 +50,13 @@ const
   EMX_SETREADONLY            = $13CB;        // lParam: nonzero sets ES_READONLY, 0 clears it
   EMX_SETPAGELINES           = $13DA;        // wParam: lines per page for the notification's page field
   EMX_GETPAGELINES           = $13DB;        // answers the lines per page
+  EMX_GETTABWIDTH            = $13E3;        // answers the tab stop distance in average characters
+  EMX_GETMARKERMARGIN        = $13E4;        // answers the marker margin width in pixels
+  EMX_GETLINENUMBERWIDTH     = $13E5;        // answers the line-number margin width while shown
+  EMX_GETWHEELLINES          = $13E6;        // answers the lines per wheel notch
+  EMX_GETAUTOINDENT          = $13E7;        // answers the automatic indentation flag
+  EMX_GETVIEWFLAGS           = $13E8;        // answers the view flags
+  EMX_GETPADLINENUMBERS      = $13E9;        // answers 1 while line numbers are zero-padded
 
   // ---- Fonts, colours and keywords ------------------------------------------------
   EMX_SETHOSTWINDOWS         = $13A1;        // lParam: six window handles (HostWindows)
@@ -101,7 +108,7 @@ const
 
   // ---- The private block ----------------------------------------------------------
   EMX_FIRST                  = $13A0;        // the first private number
-  EMX_LAST                   = $13DB;        // the last private number (EMX_NOP lies outside)
+  EMX_LAST                   = $13FF;        // the last private number (EMX_NOP lies outside); numbers the control does not use go to the default procedure
 
   // ---- View flags for EMX_TOGGLEVIEWFLAGS -----------------------------------------
   QV_VIEW_PLAIN              = $20;          // no syntax colouring

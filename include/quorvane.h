@@ -51,6 +51,13 @@
 #define EMX_SETREADONLY          0x13CB /* lParam: nonzero sets ES_READONLY, 0 clears it */
 #define EMX_SETPAGELINES         0x13DA /* wParam: lines per page for the notification's page field */
 #define EMX_GETPAGELINES         0x13DB /* answers the lines per page */
+#define EMX_GETTABWIDTH          0x13E3 /* answers the tab stop distance in average characters */
+#define EMX_GETMARKERMARGIN      0x13E4 /* answers the marker margin width in pixels */
+#define EMX_GETLINENUMBERWIDTH   0x13E5 /* answers the line-number margin width while shown */
+#define EMX_GETWHEELLINES        0x13E6 /* answers the lines per wheel notch */
+#define EMX_GETAUTOINDENT        0x13E7 /* answers the automatic indentation flag */
+#define EMX_GETVIEWFLAGS         0x13E8 /* answers the view flags */
+#define EMX_GETPADLINENUMBERS    0x13E9 /* answers 1 while line numbers are zero-padded */
 
 /* ---- Fonts, colours and keywords ----------------------------------------------- */
 #define EMX_SETHOSTWINDOWS       0x13A1 /* lParam: six window handles (HostWindows) */
@@ -102,7 +109,7 @@
 
 /* ---- The private block --------------------------------------------------------- */
 #define EMX_FIRST                0x13A0 /* the first private number */
-#define EMX_LAST                 0x13DB /* the last private number (EMX_NOP lies outside) */
+#define EMX_LAST                 0x13FF /* the last private number (EMX_NOP lies outside); numbers the control does not use go to the default procedure */
 
 /* ---- View flags for EMX_TOGGLEVIEWFLAGS ---------------------------------------- */
 #define QV_VIEW_PLAIN            0x20 /* no syntax colouring */

@@ -120,7 +120,7 @@ LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
 }
 
 bool InRange(UINT msg, UINT first, UINT last) { return msg >= first && msg <= last; }
-bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13DB) || msg == 0x2B0F; }
+bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13FF) || msg == 0x2B0F; }
 
 }  // namespace
 

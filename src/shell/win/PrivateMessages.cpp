@@ -1,4 +1,4 @@
-// The private messages (0x13A0-0x13DB and 0x2B0F). They work as WM_COMMAND
+// The private messages (0x13A0-0x13FF and 0x2B0F). They work as WM_COMMAND
 // identifiers too: the control procedure dispatches a WM_COMMAND's identifier
 // through this table with the WM_COMMAND's own arguments. Unused numbers go to the
 // default procedure.
@@ -87,6 +87,9 @@ LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETMARKERMARGIN: answers selMarginWidth.
+LRESULT OnEmxGetMarkerMargin(EditorInstance& ed, const Message&) { return ed.selMarginWidth; }
+
 // EMX_SETLINENUMBERWIDTH: the margin's width while shown (at most 4096); takes
 // effect at once when the numbers are shown; answers 0.
 LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
@@ -98,11 +101,18 @@ LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETLINENUMBERWIDTH: answers the line-number margin's width while shown
+// (lineNumberWidthSetting), also while the numbers are hidden.
+LRESULT OnEmxGetLineNumberWidth(EditorInstance& ed, const Message&) { return ed.lineNumberWidthSetting; }
+
 // EMX_SETWHEELLINES: wheelLines = wParam (0 turns the wheel off); answers wParam.
 LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
     ed.wheelLines = Arg(m.wParam);
     return m.wParam;
 }
+
+// EMX_GETWHEELLINES: answers wheelLines (WHEEL_PAGESCROLL as -1).
+LRESULT OnEmxGetWheelLines(EditorInstance& ed, const Message&) { return static_cast<int32_t>(ed.wheelLines); }
 
 // EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
 // (lParam nonzero) or jumps; answers lParam.
@@ -125,6 +135,9 @@ LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETTABWIDTH: answers tabWidth, 1-256.
+LRESULT OnEmxGetTabWidth(EditorInstance& ed, const Message&) { return ed.tabWidth; }
+
 // EMX_TOGGLEVIEWFLAGS, EMX_FLIPVIEWFLAGS: viewFlags ^= wParam; repaints; focus to the
 // upper pane; answers 0.
 LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
@@ -133,6 +146,9 @@ LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
     FocusUpperPane(ed);
     return 0;
 }
+
+// EMX_GETVIEWFLAGS: answers viewFlags.
+LRESULT OnEmxGetViewFlags(EditorInstance& ed, const Message&) { return ed.viewFlags; }
 
 // EMX_ENABLEALTFONTS: altFontsEnabled = wParam until the next font measurement;
 // repaints; focus to the upper pane; answers 0.
@@ -149,12 +165,18 @@ LRESULT OnEmxSetAutoIndent(EditorInstance& ed, const Message& m) {
     return m.wParam;
 }
 
+// EMX_GETAUTOINDENT: answers autoIndent as set.
+LRESULT OnEmxGetAutoIndent(EditorInstance& ed, const Message&) { return ed.autoIndent; }
+
 // EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off; repaints; answers 0.
 LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     ed.padLineNumbers = ed.padLineNumbers ? 0 : 1;
     RefreshBothPanes(ed);
     return 0;
 }
+
+// EMX_GETPADLINENUMBERS: answers 1 while the line numbers are zero-padded, else 0.
+LRESULT OnEmxGetPadLineNumbers(EditorInstance& ed, const Message&) { return ed.padLineNumbers != 0; }
 
 // EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10, at
 // most a second's worth; answers 0.
@@ -632,6 +654,13 @@ const HandlerEntry kEntries[] = {
     {EMX_REDRAWLINE, OnEmxRedrawLine},
     {EMX_SETPAGELINES, OnEmxSetPageLines},
     {EMX_GETPAGELINES, OnEmxGetPageLines},
+    {EMX_GETTABWIDTH, OnEmxGetTabWidth},
+    {EMX_GETMARKERMARGIN, OnEmxGetMarkerMargin},
+    {EMX_GETLINENUMBERWIDTH, OnEmxGetLineNumberWidth},
+    {EMX_GETWHEELLINES, OnEmxGetWheelLines},
+    {EMX_GETAUTOINDENT, OnEmxGetAutoIndent},
+    {EMX_GETVIEWFLAGS, OnEmxGetViewFlags},
+    {EMX_GETPADLINENUMBERS, OnEmxGetPadLineNumbers},
     {EMX_NOP, OnEmxNop},
 };
 
