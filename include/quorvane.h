@@ -182,6 +182,8 @@
 
 #ifndef RC_INVOKED
 
+#include <stddef.h> /* offsetof, for the layout checks */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -306,6 +308,64 @@ typedef struct HostWindows {
 
 /* EMX_SETMARKERCALLBACK: answers the image (1-8, 0 for none) of an unmarked line. */
 typedef DWORD (CALLBACK *QV_MARKERCALLBACK)(HWND control, DWORD line);
+
+/* ---- Record layouts ------------------------------------------------------------ */
+/* The sizes and offsets of the records as Quorvane.dll has them, checked when the
+ * header is compiled (C11 _Static_assert, C++11 static_assert, otherwise an array
+ * of negative size): a failure means the compiler lays a record out otherwise, for
+ * a 64-bit target or under packing options, and the control would read the host's
+ * records wrong. The DLL is 32-bit. Define QUORVANE_NO_LAYOUT_CHECKS to leave the
+ * checks out. */
+#ifndef QUORVANE_NO_LAYOUT_CHECKS
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))
+#define QV_LAYOUT_AT(line, test, what) static_assert(test, what)
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define QV_LAYOUT_AT(line, test, what) _Static_assert(test, what)
+#else
+#define QV_LAYOUT_PASTE(a, b) a##b
+#define QV_LAYOUT_NAME(line) QV_LAYOUT_PASTE(qv_layout_check_, line)
+#define QV_LAYOUT_AT(line, test, what) typedef char QV_LAYOUT_NAME(line)[(test) ? 1 : -1]
+#endif
+#define QV_LAYOUT(test, what) QV_LAYOUT_AT(__LINE__, test, what)
+QV_LAYOUT(sizeof(SelChangeEx) == 54, "SelChangeEx is 54 bytes");
+QV_LAYOUT(offsetof(SelChangeEx, nmhdr) == 0, "SelChangeEx.nmhdr is at byte 0");
+QV_LAYOUT(offsetof(SelChangeEx, anchor) == 12, "SelChangeEx.anchor is at byte 12");
+QV_LAYOUT(offsetof(SelChangeEx, caret) == 16, "SelChangeEx.caret is at byte 16");
+QV_LAYOUT(offsetof(SelChangeEx, reason) == 20, "SelChangeEx.reason is at byte 20");
+QV_LAYOUT(offsetof(SelChangeEx, line) == 22, "SelChangeEx.line is at byte 22");
+QV_LAYOUT(offsetof(SelChangeEx, lineLength) == 26, "SelChangeEx.lineLength is at byte 26");
+QV_LAYOUT(offsetof(SelChangeEx, lineStart) == 30, "SelChangeEx.lineStart is at byte 30");
+QV_LAYOUT(offsetof(SelChangeEx, lineRecord) == 34, "SelChangeEx.lineRecord is at byte 34");
+QV_LAYOUT(offsetof(SelChangeEx, lastLine) == 38, "SelChangeEx.lastLine is at byte 38");
+QV_LAYOUT(offsetof(SelChangeEx, hiddenLines) == 42, "SelChangeEx.hiddenLines is at byte 42");
+QV_LAYOUT(offsetof(SelChangeEx, changed) == 46, "SelChangeEx.changed is at byte 46");
+QV_LAYOUT(offsetof(SelChangeEx, page) == 50, "SelChangeEx.page is at byte 50");
+QV_LAYOUT(sizeof(LineRecordHeader) == 20, "LineRecordHeader is 20 bytes");
+QV_LAYOUT(offsetof(LineRecordHeader, length) == 0, "LineRecordHeader.length is at byte 0");
+QV_LAYOUT(offsetof(LineRecordHeader, size) == 4, "LineRecordHeader.size is at byte 4");
+QV_LAYOUT(offsetof(LineRecordHeader, flags) == 8, "LineRecordHeader.flags is at byte 8");
+QV_LAYOUT(offsetof(LineRecordHeader, markerId) == 12, "LineRecordHeader.markerId is at byte 12");
+QV_LAYOUT(offsetof(LineRecordHeader, markerLine) == 16, "LineRecordHeader.markerLine is at byte 16");
+QV_LAYOUT(sizeof(FontSet) == 24, "FontSet is 24 bytes");
+QV_LAYOUT(offsetof(FontSet, fonts) == 0, "FontSet.fonts is at byte 0");
+QV_LAYOUT(sizeof(ColorSet) == 108, "ColorSet is 108 bytes");
+QV_LAYOUT(offsetof(ColorSet, colors) == 0, "ColorSet.colors is at byte 0");
+QV_LAYOUT(sizeof(BlockPatternPair) == 8, "BlockPatternPair is 8 bytes");
+QV_LAYOUT(offsetof(BlockPatternPair, start) == 0, "BlockPatternPair.start is at byte 0");
+QV_LAYOUT(offsetof(BlockPatternPair, end) == 4, "BlockPatternPair.end is at byte 4");
+QV_LAYOUT(sizeof(MarkerPair) == 8, "MarkerPair is 8 bytes");
+QV_LAYOUT(offsetof(MarkerPair, id) == 0, "MarkerPair.id is at byte 0");
+QV_LAYOUT(offsetof(MarkerPair, line) == 4, "MarkerPair.line is at byte 4");
+QV_LAYOUT(sizeof(MarkerEnumeration) == 84, "MarkerEnumeration is 84 bytes");
+QV_LAYOUT(offsetof(MarkerEnumeration, pairs) == 0, "MarkerEnumeration.pairs is at byte 0");
+QV_LAYOUT(offsetof(MarkerEnumeration, currentId) == 80, "MarkerEnumeration.currentId is at byte 80");
+QV_LAYOUT(sizeof(HostWindows) == 24, "HostWindows is 24 bytes");
+QV_LAYOUT(offsetof(HostWindows, windows) == 0, "HostWindows.windows is at byte 0");
+#undef QV_LAYOUT
+#undef QV_LAYOUT_AT
+#undef QV_LAYOUT_NAME
+#undef QV_LAYOUT_PASTE
+#endif /* QUORVANE_NO_LAYOUT_CHECKS */
 
 #ifdef __cplusplus
 }
