@@ -2,16 +2,17 @@
  * host.c - a complete host of the Quorvane control, in plain C.
  *
  * One window with one editor control: fonts first, then keyword groups and
- * colours, then the text; the title bar follows the notification (line, column,
- * modified). Build it with any 32-bit Windows C compiler and put Quorvane.dll
- * beside the program:
+ * colours, then the text, whose blocks are folded; the title bar follows the
+ * notification (line, column, modified). Build it with any 32-bit Windows C
+ * compiler and put Quorvane.dll beside the program:
  *
  *     i686-w64-mingw32-gcc -mwindows -I include examples/host.c -o host.exe
  *     cl /I include examples\host.c user32.lib gdi32.lib
  *
  *     host.exe            shows the editor
- *     host.exe --check    creates the control, sets a font and a text, reads them
- *                         back and exits with 0 when everything agrees
+ *     host.exe --check    creates the control, sets a font, colours and a text,
+ *                         folds it, reads everything back and exits with 0 when
+ *                         everything agrees
  */
 #include <windows.h>
 #include <string.h>
@@ -29,6 +30,7 @@ static const char sampleText[] =
 
 static HWND editor;
 static HFONT textFont, boldFont, numberFont;
+static ColorSet coloursSet; /* what SetColours gave the control */
 static BOOL notified, notifiedAtCreation;
 
 /* Fonts first: every measurement (row height, character width, tab stops) comes
@@ -61,10 +63,26 @@ static void SetColours(HWND ed)
     SendMessageA(ed, EMX_SETKEYWORDS, (QV_STYLE_NEXTWORD << QV_STYLE_SHIFT) | RGB(0, 0, 160), (LPARAM) "call");
     SendMessageA(ed, EMX_SETKEYWORDS, (QV_STYLE_FONT1 << QV_STYLE_SHIFT) | RGB(128, 0, 128),
                  (LPARAM) "proc,endp");
-    SendMessageA(ed, EMX_GETCOLORS, 0, (LPARAM)&cs); /* read, change, set */
+    /* Read, change, set: EMX_GETCOLORS fills all 27 entries, so the record needs no
+     * clearing and carries nothing but the control's colours and these changes. */
+    SendMessageA(ed, EMX_GETCOLORS, 0, (LPARAM)&cs);
     cs.colors[QV_COLOR_BACKGROUND] = RGB(255, 255, 255);
     cs.colors[QV_COLOR_COMMENT] = (QV_STYLE_TEXT << QV_STYLE_SHIFT) | RGB(0, 128, 0);
+    cs.colors[QV_COLOR_LABEL] = (QV_STYLE_FONT1 << QV_STYLE_SHIFT) | RGB(128, 64, 0);
     SendMessageA(ed, EMX_SETCOLORS, 0, (LPARAM)&cs);
+    coloursSet = cs;
+}
+
+/* Folding: EMX_MARKBLOCKS finds the block starts of the text ("name proc" up to
+ * "name endp"), EMX_FOLDALL folds every block it found. The start and end lines
+ * stay visible. */
+static void FoldBlocks(HWND ed)
+{
+    BlockPatternPair blocks;
+    blocks.start = QV_BLOCK_START_DEFAULT;
+    blocks.end = QV_BLOCK_END_DEFAULT;
+    SendMessageA(ed, EMX_MARKBLOCKS, 0, (LPARAM)&blocks);
+    SendMessageA(ed, EMX_FOLDALL, 0, (LPARAM)&blocks);
 }
 
 /* The control tells its parent of the empty document from inside CreateWindowEx:
@@ -82,6 +100,7 @@ static HWND CreateEditor(HWND parent)
     SendMessageA(ed, EMX_TOGGLELINENUMBERS, 0, 0);
     SendMessageA(ed, WM_SETTEXT, 0, (LPARAM)sampleText); /* then the text */
     SendMessageA(ed, EM_SETMODIFY, FALSE, 0);
+    FoldBlocks(ed);
     return ed;
 }
 
@@ -129,17 +148,26 @@ static LRESULT CALLBACK MainProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-/* --check: the text and the font come back as they were given. */
+/* --check: the text, the font and the colours come back as they were given, and the
+ * folded block hides the two lines of its body. */
 static int Check(HWND window)
 {
     char line[64];
     char text[256];
     FontSet fs;
+    ColorSet cs;
+    DWORD i, hidden = 0; /* bit n: line n is hidden */
     int failures = 0;
 
     memset(&fs, 0, sizeof fs);
     SendMessageA(editor, EMX_GETFONTS, 0, (LPARAM)&fs);
     failures += fs.fonts[QV_FONT_TEXT] != textFont || fs.fonts[QV_FONT_LINENUMBERS] != numberFont;
+    memset(&cs, 0xAB, sizeof cs); /* every entry is written over */
+    SendMessageA(editor, EMX_GETCOLORS, 0, (LPARAM)&cs);
+    failures += memcmp(&cs, &coloursSet, sizeof cs) != 0;
+    for (i = 0; i < 5; ++i)
+        hidden += SendMessageA(editor, EMX_ISLINEHIDDEN, i, 0) ? 1 << i : 0;
+    failures += hidden != (1 << 2 | 1 << 3); /* the body of main proc */
     failures += SendMessageA(editor, EM_GETLINECOUNT, 0, 0) != 5;
     *(WORD *)line = sizeof line - 1;
     line[SendMessageA(editor, EM_GETLINE, 1, (LPARAM)line)] = '\0';
