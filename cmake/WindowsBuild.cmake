@@ -28,7 +28,7 @@ add_dependencies(quorvane_public quorvane_interface)
 
 add_test(NAME interface_check
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-interface --cc ${CMAKE_C_COMPILER}
-                 --work ${CMAKE_BINARY_DIR}/interface-check)
+                 --cxx ${CMAKE_CXX_COMPILER} --work ${CMAKE_BINARY_DIR}/interface-check)
 
 # ---- Resources: generated from the readable pixel art in src/resources ----------
 set(QV_RES_DIR ${CMAKE_BINARY_DIR}/res)

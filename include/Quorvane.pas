@@ -53,6 +53,13 @@ const
   EMX_SETLINEENDS            = $13E0;        // wParam: QV_LINEENDS_DEFAULT, _CRLF, _LF or _CR, optionally | QV_LINEENDS_NOFINAL; answers the previous setting
   EMX_GETLINEENDS            = $13E1;        // answers the line-end setting
   EMX_GETLOADEDLINEENDS      = $13E2;        // answers the line ends the last loaded text had (QV_LINEENDS_*)
+  EMX_GETTABWIDTH            = $13E3;        // answers the tab stop distance in average characters
+  EMX_GETMARKERMARGIN        = $13E4;        // answers the marker margin width in pixels
+  EMX_GETLINENUMBERWIDTH     = $13E5;        // answers the least line-number margin width (the setting)
+  EMX_GETWHEELLINES          = $13E6;        // answers the lines per wheel notch
+  EMX_GETAUTOINDENT          = $13E7;        // answers the automatic indentation flag
+  EMX_GETVIEWFLAGS           = $13E8;        // answers the view flags
+  EMX_GETPADLINENUMBERS      = $13E9;        // answers 1 while line numbers are zero-padded
 
   // ---- Fonts, colours and keywords ------------------------------------------------
   EMX_SETHOSTWINDOWS         = $13A1;        // lParam: six window handles (HostWindows)
@@ -60,7 +67,7 @@ const
   EMX_SETFONTS               = $13A3;        // lParam: FontSet
   EMX_GETFONTS               = $13A4;        // lParam: FontSet; entry 4 is left as it was
   EMX_SETCOLORS              = $13A5;        // lParam: ColorSet; entries 5, 6 and 10 are not used
-  EMX_GETCOLORS              = $13A6;        // lParam: ColorSet; entries 3-6, 10, 18-21, 23-25 left as they were
+  EMX_GETCOLORS              = $13A6;        // lParam: ColorSet; all 27 entries written
 
   // ---- Line highlights, locks and hidden lines ------------------------------------
   EMX_SETLINEHILITE          = $13B3;        // wParam: line; lParam: highlight index 0-15
@@ -104,7 +111,7 @@ const
 
   // ---- The private block ----------------------------------------------------------
   EMX_FIRST                  = $13A0;        // the first private number
-  EMX_LAST                   = $13FF;        // the last private number (0x13DC-0x13DF are not in the block; EMX_NOP lies outside)
+  EMX_LAST                   = $13FF;        // the last private number (EMX_NOP lies outside); numbers the control does not use go to the default procedure
 
   // ---- View flags for EMX_TOGGLEVIEWFLAGS -----------------------------------------
   QV_VIEW_PLAIN              = $20;          // no syntax colouring
@@ -134,13 +141,14 @@ const
 
   // ---- Colour indexes -------------------------------------------------------------
   // Entries of ColorSet: 27 values 0xSSBBGGRR, SS the style code of a text
-  // colour (0 text font; 1, 2, 3 the style fonts; 4 colours the next word with
-  // entry 25; other values are not drawn). Entries 5, 6 and 10 are not used.
+  // colour (0 and 8 text font; 1, 2, 3 the style fonts; 4 colours the next word
+  // with entry 25; 5 is not drawn; EMX_SETCOLORS takes any other code as 0).
+  // Entries 5, 6 and 10 are not used.
   QV_COLOR_BACKGROUND        = 0;            // text-area background
   QV_COLOR_SELECTION         = 1;            // selection background
   QV_COLOR_MARKERMARGIN      = 2;            // marker margin background
-  QV_COLOR_NUMBERMARGIN      = 3;            // line-number margin background (set only)
-  QV_COLOR_DIVIDER           = 4;            // margin divider lines (set only)
+  QV_COLOR_NUMBERMARGIN      = 3;            // line-number margin background
+  QV_COLOR_DIVIDER           = 4;            // margin divider lines
   QV_COLOR_TEXT              = 7;            // normal text
   QV_COLOR_SELECTEDTEXT      = 8;            // selected text
   QV_COLOR_LINENUMBER        = 9;            // line numbers
@@ -151,14 +159,14 @@ const
   QV_COLOR_HILITE5           = 15;           // line highlight 5
   QV_COLOR_COMMENT           = 16;           // comments, and the rest of a line after a keyword flagged '+'
   QV_COLOR_STRING            = 17;           // string contents
-  QV_COLOR_QUOTE             = 18;           // quote characters (set only)
-  QV_COLOR_CLASS3            = 19;           // character class 3: , and backslash (set only)
-  QV_COLOR_CLASS4            = 20;           // character class 4: * + - / < = > (set only)
-  QV_COLOR_CLASS5            = 21;           // character class 5: ! & | (set only)
+  QV_COLOR_QUOTE             = 18;           // quote characters
+  QV_COLOR_CLASS3            = 19;           // character class 3: , and backslash
+  QV_COLOR_CLASS4            = 20;           // character class 4: * + - / < = >
+  QV_COLOR_CLASS5            = 21;           // character class 5: ! & |
   QV_COLOR_CLASS2            = 22;           // character class 2: quotes, $ % ( ) [ ] { }
-  QV_COLOR_LABEL             = 23;           // labels: the token before a ':' and the colon (set only)
-  QV_COLOR_UNDERSCORE        = 24;           // identifiers joined by '_' (set only)
-  QV_COLOR_AFTERSTYLE4       = 25;           // the word after a style-4 keyword (set only)
+  QV_COLOR_LABEL             = 23;           // labels: the token before a ':' and the colon
+  QV_COLOR_UNDERSCORE        = 24;           // identifiers joined by '_'
+  QV_COLOR_AFTERSTYLE4       = 25;           // the word after a style-4 keyword
   QV_COLOR_HILITE6           = 26;           // line highlight 6; its text is drawn white
   QV_COLOR_COUNT             = 27;           // entries in a ColorSet
 
@@ -171,7 +179,7 @@ const
   QV_STYLE_FONT2             = 2;            // font slot 2, raised (slot 0 while EMX_ENABLEALTFONTS is 0)
   QV_STYLE_FONT3             = 3;            // font slot 3, raised
   QV_STYLE_NEXTWORD          = 4;            // font slot 0; the next word takes QV_COLOR_AFTERSTYLE4
-  QV_STYLE_HIDDEN            = 5;            // any code from 5 (but 8) up: the run is not drawn, the pen advances
+  QV_STYLE_HIDDEN            = 5;            // the run is not drawn, the pen advances (in a keyword group value, any code from 5 up but 8)
 
   // ---- Line flags -----------------------------------------------------------------
   // The flags word of a line (LineRecordHeader.flags, at byte 8 of the line
@@ -188,7 +196,7 @@ const
   QV_MARKER_NONE             = 0;            // no marker
   QV_MARKER_BOOKMARK         = 3;            // a bookmark
   QV_MARKER_CURRENT          = 4;            // the current bookmark, or a block-state marker
-  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS
+  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS or EM_STREAMIN (marker id QV_MARKERID_BLOCK)
   QV_MARKER_IMAGES           = 8;            // marker images in the control (EMX_SETMARKERCALLBACK answers 1-8)
 
   // ---- Reserved marker ids --------------------------------------------------------

@@ -273,6 +273,22 @@ TEST_F(PaintTest, SyntaxColoursReachThePixelsAndStayInTheirCells) {
     EXPECT_EQ(p.Count(Row(2, M(), TextRight()), kKeyword), 0);
 }
 
+// A host that sets a colour record with stray top bytes (memory it never filled)
+// still sees its commas, quotes and labels: the control draws them in the text font.
+TEST_F(PaintTest, AColourWithAStrayStyleCodeStillDraws) {
+    ASSERT_NO_FATAL_FAILURE(Open("a,b 'c' x: y", mono));
+    uint32_t colors[27];
+    Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    colors[QV_COLOR_CLASS3] = 0xAB000000 | kRed;    // ,
+    colors[QV_COLOR_QUOTE] = 0xCC000000 | kBlue;    // '
+    colors[QV_COLOR_LABEL] = 0xFE000000 | kGreen;   // x:
+    Send(EMX_SETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    const Picture p = Paint();
+    EXPECT_EQ(p.Colors(Cells(0, 1, 1)), (std::set<COLORREF>{kBackground, kRed}));
+    EXPECT_EQ(p.Colors(Cells(0, 4, 4)), (std::set<COLORREF>{kBackground, kBlue}));
+    EXPECT_EQ(p.Colors(Cells(0, 8, 9)), (std::set<COLORREF>{kBackground, kGreen}));
+}
+
 TEST_F(PaintTest, SelectionIsFilledAndItsTextDrawnInTheSelectedColour) {
     ASSERT_NO_FATAL_FAILURE(Open("abcdef\r\nghijkl", mono));
     Send(EM_SETSEL, 1, 4);
@@ -598,25 +614,31 @@ TEST_F(PaintTest, TheHostSuppliesImagesForUnmarkedLines) {
 }
 
 // The block word bit 0x80 is also the top bit of the marker kind: painting keeps it
-// in step with the block word only on lines whose kind is 0 or 8.
+// in step with the block word only on lines whose kind is 0 or 8 and which carry no
+// marker id.
 TEST_F(PaintTest, PaintingTheBlockWordKeepsOtherMarkerKinds) {
     ASSERT_NO_FATAL_FAILURE(
-        Open("x proc\r\nx proc\r\nx proc\r\nplain\r\nx proc\r\nx proc\r\nx proc\r\nx", mono));
+        Open("x proc\r\nx proc\r\nx proc\r\nplain\r\nx proc\r\nx proc\r\nx proc\r\nx\r\nm macro", mono));
     struct Case {
         uint32_t line, before, after, image;  // image kind shown, 0 none
+        uint32_t markerId;
     } cases[] = {
-        {0, 0x00, 0x80, 8},    // the block word makes an unmarked line a block start
-        {1, 0x30, 0x30, 3},    // a bookmark stays a bookmark
-        {2, 0x40, 0x40, 4},    // so does a folded block's or the current marker
-        {3, 0x80, 0x00, 0},    // a block start without the block word loses the bit
-        {4, 0x13, 0x13, 1},    // kind 1 with a highlight
-        {5, 0x90, 0x90, 0},    // kinds 9-15 are left alone
-        {6, 0x85, 0x85, 8},    // kind 8 with a highlight keeps both
-        {7, 0x107, 0x107, 0},  // locked, highlighted, no block word: nothing changes
+        {0, 0x00, 0x80, 8, 0},    // the block word makes an unmarked line a block start
+        {1, 0x30, 0x30, 3, 0},    // a bookmark stays a bookmark
+        {2, 0x40, 0x40, 4, 0},    // so does a folded block's or the current marker
+        {3, 0x80, 0x00, 0, 0},    // a block start without the block word loses the bit
+        {4, 0x13, 0x13, 1, 0},    // kind 1 with a highlight
+        {5, 0x90, 0x90, 0, 0},    // kinds 9-15 are left alone
+        {6, 0x85, 0x85, 8, 0},    // kind 8 with a highlight keeps both
+        {7, 0x107, 0x107, 0, 0},  // locked, highlighted, no block word: nothing changes
+        {8, 0x80, 0x80, 8, 1},    // a start marked with other patterns keeps its image
     };
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
-        for (const Case& c : cases) SetFlags(c.line, c.before);
+        for (const Case& c : cases) {
+            SetFlags(c.line, c.before);
+            Line(c.line).setMarkerId(c.markerId);
+        }
         const Picture p = pass == 0 ? Paint() : PaintDirect();
         for (const Case& c : cases) {
             SCOPED_TRACE("line " + std::to_string(c.line));

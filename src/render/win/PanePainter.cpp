@@ -88,14 +88,16 @@ HRGN MakeClip(const Target& t, int64_t left, int64_t top, int64_t right, int64_t
 
 // Painting keeps LineFlags bit 0x80 in step with the block word the painter found
 // on the line. The bit is also the top bit of the marker kind, so it is written
-// only while the kind is 0 (no marker) or 8 (block start): a bookmark, a folded
-// block's marker or any other kind keeps its nibble, its image and its place in
-// the marker scans.
+// only while the kind is 0 (no marker) or 8 (block start) and the line carries no
+// marker id: a bookmark, a block's marker, a start the host or loading marked with
+// its patterns, or any other kind keeps its nibble, its image and its place in the
+// marker scans.
 void KeepBlockWordBit(EditorInstance& ed, uint32_t recordOffset) {
     LineRecordView record = RecordAt(ed, recordOffset);
     const uint32_t flags = record.flags();
     const uint32_t kind = flags & kFlagMarkerMask;
     if (kind != 0 && kind != kFlagBlockWord) return;
+    if (record.markerId() != 0) return;
     record.setFlags(gPainter.blockWordSeen ? flags | kFlagBlockWord : flags & ~kFlagBlockWord);
 }
 

@@ -2,6 +2,7 @@
 // the dispatch of every other message through the handler tables.
 #include <windows.h>
 
+#include "edit/Notify.h"
 #include "render/BlockPatterns.h"
 #include "render/win/Brushes.h"
 #include "base/ScrollTiming.h"
@@ -72,6 +73,11 @@ void DropFrameScrollBars(HWND hwnd) {
 }
 
 // WM_CREATE: answers 0, or -1 when the control cannot work (no record, no store).
+// The last step tells the parent of the fresh document (reason 1): a host's status
+// bar shows the initial state without asking. The parent hears it inside
+// CreateWindowEx, before it holds the control's handle, so the record's hwndFrom and
+// idFrom are what identify the control; nothing after the notification touches the
+// record, which a parent may destroy meanwhile.
 LRESULT OnWmCreate(HWND hwnd) {
     if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
     ResetBlockPatterns();
@@ -98,6 +104,7 @@ LRESULT OnWmCreate(HWND hwnd) {
     ed.hwndActivePane = ed.panes[0].hwnd;
     ::SetFocus(Hwnd(ed.panes[0].hwnd));
     DropFrameScrollBars(hwnd);
+    NotifyParent(ed, kReasonSelChange);
     return 0;
 }
 
@@ -114,9 +121,7 @@ LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
 }
 
 bool InRange(UINT msg, UINT first, UINT last) { return msg >= first && msg <= last; }
-bool IsPrivate(UINT msg) {
-    return InRange(msg, 0x13A0, 0x13DB) || InRange(msg, 0x13E0, 0x13FF) || msg == 0x2B0F;
-}
+bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13FF) || msg == 0x2B0F; }
 
 LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     EditorInstance* ed = InstanceOf(hwnd);

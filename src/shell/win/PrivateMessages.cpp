@@ -1,4 +1,4 @@
-// The private messages (0x13A0-0x13DB, 0x13E0-0x13FF and 0x2B0F). They work as WM_COMMAND
+// The private messages (0x13A0-0x13FF and 0x2B0F). They work as WM_COMMAND
 // identifiers too: the control procedure dispatches a WM_COMMAND's identifier
 // through this table with the WM_COMMAND's own arguments. Unused numbers go to the
 // default procedure.
@@ -14,6 +14,7 @@
 #include "render/Highlights.h"
 #include "render/KeywordTable.h"
 #include "render/LineLocks.h"
+#include "render/LinePainter.h"
 #include "render/Markers.h"
 #include "render/Words.h"
 #include "render/win/Brushes.h"
@@ -88,6 +89,9 @@ LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETMARKERMARGIN: answers selMarginWidth.
+LRESULT OnEmxGetMarkerMargin(EditorInstance& ed, const Message&) { return ed.selMarginWidth; }
+
 // EMX_SETLINENUMBERWIDTH: the margin's least width while shown (at most 4096);
 // takes effect at once when the numbers are shown, the margin staying wide enough
 // for the widest number; answers 0.
@@ -97,11 +101,18 @@ LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETLINENUMBERWIDTH: answers the line-number margin's width while shown
+// (lineNumberWidthSetting), also while the numbers are hidden.
+LRESULT OnEmxGetLineNumberWidth(EditorInstance& ed, const Message&) { return ed.lineNumberWidthSetting; }
+
 // EMX_SETWHEELLINES: wheelLines = wParam (0 turns the wheel off); answers wParam.
 LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
     ed.wheelLines = Arg(m.wParam);
     return m.wParam;
 }
+
+// EMX_GETWHEELLINES: answers wheelLines (WHEEL_PAGESCROLL as -1).
+LRESULT OnEmxGetWheelLines(EditorInstance& ed, const Message&) { return static_cast<int32_t>(ed.wheelLines); }
 
 // EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
 // (lParam nonzero) or jumps; answers lParam.
@@ -124,6 +135,9 @@ LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETTABWIDTH: answers tabWidth, 1-256.
+LRESULT OnEmxGetTabWidth(EditorInstance& ed, const Message&) { return ed.tabWidth; }
+
 // EMX_TOGGLEVIEWFLAGS, EMX_FLIPVIEWFLAGS: viewFlags ^= wParam; repaints; focus to the
 // upper pane; answers 0.
 LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
@@ -132,6 +146,9 @@ LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
     FocusUpperPane(ed);
     return 0;
 }
+
+// EMX_GETVIEWFLAGS: answers viewFlags.
+LRESULT OnEmxGetViewFlags(EditorInstance& ed, const Message&) { return ed.viewFlags; }
 
 // EMX_ENABLEALTFONTS: altFontsEnabled = wParam until the next font measurement;
 // repaints; focus to the upper pane; answers 0.
@@ -148,6 +165,9 @@ LRESULT OnEmxSetAutoIndent(EditorInstance& ed, const Message& m) {
     return m.wParam;
 }
 
+// EMX_GETAUTOINDENT: answers autoIndent as set.
+LRESULT OnEmxGetAutoIndent(EditorInstance& ed, const Message&) { return ed.autoIndent; }
+
 // EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off, the margin as wide
 // as the widest number then needs; repaints; answers 0.
 LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
@@ -156,6 +176,9 @@ LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     KeepNumberMargin(ed);
     return 0;
 }
+
+// EMX_GETPADLINENUMBERS: answers 1 while the line numbers are zero-padded, else 0.
+LRESULT OnEmxGetPadLineNumbers(EditorInstance& ed, const Message&) { return ed.padLineNumbers != 0; }
 
 // EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10, at
 // most a second's worth; answers 0.
@@ -256,16 +279,16 @@ LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
-// again; repaints; answers 0. When the new brushes cannot be made the colours and
-// the brushes stay as they were.
+// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, a style code the
+// painter does not know taken as 0, the brushes made again; repaints; answers 0.
+// When the new brushes cannot be made the colours and the brushes stay as they were.
 LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
     if (!colors) return 0;
     uint32_t old[kColorCount];
     for (uint32_t i = 0; i < kColorCount; ++i) old[i] = ed.colors[i];
     for (uint32_t i = 0; i < kColorCount; ++i)
-        if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
+        if (i != 5 && i != 6 && i != 10) ed.colors[i] = ColorWithKnownStyle(colors[i]);
     if (!CreateBrushes(ed)) {
         for (uint32_t i = 0; i < kColorCount; ++i) ed.colors[i] = old[i];
         return 0;
@@ -274,12 +297,13 @@ LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_GETCOLORS: writes entries 0, 1, 2, 7, 8, 9, 11-17, 22 and 26 into the host's
-// record, the others left as they were; answers 0.
+// EMX_GETCOLORS: writes all 27 entries into the host's record (the unused 5, 6 and 10
+// too), so a record read, changed and set again carries nothing of the host's own
+// memory; answers 0.
 LRESULT OnEmxGetColors(EditorInstance& ed, const Message& m) {
     auto* colors = reinterpret_cast<uint32_t*>(m.lParam);
     if (!colors) return 0;
-    for (uint32_t i : {0u, 1u, 2u, 7u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 22u, 26u}) colors[i] = ed.colors[i];
+    for (uint32_t i = 0; i < kColorCount; ++i) colors[i] = ed.colors[i];
     return 0;
 }
 
@@ -642,6 +666,13 @@ const HandlerEntry kEntries[] = {
     {EMX_REDRAWLINE, OnEmxRedrawLine},
     {EMX_SETPAGELINES, OnEmxSetPageLines},
     {EMX_GETPAGELINES, OnEmxGetPageLines},
+    {EMX_GETTABWIDTH, OnEmxGetTabWidth},
+    {EMX_GETMARKERMARGIN, OnEmxGetMarkerMargin},
+    {EMX_GETLINENUMBERWIDTH, OnEmxGetLineNumberWidth},
+    {EMX_GETWHEELLINES, OnEmxGetWheelLines},
+    {EMX_GETAUTOINDENT, OnEmxGetAutoIndent},
+    {EMX_GETVIEWFLAGS, OnEmxGetViewFlags},
+    {EMX_GETPADLINENUMBERS, OnEmxGetPadLineNumbers},
     {EMX_NOP, OnEmxNop},
 };
 
