@@ -28,7 +28,7 @@ add_dependencies(quorvane_public quorvane_interface)
 
 add_test(NAME interface_check
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-interface --cc ${CMAKE_C_COMPILER}
-                 --work ${CMAKE_BINARY_DIR}/interface-check)
+                 --cxx ${CMAKE_CXX_COMPILER} --work ${CMAKE_BINARY_DIR}/interface-check)
 
 # ---- Resources: generated from the readable pixel art in src/resources ----------
 set(QV_RES_DIR ${CMAKE_BINARY_DIR}/res)
@@ -143,6 +143,15 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/demo/CMakeLists.txt)
     # The demo's test starts the demo and reads its identifiers.
     target_include_directories(win_DemoEditorTest PRIVATE ${CMAKE_SOURCE_DIR})
     add_dependencies(win_DemoEditorTest QuorvaneDemo)
+endif()
+# The release as its reader finds it: packed from this tree (tools/make-dist), its
+# LICENSE, README, CHANGES and links checked, and the README's program and the
+# examples built from the unpacked zip with the commands the README gives.
+if(TARGET QuorvaneDemo)
+    add_test(NAME dist_check
+             COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/check-dist --build ${CMAKE_BINARY_DIR}
+                     --work ${CMAKE_BINARY_DIR}/dist-check --compile)
+    set_tests_properties(dist_check PROPERTIES TIMEOUT 600)
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/win/CMakeLists.txt)
     add_subdirectory(bench/win)

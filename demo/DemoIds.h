@@ -12,6 +12,7 @@
 #define IDR_MAINMENU 100
 #define IDR_ACCELERATORS 101
 #define IDR_SAMPLE 102 /* the built-in sample source, RCDATA */
+#define IDR_CONTEXTMENU 103 /* the right-click menu: the commands below */
 #define IDD_GOTOLINE 110
 #define IDC_LINE_PROMPT 111
 #define IDC_LINE_NUMBER 112

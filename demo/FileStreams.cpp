@@ -35,7 +35,8 @@ DWORD CALLBACK ReadFromMemory(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* 
 }
 
 // EM_STREAMOUT's callback: the control hands over a line at a time, line ends as
-// CR LF. A short write makes the control stop with ERROR_WRITE_FAULT.
+// the editor's line-end setting says. A short write makes the control stop with
+// ERROR_WRITE_FAULT.
 DWORD CALLBACK WriteToFile(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* taken) {
     DWORD written = 0;
     const BOOL ok =
@@ -49,6 +50,7 @@ DWORD StreamIn(HWND editor, EDITSTREAMCALLBACK callback, DWORD_PTR cookie) {
     SendMessageA(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     EDITSTREAM stream = {cookie, 0, callback};
     SendMessageA(editor, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    KeepLineEnds(editor);
     // Both messages emptied the undo log; the fresh text is not a change.
     SendMessageA(editor, EM_SETMODIFY, FALSE, 0);
     return stream.dwError;
@@ -62,6 +64,13 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+void KeepLineEnds(HWND editor) {
+    LRESULT found = SendMessageA(editor, EMX_GETLOADEDLINEENDS, 0, 0);
+    const bool oneKind = found == QV_LINEENDS_CRLF || found == QV_LINEENDS_LF || found == QV_LINEENDS_CR;
+    if (!oneKind) found = QV_LINEENDS_CRLF;
+    SendMessageA(editor, EMX_SETLINEENDS, static_cast<WPARAM>(found) | QV_LINEENDS_NOFINAL, 0);
+}
 
 DWORD StreamInFromFile(HWND editor, HANDLE file) {
     return StreamIn(editor, ReadFromFile, reinterpret_cast<DWORD_PTR>(file));

@@ -66,6 +66,7 @@ void MainWindow::SetDocument(const std::string& path, const std::string& name) {
 
 void MainWindow::NewDocument() {
     SendMessageA(editor_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    KeepLineEnds(editor_);  // none yet: CR LF
     SendMessageA(editor_, EM_SETMODIFY, FALSE, 0);
     SetDocument("", kUntitled);
 }

@@ -6,8 +6,6 @@
 #include <commdlg.h>
 #include <richedit.h>
 
-#include <cstring>
-
 #include "MainWindow.h"
 
 void MainWindow::ShowFindDialog(bool replace) {
@@ -19,13 +17,18 @@ void MainWindow::ShowFindDialog(bool replace) {
         DestroyWindow(findDialog_);
         findDialog_ = nullptr;
     }
-    // A selection within one line is what the user wants to find.
+    // A selection within one line is what the user wants to find. Only such a
+    // selection is read: one that holds line ends is longer than its ends say when
+    // they are written as CR LF.
     CHARRANGE selection;
     SendMessageA(editor_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    if (selection.cpMax > selection.cpMin && selection.cpMax - selection.cpMin < LONG(sizeof findWhat_)) {
+    const bool oneLine = SendMessageA(editor_, EM_EXLINEFROMCHAR, 0, selection.cpMin) ==
+                         SendMessageA(editor_, EM_EXLINEFROMCHAR, 0, selection.cpMax);
+    const LONG length = selection.cpMax - selection.cpMin;
+    if (oneLine && length > 0 && length < LONG(sizeof findWhat_)) {
         char text[sizeof findWhat_];
         SendMessageA(editor_, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
-        if (!std::strchr(text, '\r')) lstrcpynA(findWhat_, text, sizeof findWhat_);
+        lstrcpynA(findWhat_, text, sizeof findWhat_);
     }
     // The options the user chose last time stay.
     const DWORD options = find_.lStructSize ? find_.Flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD) : FR_DOWN;

@@ -51,19 +51,12 @@ void MainWindow::ToggleFoldAtCaret() {
     }
 }
 
-// EMX_FOLDALL folds the blocks whose start line carries the unfolded-block marker
-// (QV_MARKERID_BLOCK): those folded and opened before. Loading only finds the starts
-// (the margin's arrow), so every start that carries no marker yet gets that marker
-// first, from EMX_UNFOLDBLOCK. A start line with a bookmark keeps it, unfolded.
+// EMX_MARKBLOCKS marks every block start of the text as it is now (the user may have
+// typed new ones since the file was read); EMX_FOLDALL then folds them all. A start
+// line with a bookmark keeps it, unfolded.
 void MainWindow::FoldAll() {
     BlockPatternPair patterns = DefaultPatterns();
-    const DWORD count = static_cast<DWORD>(SendMessageA(editor_, EM_GETLINECOUNT, 0, 0));
-    for (DWORD line = 0; line < count; ++line) {
-        if (!Matches(editor_, line, patterns.start) || SendMessageA(editor_, EMX_ISLINEHIDDEN, line, 0))
-            continue;
-        if (SendMessageA(editor_, EMX_GETMARKER, line, 0) == QV_MARKERID_NONE)
-            SendMessageA(editor_, EMX_UNFOLDBLOCK, line, 0);
-    }
+    SendMessageA(editor_, EMX_MARKBLOCKS, 0, reinterpret_cast<LPARAM>(&patterns));
     SendMessageA(editor_, EMX_FOLDALL, 0, reinterpret_cast<LPARAM>(&patterns));
     status_.SetMessage("Blocks folded");
 }

@@ -6,10 +6,12 @@
 //   QuorvaneDemo.exe --screenshot out.png [file]   arranges the README's picture,
 //                                                  saves the window as a PNG and exits
 //
-// This tree builds it with CMake; on its own, in the release's examples/demo folder:
+// This tree builds it with CMake; on its own, in the release's examples/demo folder
+// (the release's README gives the same commands, and its check runs them):
 //
-//   windres -I ../../include Demo.rc -O coff -o Demo.res
-//   g++ -std=c++17 -mwindows -I ../../include *.cpp Demo.res -lcomctl32 -lcomdlg32 -o QuorvaneDemo.exe
+//   i686-w64-mingw32-windres -I ../../include Demo.rc -O coff -o Demo.res
+//   i686-w64-mingw32-g++ -std=c++17 -O2 -mwindows -static -I ../../include *.cpp Demo.res
+//       -lcomctl32 -lcomdlg32 -lshell32 -o QuorvaneDemo.exe
 #include <windows.h>
 // windows.h first: the headers below build on it
 #include <commctrl.h>

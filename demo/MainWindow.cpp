@@ -92,6 +92,9 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_INITMENUPOPUP:
             OnInitMenu(reinterpret_cast<HMENU>(wParam));
             return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+            return 0;
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->hwndFrom == editor_ && header->code == QVN_SELCHANGE)
@@ -233,7 +236,7 @@ void MainWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The menus show what can be done now.
+// The menus, the right-click menu too, show what can be done now.
 void MainWindow::OnInitMenu(HMENU menu) {
     auto enable = [menu](UINT id, bool on) {
         EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));

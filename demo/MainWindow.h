@@ -3,7 +3,7 @@
 // Its parts live in files of their own: the window procedure, the layout, the menu
 // and the notification here (MainWindow.cpp); opening and saving (Files.cpp); find
 // and replace (FindReplace.cpp); go to line and bookmarks (Navigation.cpp); folding
-// (Folding.cpp).
+// (Folding.cpp); the right-click menu (ContextMenu.cpp).
 #pragma once
 
 #include <windows.h>
@@ -74,6 +74,10 @@ private:
     void ToggleBookmark();
     void NextBookmark(bool forward);
     void ClearBookmarks();
+
+    // ContextMenu.cpp
+    void OnContextMenu(HWND window, LPARAM lParam);
+    void PlaceCaretForMenu(HWND pane, POINT screen);
 
     // Folding.cpp
     LRESULT BlockAtCaret();

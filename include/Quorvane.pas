@@ -34,7 +34,7 @@ const
 
   // ---- View and editing settings --------------------------------------------------
   EMX_SETMARKERMARGIN        = $13A7;        // wParam: marker margin width in pixels
-  EMX_SETLINENUMBERWIDTH     = $13A8;        // wParam: line-number margin width while shown
+  EMX_SETLINENUMBERWIDTH     = $13A8;        // wParam: least line-number margin width while shown
   EMX_SETWHEELLINES          = $13A9;        // wParam: lines per wheel notch, 0 = wheel off; answers wParam
   EMX_SETTABWIDTH            = $13AA;        // wParam: tab stop distance in average characters
   EMX_SETWHEELMODE           = $13AB;        // lParam: nonzero = smooth wheel (all controls); answers lParam
@@ -50,6 +50,16 @@ const
   EMX_SETREADONLY            = $13CB;        // lParam: nonzero sets ES_READONLY, 0 clears it
   EMX_SETPAGELINES           = $13DA;        // wParam: lines per page for the notification's page field
   EMX_GETPAGELINES           = $13DB;        // answers the lines per page
+  EMX_SETLINEENDS            = $13E0;        // wParam: QV_LINEENDS_DEFAULT, _CRLF, _LF or _CR, optionally | QV_LINEENDS_NOFINAL; answers the previous setting
+  EMX_GETLINEENDS            = $13E1;        // answers the line-end setting
+  EMX_GETLOADEDLINEENDS      = $13E2;        // answers the line ends the last loaded text had (QV_LINEENDS_*)
+  EMX_GETTABWIDTH            = $13E3;        // answers the tab stop distance in average characters
+  EMX_GETMARKERMARGIN        = $13E4;        // answers the marker margin width in pixels
+  EMX_GETLINENUMBERWIDTH     = $13E5;        // answers the least line-number margin width (the setting)
+  EMX_GETWHEELLINES          = $13E6;        // answers the lines per wheel notch
+  EMX_GETAUTOINDENT          = $13E7;        // answers the automatic indentation flag
+  EMX_GETVIEWFLAGS           = $13E8;        // answers the view flags
+  EMX_GETPADLINENUMBERS      = $13E9;        // answers 1 while line numbers are zero-padded
 
   // ---- Fonts, colours and keywords ------------------------------------------------
   EMX_SETHOSTWINDOWS         = $13A1;        // lParam: six window handles (HostWindows)
@@ -57,7 +67,7 @@ const
   EMX_SETFONTS               = $13A3;        // lParam: FontSet
   EMX_GETFONTS               = $13A4;        // lParam: FontSet; entry 4 is left as it was
   EMX_SETCOLORS              = $13A5;        // lParam: ColorSet; entries 5, 6 and 10 are not used
-  EMX_GETCOLORS              = $13A6;        // lParam: ColorSet; entries 3-6, 10, 18-21, 23-25 left as they were
+  EMX_GETCOLORS              = $13A6;        // lParam: ColorSet; all 27 entries written
 
   // ---- Line highlights, locks and hidden lines ------------------------------------
   EMX_SETLINEHILITE          = $13B3;        // wParam: line; lParam: highlight index 0-15
@@ -101,7 +111,7 @@ const
 
   // ---- The private block ----------------------------------------------------------
   EMX_FIRST                  = $13A0;        // the first private number
-  EMX_LAST                   = $13DB;        // the last private number (EMX_NOP lies outside)
+  EMX_LAST                   = $13FF;        // the last private number (EMX_NOP lies outside); numbers the control does not use go to the default procedure
 
   // ---- View flags for EMX_TOGGLEVIEWFLAGS -----------------------------------------
   QV_VIEW_PLAIN              = $20;          // no syntax colouring
@@ -131,13 +141,14 @@ const
 
   // ---- Colour indexes -------------------------------------------------------------
   // Entries of ColorSet: 27 values 0xSSBBGGRR, SS the style code of a text
-  // colour (0 text font; 1, 2, 3 the style fonts; 4 colours the next word with
-  // entry 25; other values are not drawn). Entries 5, 6 and 10 are not used.
+  // colour (0 and 8 text font; 1, 2, 3 the style fonts; 4 colours the next word
+  // with entry 25; 5 is not drawn; EMX_SETCOLORS takes any other code as 0).
+  // Entries 5, 6 and 10 are not used.
   QV_COLOR_BACKGROUND        = 0;            // text-area background
   QV_COLOR_SELECTION         = 1;            // selection background
   QV_COLOR_MARKERMARGIN      = 2;            // marker margin background
-  QV_COLOR_NUMBERMARGIN      = 3;            // line-number margin background (set only)
-  QV_COLOR_DIVIDER           = 4;            // margin divider lines (set only)
+  QV_COLOR_NUMBERMARGIN      = 3;            // line-number margin background
+  QV_COLOR_DIVIDER           = 4;            // margin divider lines
   QV_COLOR_TEXT              = 7;            // normal text
   QV_COLOR_SELECTEDTEXT      = 8;            // selected text
   QV_COLOR_LINENUMBER        = 9;            // line numbers
@@ -148,14 +159,14 @@ const
   QV_COLOR_HILITE5           = 15;           // line highlight 5
   QV_COLOR_COMMENT           = 16;           // comments, and the rest of a line after a keyword flagged '+'
   QV_COLOR_STRING            = 17;           // string contents
-  QV_COLOR_QUOTE             = 18;           // quote characters (set only)
-  QV_COLOR_CLASS3            = 19;           // character class 3: , and backslash (set only)
-  QV_COLOR_CLASS4            = 20;           // character class 4: * + - / < = > (set only)
-  QV_COLOR_CLASS5            = 21;           // character class 5: ! & | (set only)
+  QV_COLOR_QUOTE             = 18;           // quote characters
+  QV_COLOR_CLASS3            = 19;           // character class 3: , and backslash
+  QV_COLOR_CLASS4            = 20;           // character class 4: * + - / < = >
+  QV_COLOR_CLASS5            = 21;           // character class 5: ! & |
   QV_COLOR_CLASS2            = 22;           // character class 2: quotes, $ % ( ) [ ] { }
-  QV_COLOR_LABEL             = 23;           // labels: the token before a ':' and the colon (set only)
-  QV_COLOR_UNDERSCORE        = 24;           // identifiers joined by '_' (set only)
-  QV_COLOR_AFTERSTYLE4       = 25;           // the word after a style-4 keyword (set only)
+  QV_COLOR_LABEL             = 23;           // labels: the token before a ':' and the colon
+  QV_COLOR_UNDERSCORE        = 24;           // identifiers joined by '_'
+  QV_COLOR_AFTERSTYLE4       = 25;           // the word after a style-4 keyword
   QV_COLOR_HILITE6           = 26;           // line highlight 6; its text is drawn white
   QV_COLOR_COUNT             = 27;           // entries in a ColorSet
 
@@ -168,7 +179,7 @@ const
   QV_STYLE_FONT2             = 2;            // font slot 2, raised (slot 0 while EMX_ENABLEALTFONTS is 0)
   QV_STYLE_FONT3             = 3;            // font slot 3, raised
   QV_STYLE_NEXTWORD          = 4;            // font slot 0; the next word takes QV_COLOR_AFTERSTYLE4
-  QV_STYLE_HIDDEN            = 5;            // any code from 5 (but 8) up: the run is not drawn, the pen advances
+  QV_STYLE_HIDDEN            = 5;            // the run is not drawn, the pen advances (in a keyword group value, any code from 5 up but 8)
 
   // ---- Line flags -----------------------------------------------------------------
   // The flags word of a line (LineRecordHeader.flags, at byte 8 of the line
@@ -185,7 +196,7 @@ const
   QV_MARKER_NONE             = 0;            // no marker
   QV_MARKER_BOOKMARK         = 3;            // a bookmark
   QV_MARKER_CURRENT          = 4;            // the current bookmark, or a block-state marker
-  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS
+  QV_MARKER_BLOCKSTART       = 8;            // a block start found by EMX_MARKBLOCKS or EM_STREAMIN (marker id QV_MARKERID_BLOCK)
   QV_MARKER_IMAGES           = 8;            // marker images in the control (EMX_SETMARKERCALLBACK answers 1-8)
 
   // ---- Reserved marker ids --------------------------------------------------------
@@ -215,6 +226,19 @@ const
   QV_BLOCK_START_DEFAULT     = '$ proc';     // a name, blanks, then PROC
   QV_BLOCK_END_DEFAULT       = '$ endp';     // a name, blanks, then ENDP
 
+  // ---- Line ends ------------------------------------------------------------------
+  // EMX_SETLINEENDS takes a style (DEFAULT, CRLF, LF or CR), optionally with
+  // QV_LINEENDS_NOFINAL, and EMX_GETLINEENDS answers it; EMX_GETLOADEDLINEENDS
+  // answers CRLF, LF, CR, MIXED or NONE.
+  QV_LINEENDS_DEFAULT        = 0;            // the setting at creation, the control's first answers: WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT write one CR per line end, EM_STREAMOUT CR LF; WM_GETTEXTLENGTH counts CR LF
+  QV_LINEENDS_CRLF           = 1;            // CR LF
+  QV_LINEENDS_LF             = 2;            // LF alone
+  QV_LINEENDS_CR             = 3;            // CR alone
+  QV_LINEENDS_MIXED          = 4;            // found only: the text had more than one kind of line end
+  QV_LINEENDS_NONE           = 5;            // found only: the text had no line end
+  QV_LINEENDS_STYLEMASK      = 15;           // the style's bits of a setting
+  QV_LINEENDS_NOFINAL        = 16;           // with a style: a whole-document EM_STREAMOUT adds no line end after a last line that has none, so it writes exactly the text
+
   // ---- Platform values the control reads ------------------------------------------
   // Defined by the platform's headers (windows.h, richedit.h); listed here with
   // the meaning the control gives them.
@@ -226,7 +250,7 @@ const
   FR_MATCHCASE               = $4;           // EM_FINDTEXT(EX): exact bytes; clear: a-z equal A-Z
   WB_MOVEWORDLEFT            = $4;           // EM_FINDWORDBREAK: to the word's start
   WB_MOVEWORDRIGHT           = $5;           // EM_FINDWORDBREAK: to the word's end
-  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once
+  GTL_DEFAULT                = $0;           // EM_GETTEXTLENGTHEX: characters, each line break once (as the line-end setting writes it, when one is chosen)
   GTL_USECRLF                = $1;           // EM_GETTEXTLENGTHEX: line breaks counted as CR LF
   GTL_PRECISE                = $2;           // EM_GETTEXTLENGTHEX: changes nothing (every count is exact)
   GTL_CLOSE                  = $4;           // EM_GETTEXTLENGTHEX: changes nothing
@@ -237,7 +261,7 @@ const
   // The wParam of EM_STREAMIN and EM_STREAMOUT: a format in the low four bits
   // and the flags. Every value but 2, 3 and 4 in the low four bits, 0 included,
   // is plain text; other bits (SF_USECODEPAGE among them) are not read.
-  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page, CR LF line ends
+  SF_TEXT                    = $1;           // plain 8-bit text in the ANSI code page; stream-in reads any line end, stream-out writes CR LF (or the line end EMX_SETLINEENDS chose)
   SF_RTF                     = $2;           // refused (dwError ERROR_NOT_SUPPORTED), as are 3 (SF_RTFNOOBJS) and 4 (SF_TEXTIZED)
   SF_UNICODE                 = $10;          // the host's side is UTF-16, little-endian, converted through the ANSI code page
   SFF_SELECTION              = $8000;        // stream-in replaces the selection, stream-out writes the selection
@@ -264,6 +288,7 @@ const
   WM_GETTEXTLENGTH           = $000E;
   WM_SETFONT                 = $0030;
   WM_GETFONT                 = $0031;
+  WM_CONTEXTMENU             = $007B;
   WM_STYLECHANGED            = $007D;
   WM_GETDLGCODE              = $0087;
   EM_GETSEL                  = $00B0;
@@ -303,6 +328,8 @@ const
   WM_PASTE                   = $0302;
   WM_CLEAR                   = $0303;
   WM_UNDO                    = $0304;
+  WM_PRINT                   = $0317;
+  WM_PRINTCLIENT             = $0318;
   EM_CANPASTE                = $0432;
   EM_EXGETSEL                = $0434;
   EM_EXLINEFROMCHAR          = $0436;

@@ -35,7 +35,7 @@
 
 /* ---- View and editing settings ------------------------------------------------- */
 #define EMX_SETMARKERMARGIN      0x13A7 /* wParam: marker margin width in pixels */
-#define EMX_SETLINENUMBERWIDTH   0x13A8 /* wParam: line-number margin width while shown */
+#define EMX_SETLINENUMBERWIDTH   0x13A8 /* wParam: least line-number margin width while shown */
 #define EMX_SETWHEELLINES        0x13A9 /* wParam: lines per wheel notch, 0 = wheel off; answers wParam */
 #define EMX_SETTABWIDTH          0x13AA /* wParam: tab stop distance in average characters */
 #define EMX_SETWHEELMODE         0x13AB /* lParam: nonzero = smooth wheel (all controls); answers lParam */
@@ -51,6 +51,16 @@
 #define EMX_SETREADONLY          0x13CB /* lParam: nonzero sets ES_READONLY, 0 clears it */
 #define EMX_SETPAGELINES         0x13DA /* wParam: lines per page for the notification's page field */
 #define EMX_GETPAGELINES         0x13DB /* answers the lines per page */
+#define EMX_SETLINEENDS          0x13E0 /* wParam: QV_LINEENDS_DEFAULT, _CRLF, _LF or _CR, optionally | QV_LINEENDS_NOFINAL; answers the previous setting */
+#define EMX_GETLINEENDS          0x13E1 /* answers the line-end setting */
+#define EMX_GETLOADEDLINEENDS    0x13E2 /* answers the line ends the last loaded text had (QV_LINEENDS_*) */
+#define EMX_GETTABWIDTH          0x13E3 /* answers the tab stop distance in average characters */
+#define EMX_GETMARKERMARGIN      0x13E4 /* answers the marker margin width in pixels */
+#define EMX_GETLINENUMBERWIDTH   0x13E5 /* answers the least line-number margin width (the setting) */
+#define EMX_GETWHEELLINES        0x13E6 /* answers the lines per wheel notch */
+#define EMX_GETAUTOINDENT        0x13E7 /* answers the automatic indentation flag */
+#define EMX_GETVIEWFLAGS         0x13E8 /* answers the view flags */
+#define EMX_GETPADLINENUMBERS    0x13E9 /* answers 1 while line numbers are zero-padded */
 
 /* ---- Fonts, colours and keywords ----------------------------------------------- */
 #define EMX_SETHOSTWINDOWS       0x13A1 /* lParam: six window handles (HostWindows) */
@@ -58,7 +68,7 @@
 #define EMX_SETFONTS             0x13A3 /* lParam: FontSet */
 #define EMX_GETFONTS             0x13A4 /* lParam: FontSet; entry 4 is left as it was */
 #define EMX_SETCOLORS            0x13A5 /* lParam: ColorSet; entries 5, 6 and 10 are not used */
-#define EMX_GETCOLORS            0x13A6 /* lParam: ColorSet; entries 3-6, 10, 18-21, 23-25 left as they were */
+#define EMX_GETCOLORS            0x13A6 /* lParam: ColorSet; all 27 entries written */
 
 /* ---- Line highlights, locks and hidden lines ----------------------------------- */
 #define EMX_SETLINEHILITE        0x13B3 /* wParam: line; lParam: highlight index 0-15 */
@@ -102,7 +112,7 @@
 
 /* ---- The private block --------------------------------------------------------- */
 #define EMX_FIRST                0x13A0 /* the first private number */
-#define EMX_LAST                 0x13DB /* the last private number (EMX_NOP lies outside) */
+#define EMX_LAST                 0x13FF /* the last private number (EMX_NOP lies outside); numbers the control does not use go to the default procedure */
 
 /* ---- View flags for EMX_TOGGLEVIEWFLAGS ---------------------------------------- */
 #define QV_VIEW_PLAIN            0x20 /* no syntax colouring */
@@ -129,7 +139,7 @@
 #define QV_STYLE_FONT2           2 /* font slot 2, raised (slot 0 while EMX_ENABLEALTFONTS is 0) */
 #define QV_STYLE_FONT3           3 /* font slot 3, raised */
 #define QV_STYLE_NEXTWORD        4 /* font slot 0; the next word takes QV_COLOR_AFTERSTYLE4 */
-#define QV_STYLE_HIDDEN          5 /* any code from 5 (but 8) up: the run is not drawn, the pen advances */
+#define QV_STYLE_HIDDEN          5 /* the run is not drawn, the pen advances (in a keyword group value, any code from 5 up but 8) */
 
 /* ---- Line flags ---------------------------------------------------------------- */
 /* The flags word of a line (LineRecordHeader.flags, at byte 8 of the line record). */
@@ -144,7 +154,7 @@
 #define QV_MARKER_NONE           0 /* no marker */
 #define QV_MARKER_BOOKMARK       3 /* a bookmark */
 #define QV_MARKER_CURRENT        4 /* the current bookmark, or a block-state marker */
-#define QV_MARKER_BLOCKSTART     8 /* a block start found by EMX_MARKBLOCKS */
+#define QV_MARKER_BLOCKSTART     8 /* a block start found by EMX_MARKBLOCKS or EM_STREAMIN (marker id QV_MARKERID_BLOCK) */
 #define QV_MARKER_IMAGES         8 /* marker images in the control (EMX_SETMARKERCALLBACK answers 1-8) */
 
 /* ---- Reserved marker ids ------------------------------------------------------- */
@@ -173,7 +183,22 @@
 #define QV_BLOCK_START_DEFAULT   "$ proc" /* a name, blanks, then PROC */
 #define QV_BLOCK_END_DEFAULT     "$ endp" /* a name, blanks, then ENDP */
 
+/* ---- Line ends ----------------------------------------------------------------- */
+/* EMX_SETLINEENDS takes a style (DEFAULT, CRLF, LF or CR), optionally with
+ * QV_LINEENDS_NOFINAL, and EMX_GETLINEENDS answers it; EMX_GETLOADEDLINEENDS
+ * answers CRLF, LF, CR, MIXED or NONE. */
+#define QV_LINEENDS_DEFAULT      0 /* the setting at creation, the control's first answers: WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT write one CR per line end, EM_STREAMOUT CR LF; WM_GETTEXTLENGTH counts CR LF */
+#define QV_LINEENDS_CRLF         1 /* CR LF */
+#define QV_LINEENDS_LF           2 /* LF alone */
+#define QV_LINEENDS_CR           3 /* CR alone */
+#define QV_LINEENDS_MIXED        4 /* found only: the text had more than one kind of line end */
+#define QV_LINEENDS_NONE         5 /* found only: the text had no line end */
+#define QV_LINEENDS_STYLEMASK    15 /* the style's bits of a setting */
+#define QV_LINEENDS_NOFINAL      16 /* with a style: a whole-document EM_STREAMOUT adds no line end after a last line that has none, so it writes exactly the text */
+
 #ifndef RC_INVOKED
+
+#include <stddef.h> /* offsetof, for the layout checks */
 
 #ifdef __cplusplus
 extern "C" {
@@ -191,14 +216,15 @@ enum {
 };
 
 /* Colour indexes. Entries of ColorSet: 27 values 0xSSBBGGRR, SS the style code of
- * a text colour (0 text font; 1, 2, 3 the style fonts; 4 colours the next word
- * with entry 25; other values are not drawn). Entries 5, 6 and 10 are not used. */
+ * a text colour (0 and 8 text font; 1, 2, 3 the style fonts; 4 colours the next
+ * word with entry 25; 5 is not drawn; EMX_SETCOLORS takes any other code as 0).
+ * Entries 5, 6 and 10 are not used. */
 enum {
     QV_COLOR_BACKGROUND = 0,         /* text-area background */
     QV_COLOR_SELECTION = 1,          /* selection background */
     QV_COLOR_MARKERMARGIN = 2,       /* marker margin background */
-    QV_COLOR_NUMBERMARGIN = 3,       /* line-number margin background (set only) */
-    QV_COLOR_DIVIDER = 4,            /* margin divider lines (set only) */
+    QV_COLOR_NUMBERMARGIN = 3,       /* line-number margin background */
+    QV_COLOR_DIVIDER = 4,            /* margin divider lines */
     QV_COLOR_TEXT = 7,               /* normal text */
     QV_COLOR_SELECTEDTEXT = 8,       /* selected text */
     QV_COLOR_LINENUMBER = 9,         /* line numbers */
@@ -209,14 +235,14 @@ enum {
     QV_COLOR_HILITE5 = 15,           /* line highlight 5 */
     QV_COLOR_COMMENT = 16,           /* comments, and the rest of a line after a keyword flagged '+' */
     QV_COLOR_STRING = 17,            /* string contents */
-    QV_COLOR_QUOTE = 18,             /* quote characters (set only) */
-    QV_COLOR_CLASS3 = 19,            /* character class 3: , and backslash (set only) */
-    QV_COLOR_CLASS4 = 20,            /* character class 4: * + - / < = > (set only) */
-    QV_COLOR_CLASS5 = 21,            /* character class 5: ! & | (set only) */
+    QV_COLOR_QUOTE = 18,             /* quote characters */
+    QV_COLOR_CLASS3 = 19,            /* character class 3: , and backslash */
+    QV_COLOR_CLASS4 = 20,            /* character class 4: * + - / < = > */
+    QV_COLOR_CLASS5 = 21,            /* character class 5: ! & | */
     QV_COLOR_CLASS2 = 22,            /* character class 2: quotes, $ % ( ) [ ] { } */
-    QV_COLOR_LABEL = 23,             /* labels: the token before a ':' and the colon (set only) */
-    QV_COLOR_UNDERSCORE = 24,        /* identifiers joined by '_' (set only) */
-    QV_COLOR_AFTERSTYLE4 = 25,       /* the word after a style-4 keyword (set only) */
+    QV_COLOR_LABEL = 23,             /* labels: the token before a ':' and the colon */
+    QV_COLOR_UNDERSCORE = 24,        /* identifiers joined by '_' */
+    QV_COLOR_AFTERSTYLE4 = 25,       /* the word after a style-4 keyword */
     QV_COLOR_HILITE6 = 26,           /* line highlight 6; its text is drawn white */
     QV_COLOR_COUNT = 27              /* entries in a ColorSet */
 };
@@ -298,6 +324,64 @@ typedef struct HostWindows {
 
 /* EMX_SETMARKERCALLBACK: answers the image (1-8, 0 for none) of an unmarked line. */
 typedef DWORD (CALLBACK *QV_MARKERCALLBACK)(HWND control, DWORD line);
+
+/* ---- Record layouts ------------------------------------------------------------ */
+/* The sizes and offsets of the records as Quorvane.dll has them, checked when the
+ * header is compiled (C11 _Static_assert, C++11 static_assert, otherwise an array
+ * of negative size): a failure means the compiler lays a record out otherwise, for
+ * a 64-bit target or under packing options, and the control would read the host's
+ * records wrong. The DLL is 32-bit. Define QUORVANE_NO_LAYOUT_CHECKS to leave the
+ * checks out. */
+#ifndef QUORVANE_NO_LAYOUT_CHECKS
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))
+#define QV_LAYOUT_AT(line, test, what) static_assert(test, what)
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define QV_LAYOUT_AT(line, test, what) _Static_assert(test, what)
+#else
+#define QV_LAYOUT_PASTE(a, b) a##b
+#define QV_LAYOUT_NAME(line) QV_LAYOUT_PASTE(qv_layout_check_, line)
+#define QV_LAYOUT_AT(line, test, what) typedef char QV_LAYOUT_NAME(line)[(test) ? 1 : -1]
+#endif
+#define QV_LAYOUT(test, what) QV_LAYOUT_AT(__LINE__, test, what)
+QV_LAYOUT(sizeof(SelChangeEx) == 54, "SelChangeEx is 54 bytes");
+QV_LAYOUT(offsetof(SelChangeEx, nmhdr) == 0, "SelChangeEx.nmhdr is at byte 0");
+QV_LAYOUT(offsetof(SelChangeEx, anchor) == 12, "SelChangeEx.anchor is at byte 12");
+QV_LAYOUT(offsetof(SelChangeEx, caret) == 16, "SelChangeEx.caret is at byte 16");
+QV_LAYOUT(offsetof(SelChangeEx, reason) == 20, "SelChangeEx.reason is at byte 20");
+QV_LAYOUT(offsetof(SelChangeEx, line) == 22, "SelChangeEx.line is at byte 22");
+QV_LAYOUT(offsetof(SelChangeEx, lineLength) == 26, "SelChangeEx.lineLength is at byte 26");
+QV_LAYOUT(offsetof(SelChangeEx, lineStart) == 30, "SelChangeEx.lineStart is at byte 30");
+QV_LAYOUT(offsetof(SelChangeEx, lineRecord) == 34, "SelChangeEx.lineRecord is at byte 34");
+QV_LAYOUT(offsetof(SelChangeEx, lastLine) == 38, "SelChangeEx.lastLine is at byte 38");
+QV_LAYOUT(offsetof(SelChangeEx, hiddenLines) == 42, "SelChangeEx.hiddenLines is at byte 42");
+QV_LAYOUT(offsetof(SelChangeEx, changed) == 46, "SelChangeEx.changed is at byte 46");
+QV_LAYOUT(offsetof(SelChangeEx, page) == 50, "SelChangeEx.page is at byte 50");
+QV_LAYOUT(sizeof(LineRecordHeader) == 20, "LineRecordHeader is 20 bytes");
+QV_LAYOUT(offsetof(LineRecordHeader, length) == 0, "LineRecordHeader.length is at byte 0");
+QV_LAYOUT(offsetof(LineRecordHeader, size) == 4, "LineRecordHeader.size is at byte 4");
+QV_LAYOUT(offsetof(LineRecordHeader, flags) == 8, "LineRecordHeader.flags is at byte 8");
+QV_LAYOUT(offsetof(LineRecordHeader, markerId) == 12, "LineRecordHeader.markerId is at byte 12");
+QV_LAYOUT(offsetof(LineRecordHeader, markerLine) == 16, "LineRecordHeader.markerLine is at byte 16");
+QV_LAYOUT(sizeof(FontSet) == 24, "FontSet is 24 bytes");
+QV_LAYOUT(offsetof(FontSet, fonts) == 0, "FontSet.fonts is at byte 0");
+QV_LAYOUT(sizeof(ColorSet) == 108, "ColorSet is 108 bytes");
+QV_LAYOUT(offsetof(ColorSet, colors) == 0, "ColorSet.colors is at byte 0");
+QV_LAYOUT(sizeof(BlockPatternPair) == 8, "BlockPatternPair is 8 bytes");
+QV_LAYOUT(offsetof(BlockPatternPair, start) == 0, "BlockPatternPair.start is at byte 0");
+QV_LAYOUT(offsetof(BlockPatternPair, end) == 4, "BlockPatternPair.end is at byte 4");
+QV_LAYOUT(sizeof(MarkerPair) == 8, "MarkerPair is 8 bytes");
+QV_LAYOUT(offsetof(MarkerPair, id) == 0, "MarkerPair.id is at byte 0");
+QV_LAYOUT(offsetof(MarkerPair, line) == 4, "MarkerPair.line is at byte 4");
+QV_LAYOUT(sizeof(MarkerEnumeration) == 84, "MarkerEnumeration is 84 bytes");
+QV_LAYOUT(offsetof(MarkerEnumeration, pairs) == 0, "MarkerEnumeration.pairs is at byte 0");
+QV_LAYOUT(offsetof(MarkerEnumeration, currentId) == 80, "MarkerEnumeration.currentId is at byte 80");
+QV_LAYOUT(sizeof(HostWindows) == 24, "HostWindows is 24 bytes");
+QV_LAYOUT(offsetof(HostWindows, windows) == 0, "HostWindows.windows is at byte 0");
+#undef QV_LAYOUT
+#undef QV_LAYOUT_AT
+#undef QV_LAYOUT_NAME
+#undef QV_LAYOUT_PASTE
+#endif /* QUORVANE_NO_LAYOUT_CHECKS */
 
 #ifdef __cplusplus
 }

@@ -29,6 +29,27 @@ __attribute__((target("sse2"))) const uint8_t* FindFirstOfSse2(const uint8_t* p,
     return FindFirstOfByWords(p, end, a, b, c);
 }
 
+__attribute__((target("sse2"))) const uint8_t* ScanLineEndsSse2(const uint8_t* p, const uint8_t* end,
+                                                                 uint8_t& seen, bool& afterCr) {
+    const __m128i cr = _mm_set1_epi8(0x0D), lf = _mm_set1_epi8(0x0A), zero = _mm_setzero_si128();
+    unsigned carry = afterCr ? 1 : 0;
+    while (end - p >= 16 && (seen & (seen - 1)) == 0) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) != 0) break;
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned afterCrs = (crs << 1) | carry;  // bit i: byte i - 1 is a CR
+        if (lfs & afterCrs) seen |= kSawCrLf;
+        if (lfs & ~afterCrs) seen |= kSawLf;
+        // A CR of bit 15 waits for the next block's first byte.
+        if (afterCrs & ~lfs & 0xFFFF) seen |= kSawCr;
+        carry = crs >> 15;
+        p += 16;
+    }
+    afterCr = carry != 0;
+    return p;
+}
+
 #if defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 #define QV_ALIGNED_TEXT_LENGTH 1
 // Sixteen aligned bytes a step, the bytes before s masked out of the first step.
@@ -86,6 +107,16 @@ size_t TextLength(const char* s) {
     if (ProcessorHasSse2()) return AlignedTextLength(s);
 #endif
     return std::strlen(s);
+}
+
+const uint8_t* ScanLineEnds(const uint8_t* p, const uint8_t* end, uint8_t& seen, bool& afterCr) {
+#ifdef QV_HAVE_SSE2_SCAN
+    if (ProcessorHasSse2()) return ScanLineEndsSse2(p, end, seen, afterCr);
+#endif
+    (void)end;
+    (void)seen;
+    (void)afterCr;
+    return p;
 }
 
 const uint8_t* FindFirstOf(const uint8_t* p, const uint8_t* end, uint8_t a, uint8_t b, uint8_t c) {

@@ -58,6 +58,13 @@ void InvalidateReplacement(EditorInstance& ed, const ReplacementScope& scope) {
         InvalidateBothPanes(ed);
 }
 
+void PlaceCaretInActivePane(EditorInstance& ed) {
+    // The caret's own line current: right after a line's CR it is measured on the
+    // current line (LineFromChar).
+    LocateChar(ed, ed.caretPos);
+    PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
+}
+
 void FinishTextCommand(EditorInstance& ed) {
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);

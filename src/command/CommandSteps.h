@@ -40,6 +40,11 @@ void InvalidateReplacement(EditorInstance& ed, const ReplacementScope& scope);
 // the caret's screen position in the upper pane.
 void EndRangeDeletion(EditorInstance& ed);
 
+// The system caret moved to caretPos in the active pane, where the next typed
+// character goes, without scrolling the view: the end of a selection set by the
+// host (EM_SETSEL, EM_EXSETSEL). Hidden while the selection is not empty.
+void PlaceCaretInActivePane(EditorInstance& ed);
+
 // The end of a command that changed the text around the caret (undo, redo, cut,
 // paste): the caret brought into the active pane's view and placed, both panes
 // repainted (lower first), the active pane's caretX taken from the caret, and the

@@ -99,6 +99,22 @@ void UngroupNewestRecord(EditorInstance& ed) {
     Store32(ed.undoLog + start + kUndoGroup, 0);
 }
 
+// Whether deleting lo ... hi (as DeleteRange does) deletes anything, and so logs a
+// record: a range over the closing CR alone deletes nothing.
+bool DeletesSomething(EditorInstance& ed, CharIndex lo, CharIndex hi) {
+    const KeepCurrentLine keepCache(ed);
+    return PlanRangeDeletion(ed, lo, hi).n != 0;
+}
+
+// Logs the `count` characters typed at `p` (a character and the blanks copied
+// after it) as one inserted text, taken from the store itself: no buffer of the
+// indentation's size is needed. `grouped`: one undo step with the deletion before.
+bool LogTypedText(EditorInstance& ed, CharIndex p, uint32_t count, bool grouped) {
+    if (count == 0 || !EnsureUndoRoom(ed, count)) return false;
+    CopyStoredText(ed, p, count, UndoStagingArea(ed));
+    return AppendStagedUndoRecord(ed, UndoKind::InsertText, p, count, grouped);
+}
+
 }  // namespace
 
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok) {
@@ -227,14 +243,20 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     BeginEditCommand(ed);
     const auto [lo, hi] = SelectionRange(ed);
     // Enter with automatic indentation secures the room of the blanks it copies
-    // (each a record of its own) too: it never stops after the CR.
+    // too: it never stops after the CR.
     const uint32_t indent = ch == kCR && ed.autoIndent ? IndentBefore(ed, lo) : 0;
-    if (!EnsureCommandUndoRoom(ed, lo, hi, 1) || !ReserveIndentUndo(ed, lo, hi, indent) ||
-        !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi))
-        return false;
+    // Over a selection that goes, the character is one undo step with it, as a
+    // paste is: the deletion and one inserted text (the character, and after a CR
+    // the indentation copied), both records grouped. Otherwise the character is a
+    // record of its own, and so is each blank copied after it.
+    const bool grouped = lo != hi && DeletesSomething(ed, lo, hi);
+    const bool undoRoom = grouped
+                              ? EnsureCommandUndoRoom(ed, lo, hi, uint64_t(1) + indent)
+                              : EnsureCommandUndoRoom(ed, lo, hi, 1) && ReserveIndentUndo(ed, lo, hi, indent);
+    if (!undoRoom || !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi)) return false;
     UnfoldForEdit(ed, lo, hi);
     bool deleted = true;
-    CharIndex p = DeleteSelected(ed, lo, hi, &deleted);
+    CharIndex p = DeleteSelected(ed, lo, hi, &deleted, grouped);
     if (!deleted) return false;  // not reached: the room is secured above
     p = InsertionPoint(ed, p);
     ed.selAnchor = ed.caretPos = p;
@@ -248,26 +270,28 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     EditOutcome outcome;
     const uint32_t replaced = InsertChar(ed, p, ch, &outcome);
     ed.overwriteMode = savedOverwrite;
-    switch (outcome) {
-        case EditOutcome::Inserted:
-            AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
-            break;
-        case EditOutcome::Absorbed: {
-            // The kept line break stands for the typed CR: logged as an inserted
-            // text whose first CR was absorbed, so its undo removes nothing and its
-            // redo absorbs the CR again.
-            EditStateOf(ed).absorbNextCr = 1;
-            AppendUndoRecord(ed, UndoKind::InsertText, p, &ch, 1, 1);
-            EditStateOf(ed).absorbNextCr = 0;
-            break;
-        }
-        case EditOutcome::Overwrote:
-            AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
-            break;
-        default:
-            BeginEditCommand(ed);
-            return false;
+    const bool stored = outcome == EditOutcome::Inserted || outcome == EditOutcome::Overwrote ||
+                        (grouped && outcome == EditOutcome::Absorbed);
+    if (!stored) {
+        if (grouped) UngroupNewestRecord(ed);
+        BeginEditCommand(ed);
+        return false;
     }
+    if (grouped) {
+        ed.selAnchor = ed.caretPos = p + 1;
+        const bool indented = ch == kCR && ed.autoIndent ? CopyIndent(ed, false) : true;
+        // A CR absorbed by the kept line break is logged as absorbed: its undo
+        // removes nothing of the break, its redo absorbs it again.
+        EditStateOf(ed).absorbNextCr = outcome == EditOutcome::Absorbed;
+        if (!LogTypedText(ed, p, ed.caretPos - p, true)) UngroupNewestRecord(ed);
+        BeginEditCommand(ed);
+        return indented;
+    }
+    // Nothing was deleted, so no kept line break absorbed a CR.
+    if (outcome == EditOutcome::Overwrote)
+        AppendUndoRecord(ed, UndoKind::OverwriteChar, p, static_cast<uint8_t>(replaced));
+    else
+        AppendUndoRecord(ed, UndoKind::InsertChar, p, ch);
     ed.selAnchor = ed.caretPos = p + 1;
     bool indented = true;
     if (ch == kCR && ed.autoIndent) indented = CopyIndent(ed);

@@ -45,13 +45,15 @@ bool SetWholeText(EditorInstance& ed, const char* text);
 // Answers that index.
 CharIndex ClearSelection(EditorInstance& ed, bool* ok = nullptr);
 
-// A typed character: deletes the selection (kind 6), inserts `ch` where it was
-// (kind 1, or kind 2 when overwrite mode replaced a character; overwrite mode
-// applies only when the selection was empty), moves both
-// selection ends after it, and after a CR copies the previous line's indentation
-// when autoIndent is set. A CR absorbed by a kept line break is logged as a kind-1
-// record that changes nothing when undone or redone. False when the room could not
-// be had.
+// A typed character: deletes the selection, inserts `ch` where it was (overwrite
+// mode applies only when the selection was empty), moves both selection ends
+// after it, and after a CR copies the previous line's indentation when autoIndent
+// is set. Over a selection that deletes anything the command is one undo step, as
+// a paste is: the deletion (kind 6) and the character with the blanks copied after
+// it (one kind-5 text) carry the group flag; a CR absorbed by a kept line break is
+// logged so, and its undo and redo leave the break alone. With nothing deleted the
+// character is a kind-1 record (kind 2 when it overwrote one) and each blank
+// another kind-1 record. False when the room could not be had.
 bool TypeChar(EditorInstance& ed, uint8_t ch);
 
 // The Delete key with no selection: deletes the character at the lower selection

@@ -1,7 +1,9 @@
 // What the mouse does in a pane: a click places the caret (Shift extends the
 // selection), a press in the margin selects the line, a drag selects and scrolls
 // the pane when the pointer leaves it, a double click selects a word, and the wheel
-// scrolls. The pane window turns its messages into these calls.
+// scrolls. The pane window turns its messages into these calls. As with the keys,
+// the caret is the selection's moving end: Shift+click and every drag move
+// caretPos, and selAnchor stays where the selection began.
 //
 // The drag state is the control's (MouseState): the capture keeps every mouse message
 // of a gesture in its pane. A gesture ends at the left button's release, and also

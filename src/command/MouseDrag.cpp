@@ -84,7 +84,9 @@ void DragSelect(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
 // Over the margin: the margin cursor; in a margin drag the selection runs from the
 // start of the upper line to the end (after the CR) of the lower one, the line
 // under the pointer is brought into view by whole rows, and the horizontal offset
-// returns to 0.
+// returns to 0. The caret is the end under the pointer: the anchor keeps the line
+// the drag began on, its start while the pointer is on or below it, its end while
+// the pointer is above it.
 void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& ctx) {
     Platform& platform = ThePlatform();
     ViewPane& pane = PaneOf(ed, ev.pane);
@@ -97,9 +99,17 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     }
     const CharIndex oldAnchor = ed.selAnchor;
     const CharIndex oldCaret = ed.caretPos;
-    const CharIndex end = Min(start + LineLength(ed, line), TextEnd(ed));
-    if (line <= MouseStateOf(ed).marginDragLine) ed.selAnchor = start;
-    if (line >= MouseStateOf(ed).marginDragLine) ed.caretPos = end;
+    const CharIndex textEnd = TextEnd(ed);
+    // The parent may have changed the text during a notification.
+    const LineNumber first = Min(MouseStateOf(ed).marginDragLine, LineCount(ed) - 1);
+    const CharIndex firstStart = LineStart(ed, first);
+    if (line < first) {
+        ed.selAnchor = Min(firstStart + LineLength(ed, first), textEnd);
+        ed.caretPos = start;
+    } else {
+        ed.selAnchor = firstStart;
+        ed.caretPos = Min(start + LineLength(ed, line), textEnd);
+    }
 
     const int32_t oldScrollX = ed.panes[0].scrollX;
     const int32_t scrolled =

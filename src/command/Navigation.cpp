@@ -77,34 +77,41 @@ void StartFromSmallerEnd(EditorInstance& ed, const ViewPane& pane) {
     PlaceCaretOnItsLine(ed, pane);
 }
 
+// Every key moves the caret, the selection's moving end; without Shift selAnchor
+// goes with it, with Shift it stays where the selection began.
+void MoveCaretEnd(EditorInstance& ed, CharIndex p, bool shift) {
+    ed.caretPos = p;
+    if (!shift) ed.selAnchor = p;
+}
+
 // What a key started from, to tell what it changed.
 struct Before {
     CharIndex anchor, caret;
     int32_t scrollY, scrollX;
-    LineNumber anchorLine;
+    LineNumber caretLine;
     bool Changed(const EditorInstance& ed, const ViewPane& pane) const {
         return anchor != ed.selAnchor || caret != ed.caretPos || scrollY != pane.scrollY ||
                scrollX != ed.panes[0].scrollX;
     }
 };
 Before Remember(EditorInstance& ed, const ViewPane& pane) {
-    const LineNumber anchorLine = LocateChar(ed, ed.selAnchor).line;
-    return {ed.selAnchor, ed.caretPos, pane.scrollY, ed.panes[0].scrollX, anchorLine};
+    const LineNumber caretLine = LocateChar(ed, ed.caretPos).line;
+    return {ed.selAnchor, ed.caretPos, pane.scrollY, ed.panes[0].scrollX, caretLine};
 }
 
-// The end of Up, Down, Left and Right, whose moving end is selAnchor: that end
-// brought into view, the caret placed; without Shift a collapsed selection is
-// repainted, with Shift the rows of the old and the new end.
+// The end of Up, Down, Left and Right: the caret brought into view and placed;
+// without Shift a collapsed selection is repainted, with Shift the rows of the
+// caret's old and new place.
 void FinishArrow(EditorInstance& ed, ViewPane& pane, bool shift, bool hadSelection, const Before& before) {
-    LocateChar(ed, ed.selAnchor);
+    LocateChar(ed, ed.caretPos);
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
     PlaceCaretOnItsLine(ed, pane);
     if (!shift) {
         if (hadSelection) RefreshBothPanes(ed);
     } else {
-        const LineNumber line = LocateChar(ed, ed.selAnchor).line;
+        const LineNumber line = LocateChar(ed, ed.caretPos).line;
         InvalidateLineInBothPanes(ed, line);
-        if (before.anchorLine != line) InvalidateLineInBothPanes(ed, before.anchorLine);
+        if (before.caretLine != line) InvalidateLineInBothPanes(ed, before.caretLine);
         ThePlatform().UpdateWindow(ed.panes[1].hwnd);
         ThePlatform().UpdateWindow(ed.panes[0].hwnd);
     }
@@ -122,15 +129,13 @@ void VerticalMove(EditorInstance& ed, ViewPane& pane, bool down, bool ctrl, bool
         pane.caretX = 0;
         SetScrollX(ed, 0);
     }
-    // With Shift the moving end goes on from where it stands, so that each key
-    // extends the selection by another row.
-    const Point from = PanePointOf(ed, pane, shift ? ed.selAnchor : ed.caretPos);
+    // The caret goes on from where it stands: with Shift each key extends (or
+    // shrinks) the selection by another row.
+    const Point from = PanePointOf(ed, pane, ed.caretPos);
     const int32_t lh = static_cast<int32_t>(ed.lineHeight);
     const int32_t y = down ? from.y + lh : from.y - lh;
     if (down && ed.stickyCaretX) pane.caretX = ed.clickGridX;
-    const CharIndex p = PointBeforeLineEnd(ed, ScrollOf(pane), pane.caretX, y);
-    ed.selAnchor = p;
-    if (!shift) ed.caretPos = p;
+    MoveCaretEnd(ed, PointBeforeLineEnd(ed, ScrollOf(pane), pane.caretX, y), shift);
     SetScrollX(ed, scrollX);
     FinishArrow(ed, pane, shift, hadSelection, before);
 }
@@ -142,14 +147,12 @@ void HorizontalMove(EditorInstance& ed, ViewPane& pane, bool right, bool ctrl, b
     if (hadSelection && !shift)
         p = right ? std::max(ed.selAnchor, ed.caretPos) : std::min(ed.selAnchor, ed.caretPos);
     else if (right)
-        p = ed.selAnchor == kNoIndex ? kNoIndex : ed.selAnchor + 1;
+        p = ed.caretPos == kNoIndex ? kNoIndex : ed.caretPos + 1;
     else
-        p = ed.selAnchor ? ed.selAnchor - 1 : 0;
+        p = ed.caretPos ? ed.caretPos - 1 : 0;
     if (ctrl) p = right ? WordEnd(ed, p) : WordStart(ed, p);
     p = std::min(p, ClosingCr(ed));
-    p = LocateChar(ed, p).index;
-    ed.selAnchor = p;
-    if (!shift) ed.caretPos = p;
+    MoveCaretEnd(ed, LocateChar(ed, p).index, shift);
     FinishArrow(ed, pane, shift, hadSelection, before);
     pane.caretX = PlacedCaret(ed).x;
 }
@@ -163,13 +166,6 @@ void FinishPage(EditorInstance& ed, ViewPane& pane, const Before& before) {
     if (!before.Changed(ed, pane)) return;
     RefreshBothPanes(ed);
     NotifyParent(ed, kReasonSelChange);
-}
-
-// Sets the moving end of Page Up, Page Down, Home and End: caretPos, and without
-// Shift selAnchor with it.
-void MoveCaretEnd(EditorInstance& ed, CharIndex p, bool shift) {
-    ed.caretPos = p;
-    if (!shift) ed.selAnchor = p;
 }
 
 // The text moves a page under the caret, which keeps its row in the pane.
@@ -287,7 +283,7 @@ void NavigateCommand(EditorInstance& ed, WindowRef paneWindow, NavKey key, bool 
 }
 
 void SelectAllCommand(EditorInstance& ed, WindowRef paneWindow) {
-    ed.selAnchor = LocateChar(ed, kNoIndex).index;
+    ed.selAnchor = ClampToTextEnd(ed, kNoIndex);
     ed.caretPos = 0;
     PlaceCaretOnItsLine(ed, PaneOf(ed, paneWindow));
     RefreshBothPanes(ed);

@@ -73,7 +73,8 @@ void FinishSelectionLoad(EditorInstance& ed, const StreamInResult& result) {
 
 }  // namespace
 
-uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned) {
+uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned,
+                         LoadedLineEnds* loaded) {
     const StreamFormat format = ReadStreamFormat(flags);
     if (!Accepts(stream, format)) return 0;
     if (format.selection && RefuseLockedSelection(ed)) {
@@ -96,6 +97,7 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
         UnfoldForEdit(ed, 0, 0);
     }
     const StreamInResult result = StreamIn(ed, *stream, request);
+    if (loaded && !format.selection && result.started && !result.abandoned) *loaded = {true, result.lineEnds};
     // A stream that could not start (no transfer buffer), or that found no room for
     // its text and so changed nothing, leaves the selection and the view as they were.
     if (result.abandoned || result.refused) return result.bytes;
@@ -109,7 +111,8 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
     return result.bytes;
 }
 
-uint32_t StreamOutCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned) {
+uint32_t StreamOutCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned,
+                          LineEnd lineEnd, bool finalLineEnd) {
     const StreamFormat format = ReadStreamFormat(flags);
     if (!Accepts(stream, format)) return 0;
     StreamOutRequest request;
@@ -118,6 +121,8 @@ uint32_t StreamOutCommand(EditorInstance& ed, EditStream* stream, uint32_t flags
     request.to = ed.caretPos;
     request.unicode = format.unicode;
     request.abandoned = abandoned;
+    request.lineEnd = lineEnd;
+    request.finalLineEnd = finalLineEnd;
     return StreamOut(ed, *stream, request);
 }
 

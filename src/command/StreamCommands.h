@@ -29,11 +29,22 @@ namespace qv {
 //
 // When the control is destroyed during a callback call (`abandoned` turns nonzero)
 // nothing after the transfer is done. Answers the bytes the callback delivered.
-uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned);
+// `loaded` (when given) tells whether the stream was a whole-document load whose
+// callback delivered (its first call answered 0), and the kind of line ends it
+// found; a refused stream, one that failed at once and a selection's load nothing.
+struct LoadedLineEnds {
+    bool loaded = false;
+    LineEndKind kind = LineEndKind::None;
+};
+uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned,
+                         LoadedLineEnds* loaded = nullptr);
 
 // EM_STREAMOUT with the format flags `flags`: the whole document, or with
-// SFF_SELECTION the selection. Refuses as EM_STREAMIN does; changes nothing.
-// Answers the bytes handed to the callback.
-uint32_t StreamOutCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned);
+// SFF_SELECTION the selection, every line end written as `lineEnd`; without
+// `finalLineEnd` a whole document whose last line holds text is written without a
+// line end after it. Refuses as EM_STREAMIN does; changes nothing. Answers the
+// bytes handed to the callback.
+uint32_t StreamOutCommand(EditorInstance& ed, EditStream* stream, uint32_t flags, const uint32_t* abandoned,
+                          LineEnd lineEnd = LineEnd::CrLf, bool finalLineEnd = true);
 
 }  // namespace qv

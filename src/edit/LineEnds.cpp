@@ -66,4 +66,64 @@ uint32_t StoredCharCount(const uint8_t* text, uint32_t n) {
     return count;
 }
 
+void LineEndCensus::Take(const uint8_t* bytes, uint32_t n) {
+    const uint8_t* const end = bytes + n;
+    const uint8_t* p = bytes;
+    while (p < end && !Mixed()) {
+        // Sixteen bytes a step where no NUL is; the rest, a block at a time, closely.
+        p = ScanLineEnds(p, end, seen_, pendingCr_);
+        if (p == end || Mixed()) break;
+        const uint8_t* stop = end - p > 16 ? p + 16 : end;
+        TakeSlowly(p, stop);
+        p = stop;
+    }
+}
+
+void LineEndCensus::TakeSlowly(const uint8_t* p, const uint8_t* end) {
+    while (p < end && !Mixed()) {
+        const uint8_t* stop = FindFirstOf(p, end, kCR, kLF, 0);
+        if (stop != p && pendingCr_) {  // a character came after the CR: it stood alone
+            seen_ |= kSawCr;
+            pendingCr_ = false;
+        }
+        if (stop == end) break;
+        if (*stop == kCR) {
+            if (pendingCr_) seen_ |= kSawCr;
+            if (stop + 1 < end && stop[1] == kLF) {  // the common pair, taken in one step
+                seen_ |= kSawCrLf;
+                pendingCr_ = false;
+                p = stop + 2;
+                continue;
+            }
+            pendingCr_ = true;
+        } else if (*stop == kLF) {
+            seen_ |= pendingCr_ ? kSawCrLf : kSawLf;
+            pendingCr_ = false;
+        }  // a NUL leaves a CR before it waiting for its LF
+        p = stop + 1;
+    }
+}
+
+LineEndKind LineEndCensus::Result() const {
+    const uint8_t seen = seen_ | (pendingCr_ ? kSawCr : 0);
+    switch (seen) {
+        case 0:
+            return LineEndKind::None;
+        case kSawCrLf:
+            return LineEndKind::CrLf;
+        case kSawLf:
+            return LineEndKind::Lf;
+        case kSawCr:
+            return LineEndKind::Cr;
+        default:
+            return LineEndKind::Mixed;
+    }
+}
+
+LineEndKind FindLineEnds(const uint8_t* text, uint32_t n) {
+    LineEndCensus census;
+    census.Take(text, n);
+    return census.Result();
+}
+
 }  // namespace qv

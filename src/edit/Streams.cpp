@@ -319,24 +319,31 @@ private:
 };
 
 // The control's side of a stream-out: characters are put into the ANSI area, every
-// CR followed by an LF, and handed over when the area is full or a line ends.
+// CR written as the chosen line end, and handed over when the area is full or a
+// line ends.
 class Writer {
 public:
-    Writer(Host& host, uint8_t* area, bool unicode)
+    Writer(Host& host, uint8_t* area, bool unicode, LineEnd lineEnd)
         : host_(host),
           area_(area),
           wide_(area + kAnsiPieceSize),
           capacity_(unicode ? kAnsiPieceSize : kTransferBufferSize),
-          unicode_(unicode) {}
+          unicode_(unicode),
+          lineEnd_(lineEnd) {}
 
     // Copies the characters from `col` on, up to `end` or until the area is full,
-    // and answers where it stopped. A CR goes in only with room for its LF.
+    // and answers where it stopped. A CR goes in only with room for its whole line
+    // end.
     uint32_t Fill(const uint8_t* chars, uint32_t col, uint32_t end) {
         while (col < end) {
             const uint8_t c = chars[col];
-            if (used_ + (c == kCR ? 2 : 1) > capacity_) break;
-            area_[used_++] = c;
-            if (c == kCR) area_[used_++] = kLF;
+            if (c == kCR) {
+                if (used_ + LineEndBytes(lineEnd_) > capacity_) break;
+                used_ += PutLineEnd(lineEnd_, area_ + used_);
+            } else {
+                if (used_ + 1 > capacity_) break;
+                area_[used_++] = c;
+            }
             ++col;
         }
         return col;
@@ -392,6 +399,7 @@ private:
     uint8_t* wide_;
     const uint32_t capacity_;
     const bool unicode_;
+    const LineEnd lineEnd_;
     uint32_t used_ = 0;
     uint64_t total_ = 0;
 };
@@ -435,6 +443,10 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
     uint8_t* const raw = buffer.get();
     Utf16Decoder decoder(raw + kTransferBufferSize);
     LineEndNormaliser lineEnds;
+    // What the host's line ends were, of the buffers that went in whole; a
+    // selection's text is no document load, and is not looked at.
+    LineEndCensus census;
+    const bool wholeDocument = !request.replace;
     Inserter inserter(ed, request);
     bool ended = false;  // the callback handed back 0 bytes: the stream is complete
     for (;;) {
@@ -455,8 +467,10 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
         }
         uint8_t* text = raw;
         uint32_t length = 0;
+        LineEndCensus counted = census;
         if (n > 0) {
             length = request.unicode ? decoder.Decode(raw, n, text) : n;
+            if (wholeDocument) counted.Take(text, length);
             length = lineEnds.Normalise(text, length);
         }
         if (!inserter.Start(text, length)) {
@@ -471,13 +485,20 @@ StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRe
             host.Fail(kErrorNotEnoughMemory);
             break;
         }
+        census = counted;
         result.bytes += n;
     }
     if (ended && request.unicode) {
         uint8_t* text = nullptr;
         const uint32_t length = decoder.Finish(text);
-        if (!inserter.Insert(text, lineEnds.Normalise(text, length))) host.Fail(kErrorNotEnoughMemory);
+        LineEndCensus counted = census;
+        if (wholeDocument) counted.Take(text, length);
+        if (inserter.Insert(text, lineEnds.Normalise(text, length)))
+            census = counted;
+        else
+            host.Fail(kErrorNotEnoughMemory);
     }
+    if (wholeDocument) result.lineEnds = census.Result();
     inserter.Finish(result);
     return result;
 }
@@ -494,7 +515,7 @@ uint32_t StreamOut(EditorInstance& ed, EditStream& stream, const StreamOutReques
         return 0;
     }
     stream.error = 0;  // an empty text makes no call, and is still a success
-    Writer writer(host, buffer.get(), request.unicode);
+    Writer writer(host, buffer.get(), request.unicode, request.lineEnd);
     if (request.selection) {
         // The closing CR is never part of a selection's text.
         const CharIndex closing = LocateChar(ed, kNoIndex).index - 1;
@@ -515,8 +536,12 @@ uint32_t StreamOut(EditorInstance& ed, EditStream& stream, const StreamOutReques
             const uint32_t length = rec.length();
             if (length == 0) break;
             // The closing CR alone in the last line: the text ended with a line break.
-            if (line + 1 == LineCount(ed) && length == 1 && rec.chars()[0] == kCR) break;
-            if (!WriteLine(ed, writer, line, 0, length)) break;
+            const bool last = line + 1 == LineCount(ed);
+            if (last && length == 1 && rec.chars()[0] == kCR) break;
+            // Without a final line end the closing CR is not the host's text.
+            const bool dropClosing = last && !request.finalLineEnd && rec.chars()[length - 1] == kCR;
+            const uint32_t end = dropClosing ? length - 1 : length;
+            if (!WriteLine(ed, writer, line, 0, end)) break;
         }
     }
     return writer.Total();

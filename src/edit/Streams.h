@@ -19,7 +19,8 @@
 //   - when the control is destroyed during a call, the transfer stops at once.
 // The caller refuses edits of the streaming control while a callback runs.
 //
-// The text is 8-bit text in the ANSI code page with CR LF line ends. With SF_UNICODE
+// The text is 8-bit text in the ANSI code page with CR LF line ends (stream-out
+// writes the line end the host chose; stream-in reads any). With SF_UNICODE
 // the host's side is UTF-16 (little-endian), converted through the platform; a unit
 // or a surrogate pair split between two callback buffers, and a two-byte character
 // of a long line split between two pieces of it, are carried over whole.
@@ -28,6 +29,8 @@
 #include <cstdint>
 
 #include "base/EditorInstance.h"
+#include "edit/LineEnds.h"
+#include "edit/TextOut.h"
 
 namespace qv {
 
@@ -90,6 +93,8 @@ struct StreamInResult {
     bool changed = false;    // the text changed
     bool abandoned = false;  // the control went away during a call
     bool refused = false;    // nothing was asked of the host: no callback, or no transfer buffer
+    // Without `replace`: the line ends of the text that went in, as the host wrote them.
+    LineEndKind lineEnds = LineEndKind::None;
 };
 
 // Reads the host's text through the callback, buffer after buffer until it hands
@@ -103,18 +108,23 @@ struct StreamInResult {
 StreamInResult StreamIn(EditorInstance& ed, EditStream& stream, const StreamInRequest& request);
 
 struct StreamOutRequest {
-    // Clear: the whole document, its closing CR written as CR LF unless it stands
-    // alone in the last line. Set: the range from ... to (either order, clamped),
-    // never the closing CR.
+    // Clear: the whole document, its closing CR written as a line end unless it
+    // stands alone in the last line or `finalLineEnd` is clear. Set: the range
+    // from ... to (either order, clamped), never the closing CR.
     bool selection = false;
     CharIndex from = 0;
     CharIndex to = 0;
     bool unicode = false;
     const uint32_t* abandoned = nullptr;
+    LineEnd lineEnd = LineEnd::CrLf;  // what every stored CR is written as
+    // Clear: a last line holding text is written without a line end, so the stream
+    // is exactly the host's text.
+    bool finalLineEnd = true;
 };
 
-// Hands the text to the callback one line per call, every CR followed by an LF; a
-// line longer than the buffer goes in several calls (a CR LF pair never split).
+// Hands the text to the callback one line per call, every CR written as the
+// request's line end; a line longer than the buffer goes in several calls (a CR LF
+// pair never split).
 // The line count is read afresh for every line. Answers the bytes handed over: a
 // failed call's bytes are counted, of a short write only the bytes taken.
 uint32_t StreamOut(EditorInstance& ed, EditStream& stream, const StreamOutRequest& request);

@@ -451,7 +451,7 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok, bo
     return start;
 }
 
-bool CopyIndent(EditorInstance& ed) {
+bool CopyIndent(EditorInstance& ed, bool logEach) {
     LocateChar(ed, ed.caretPos);
     if (ed.curLine == 0) return true;
     const LineNumber previous = ed.curLine - 1;
@@ -466,12 +466,12 @@ bool CopyIndent(EditorInstance& ed) {
         if (blank != ' ' && blank != kTab) break;
         LocateChar(ed, ed.caretPos);
         EditOutcome step = EditOutcome::Failed;
-        if (EnsureUndoRoom(ed, 1)) InsertChar(ed, ed.caretPos, blank, &step);
+        if (!logEach || EnsureUndoRoom(ed, 1)) InsertChar(ed, ed.caretPos, blank, &step);
         if (step != EditOutcome::Inserted) {
             good = false;
             break;
         }
-        AppendUndoRecord(ed, UndoKind::InsertChar, ed.caretPos, blank);
+        if (logEach) AppendUndoRecord(ed, UndoKind::InsertChar, ed.caretPos, blank);
         ed.caretPos++;
         ed.selAnchor = ed.caretPos;
     }

@@ -67,9 +67,10 @@ uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok = n
 CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok = nullptr, bool grouped = false);
 
 // After a typed CR: copies the leading spaces and TABs of the line before the
-// caret's line to the caret, logging each as a kind-1 record, and moves the caret
-// past them. False when it had to stop for want of room.
-bool CopyIndent(EditorInstance& ed);
+// caret's line to the caret, logging each as a kind-1 record (unless `logEach` is
+// false: the caller logs them with the CR as one text), and moves the caret past
+// them. False when it had to stop for want of room.
+bool CopyIndent(EditorInstance& ed, bool logEach = true);
 
 // The stored character at `p`; 0 at or past the end of the text.
 uint8_t CharAt(EditorInstance& ed, CharIndex p);

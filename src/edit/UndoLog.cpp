@@ -208,8 +208,8 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve, bool& grouped) {
     return UndoResult::Applied;
 }
 
-// A paste over a selection: its kind-6 and kind-5 records, both grouped, at the
-// same position, `first` to be applied before `second`.
+// A paste (or a typed character) over a selection: its kind-6 and kind-5 records,
+// both grouped, at the same position, `first` to be applied before `second`.
 bool IsGroupedPair(const UndoRecord& first, const UndoRecord& second) {
     return first.group && second.group && first.position == second.position;
 }

@@ -24,8 +24,8 @@
 //                         first CR was absorbed by such a kept CR (undo steps over
 //                         the kept CR, redo absorbs it again; a typed CR that was
 //                         absorbed is logged so, as a one-character text)
-//   28  4  group flag     kinds 5, 6: set on both records of a paste, a stream-in or a
-//                         logged EM_REPLACESEL over a selection
+//   28  4  group flag     kinds 5, 6: set on both records of a paste, a stream-in, a
+//                         logged EM_REPLACESEL or a typed character over a selection
 //   32  4  whole-text flag  kind 6: the range was the whole text through the closing CR
 //   36  1  kind           1 ... 6
 //   37  count  characters kinds 1-4: the one character; kinds 5, 6: the text, no LF
@@ -34,6 +34,7 @@
 //
 //   kind  logged by                           undo                    redo
 //   1     typed character inserted, indent    delete it               insert it again
+//         (over a selection a typed character and its indent are one kind-5 text)
 //   2     typed character that overwrote      overwrite back          overwrite again
 //   3     Delete key                          insert, caret before    delete again
 //   4     Backspace key                       insert, caret after     delete again

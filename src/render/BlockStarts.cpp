@@ -49,7 +49,11 @@ void MarkBlockStarts(EditorInstance& ed, const char* startPattern) {
         LineRecordView rec = LineRecordOf(ed, line);
         const uint32_t flags = rec.flags();
         const uint32_t kind = flags & kFlagMarkerMask;
-        if (kind == 0 || kind == kKindBlockStart) rec.setFlags((flags & ~kFlagMarkerMask) | kKindBlockStart);
+        if (kind != 0 && kind != kKindBlockStart) continue;
+        if (rec.markerId() != kMarkerNone && rec.markerId() != kMarkerBlockOpen) continue;
+        rec.setFlags((flags & ~kFlagMarkerMask) | kKindBlockStart);
+        rec.setMarkerId(kMarkerBlockOpen);
+        rec.setMarkerLine(line);
     }
     ThePlatform().InvalidateRect(ed.panes[1].hwnd, nullptr, false);
     ThePlatform().InvalidateRect(ed.panes[0].hwnd, nullptr, false);

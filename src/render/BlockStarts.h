@@ -20,10 +20,11 @@ namespace qv {
 int32_t MatchBlockPattern(const EditorInstance& ed, LineNumber line, const char* pattern);
 
 // Marks block starts: every line that matches `startPattern` gets marker kind 8
-// (block start), but only while its kind is 0 or 8, so bookmarks and block states
-// keep theirs; the highlight, lock and hidden bits stay. Lines that do not match
-// are left as they are. Both panes are invalidated (no erase). A NULL pattern
-// marks nothing.
+// (block start) and becomes the start of an unfolded block (markerId 1), so that
+// folding every block folds it; but only while its kind is 0 or 8 and it carries
+// no other marker id, so bookmarks and block states keep theirs; the highlight,
+// lock and hidden bits stay. Lines that do not match are left as they are. Both
+// panes are invalidated (no erase). A NULL pattern marks nothing.
 void MarkBlockStarts(EditorInstance& ed, const char* startPattern);
 
 }  // namespace qv

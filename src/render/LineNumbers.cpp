@@ -20,4 +20,9 @@ uint32_t FormatLineNumber(uint32_t value, NumberText& out, uint32_t base, uint32
     return length;
 }
 
+uint32_t WidestNumberLength(uint32_t lineCount, uint32_t pad) {
+    NumberText text;
+    return FormatLineNumber(lineCount, text, kLineNumberBase, kLineNumberPadDigits, pad);
+}
+
 }  // namespace qv

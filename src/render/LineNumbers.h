@@ -14,6 +14,17 @@ using NumberText = char[kMaxNumberDigits + 1];
 constexpr uint32_t kLineNumberBase = 10;
 constexpr uint32_t kLineNumberPadDigits = 6;
 
+// Numbers are drawn right-aligned kLineNumberRightGap pixels left of their
+// margin's right edge (its last pixel is the divider) and keep kLineNumberLeftGap
+// pixels free on their left: a margin shows a number of width w whole when it is
+// at least w + both gaps wide.
+constexpr uint32_t kLineNumberRightGap = 4;
+constexpr uint32_t kLineNumberLeftGap = 3;
+
+// The characters of the widest number a margin shows for `lineCount` lines (the
+// last line's number, padded to kLineNumberPadDigits while `pad` is nonzero).
+uint32_t WidestNumberLength(uint32_t lineCount, uint32_t pad);
+
 // Writes `value` in `base`, most significant digit first, NUL-terminated, and
 // answers the number of characters written. Digits above 9 are 'A'-'Z'. When the
 // value has fewer digits than `minDigits` and `pad` is nonzero, the text is filled

@@ -609,6 +609,11 @@ bool BlockWordCounts(const uint8_t* text, uint32_t length, uint32_t b) {
 
 }  // namespace
 
+uint32_t ColorWithKnownStyle(uint32_t color) {
+    const uint32_t style = StyleOf(color);
+    return style <= 5 || style == 8 ? color : RgbOf(color);
+}
+
 void ForgetResumePoints(EditorInstance& ed) {
     StateOf(ed).resume = PaintResume{};
 }

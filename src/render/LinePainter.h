@@ -23,7 +23,8 @@
 //     black.
 // Style codes: 0, 4, 8 the text font (slot 0); 1 slot 1; 2 slot 2 raised by
 // altFontRise (slot 0, not raised, while altFontsEnabled is 0); 3 slot 3 raised;
-// any other code is not drawn, but the pen still advances over the run.
+// any other code is not drawn, but the pen still advances over the run. A ColorSet
+// only ever holds the codes the painter knows (ColorWithKnownStyle).
 //
 // Nothing divides by a metric: before a font is measured (charWidth and
 // tabPixelWidth 0) a line still paints, its tabs then taking no room.
@@ -62,6 +63,12 @@ inline PainterState& PainterStateOf(EditorInstance& ed) { return StateOf(ed).pai
 // colouring reads are unchanged; what it draws is the same either way.
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
                const Rect& row, int32_t visibleLeft = INT32_MIN);
+
+// A colour as the control keeps it in its ColorSet: a style code the painter knows
+// (0-5 and 8) stays; any other is taken as 0, so a stray top byte in a host's
+// record draws its run in the text font instead of hiding it. 5 remains the one
+// code that hides a run on purpose.
+uint32_t ColorWithKnownStyle(uint32_t color);
 
 // Forgets the control's resume points (a line is then coloured from its start).
 void ForgetResumePoints(EditorInstance& ed);

@@ -3,8 +3,9 @@
 //   LineFlags bits 0-3   highlight index (the line's background)
 //             bits 4-7   marker kind, the image of the marker margin (kind n shows
 //                        image n - 1): 3 bookmark, 4 current bookmark or block
-//                        state, 8 block start. Bit 7 is also the painter's
-//                        block-word bit, written only while the kind is 0 or 8.
+//                        state, 8 block start (markerId 1 when the patterns
+//                        found it). Bit 7 is also the painter's block-word bit,
+//                        written only while the kind is 0 or 8 and markerId 0.
 //             0x100      locked, 0x200 hidden (counted in hiddenLineCount)
 //   markerId             0 none; 1 the start of an unfolded block; 2 the start of
 //                        a folded block; any other value a bookmark id of the host

@@ -94,6 +94,12 @@ CharLocation LocateChar(EditorInstance& ed, CharIndex a) {
     return where;
 }
 
+CharIndex ClampToTextEnd(EditorInstance& ed, CharIndex a) {
+    const CharLocation where = LocateChar(ed, a);
+    // Only an index past the closing CR lies at its line's full length.
+    return where.column == ed.curLineLength && where.index > 0 ? where.index - 1 : where.index;
+}
+
 CharIndex LineStart(const EditorInstance& ed, LineNumber line) {
     line = ClampLine(ed, line);
     TopCache top = UpperTop(ed);

@@ -30,6 +30,11 @@ struct CharLocation {
 // stored character, and the text length.
 CharLocation LocateChar(EditorInstance& ed, CharIndex a);
 
+// `a` clamped to the host's text: at most the index of the closing CR, the end of
+// the text that a host sees (a selection never covers the closing CR). The line of
+// the answer becomes the current line.
+CharIndex ClampToTextEnd(EditorInstance& ed, CharIndex a);
+
 // Char index of the first character of `line` (clamped to the last line).
 CharIndex LineStart(const EditorInstance& ed, LineNumber line);
 

@@ -276,6 +276,14 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              SelectIn(e, At(e, "  z") + 3, At(e, "  z") + 3);
          },
          [](E e) { return TypeChar(e, '\r'); }, true, true, 10},
+        // The deletion and one text of the CR and its blanks: one step, its room
+        // secured as a whole.
+        {"Enter with auto-indent over a selection",
+         [](E e) {
+             e.autoIndent = 1;
+             SelectIn(e, At(e, "  z") + 3, At(e, "b endp") + 2);
+         },
+         [](E e) { return TypeChar(e, '\r'); }},
         {"overwriting",
          [](E e) {
              e.overwriteMode = 1;
@@ -313,8 +321,7 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              return ok;
          }},
         {"undo", nothing, [](E e) { return UndoCommand(e) == UndoResult::Applied; }},
-        // A step of two records, one of them a typed CR: its join or its split
-        // goes through the per-character primitive between the range's bulk steps.
+        // A step of two records: the selection and the CR typed over it.
         {"undo of Enter typed over a selection",
          [](E e) {
              SelectIn(e, 3, At(e, "b endp"));

@@ -121,8 +121,12 @@ TEST_F(KeyCommandsTest, OverwriteAppliesOnlyToAnEmptySelection) {
     TypeCharCommand(*ed, Upper(), 'Y');
     EXPECT_EQ(Text(), "aXYef\r");  // now the d goes
     ASSERT_EQ(Records().size(), 3u);
-    EXPECT_EQ(Records()[1].kind, UndoKind::InsertChar);
+    EXPECT_EQ(Records()[1].kind, UndoKind::InsertText);  // grouped with the deletion
     EXPECT_EQ(Records()[2].kind, UndoKind::OverwriteChar);
+    UndoStep(*ed);
+    UndoStep(*ed);  // the X and the selection it replaced: one step
+    EXPECT_EQ(Text(), "abcdef\r");
+    ExpectSelection(1, 3);
 }
 
 TEST_F(KeyCommandsTest, LockedLinesAndReadOnlyRefuseEveryKeyThatEdits) {
@@ -304,23 +308,59 @@ TEST_F(KeyCommandsTest, KeyboardUndoAndRedoRespectReadOnlyAndLocks) {
 
 // ---- Navigation ---------------------------------------------------------------------------
 
-// Shift moves selAnchor row by row from where it stands: each Shift+Down extends
-// the selection by another row.
-TEST_F(KeyCommandsTest, ShiftDownExtendsTheSelectionRowByRow) {
+// Every Shift key moves caretPos from where it stands and leaves selAnchor where
+// the selection began: Shift+Down extends row by row, Shift+Up shrinks again, and
+// Shift+End, Shift+Down and Shift+Left mixed keep the start. The moving end is the
+// one brought into view and repainted.
+TEST_F(KeyCommandsTest, ShiftKeysMoveTheCaretAndKeepTheSelectionsStart) {
     SetText("aaaa\r\nbbbb\r\ncccc\r\ndddd");
     Select(2, 2);
     ed->panes[0].caretX = ColumnX(2);
     Nav(NavKey::Down, false, true);
-    ExpectSelection(7, 2);
+    ExpectSelection(2, 7);
     Nav(NavKey::Down, false, true);
-    ExpectSelection(12, 2);
+    ExpectSelection(2, 12);
     Nav(NavKey::Up, false, true);
-    ExpectSelection(7, 2);
+    ExpectSelection(2, 7);
     Nav(NavKey::Right, false, true);
     Nav(NavKey::Right, false, true);
-    ExpectSelection(9, 2);
-    Nav(NavKey::End, false, true);  // Shift+End moves caretPos
-    ExpectSelection(9, 4);
+    ExpectSelection(2, 9);
+    EXPECT_EQ(ed->panes[0].caretX, ColumnX(4));  // the moving end's x
+    Nav(NavKey::End, false, true);
+    ExpectSelection(2, 9);
+    Nav(NavKey::Left, false, true);
+    Nav(NavKey::Up, false, true);
+    ExpectSelection(2, 3);
+    Nav(NavKey::Home, false, true);  // back over the start: the selection turns
+    ExpectSelection(2, 0);
+
+    SetText("alpha beta gamma\r\ndelta\r\nlast");
+    Select(0, 0);
+    Nav(NavKey::Home, true, false);
+    Nav(NavKey::End, false, true);
+    ExpectSelection(0, 16);
+    Nav(NavKey::Down, false, true);
+    ExpectSelection(0, 22);
+    Nav(NavKey::Down, false, true);
+    ExpectSelection(0, 27);
+    Nav(NavKey::Up, false, true);
+    ExpectSelection(0, 22);
+
+    // The rows repainted are the caret's old and new ones, and the view follows
+    // the caret, not the anchor.
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "line\r\n";
+    SetText(text);
+    Select(5 * 8, 5 * 8);  // line 8
+    ed->panes[0].caretX = ColumnX(0);
+    for (int i = 0; i < 3; ++i) Nav(NavKey::Down, false, true);
+    EXPECT_EQ(ed->panes[0].scrollY, 15 * 2);  // line 11 became the last row
+    ExpectSelection(5 * 8, 5 * 11);
+    platform.ClearRecords();
+    Nav(NavKey::Up, false, true);
+    ExpectSelection(5 * 8, 5 * 10);
+    EXPECT_EQ(RepaintOf(Upper()).rows, (std::vector<int32_t>{15 * 10 - 30, 15 * 11 - 30}));
+    ASSERT_EQ(platform.notifications.size(), 1u);
 }
 
 TEST_F(KeyCommandsTest, PageKeysMoveTheTextAPageUnderTheCaret) {

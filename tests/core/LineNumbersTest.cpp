@@ -53,6 +53,22 @@ TEST(LineNumbersTest, DecimalWithAndWithoutPadding) {
     EXPECT_EQ(Format(5, 10, 3, 0x80000000u).text, "005");
 }
 
+// The widest number of a margin is the last line's, at least six digits padded:
+// its length changes where the line count crosses a power of ten.
+TEST(LineNumbersTest, TheWidestNumberIsTheLastLinesPaddedToSix) {
+    struct {
+        uint32_t lines, pad, length;
+    } cases[] = {
+        {1, 0, 1},       {9, 0, 1},       {10, 0, 2},       {99, 0, 2},          {100, 0, 3},
+        {99999, 0, 5},   {100000, 0, 6},  {100001, 0, 6},   {999999, 0, 6},      {1000000, 0, 7},
+        {1, 1, 6},       {99999, 1, 6},   {1000000, 1, 7},  {1073741824u, 1, 10}, {0xFFFFFFFFu, 0, 10},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lines) + " pad " + std::to_string(c.pad));
+        EXPECT_EQ(WidestNumberLength(c.lines, c.pad), c.length);
+    }
+}
+
 TEST(LineNumbersTest, OtherBasesUseCapitalLettersAboveNine) {
     EXPECT_EQ(Format(255, 16, 0, 0).text, "FF");
     EXPECT_EQ(Format(0xABCDEF01u, 16, 0, 0).text, "ABCDEF01");

@@ -110,19 +110,40 @@ TEST_F(MarkersTest, FoldingHidesTheLinesBetweenStartAndEnd) {
     EXPECT_EQ(ed->currentMarkerId, 77u);  // folding never touches the host's marker
 }
 
-// Marking block starts keeps what a line carries; the control's block searches look
-// at markerId alone, the host's scans at the low byte.
+// Marking block starts keeps what a line carries, and makes every start it marks
+// the start of an unfolded block, which folding every block then folds; the
+// control's block searches look at markerId alone, the host's scans at the low byte.
 TEST_F(MarkersTest, BlockStartsAndTheLowByte) {
-    SetText("a proc\r\nb proc\r\nc proc\r\nd proc\r\ne proc\r\nplain\r\ng proc");
-    const uint32_t before[] = {0x100, 0x30, 0x42, 0x05, 0x85, 0x80, 0x90};
-    const uint32_t after[] = {0x180, 0x30, 0x42, 0x85, 0x85, 0x80, 0x90};
-    for (LineNumber line = 0; line < 7; ++line) Rec(line).setFlags(before[line]);
+    SetText("a proc\r\nb proc\r\nc proc\r\nd proc\r\ne proc\r\nplain\r\ng proc\r\nh proc\r\nend");
+    const uint32_t before[] = {0x100, 0x30, 0x42, 0x05, 0x85, 0x80, 0x90, 0x80};
+    const uint32_t idsBefore[] = {0, 5, 1, 0, 0, 0, 0, 9};
+    const uint32_t after[] = {0x180, 0x30, 0x42, 0x85, 0x85, 0x80, 0x90, 0x80};
+    const uint32_t idsAfter[] = {1, 5, 1, 1, 1, 0, 0, 9};
+    for (LineNumber line = 0; line < 8; ++line) {
+        Rec(line).setFlags(before[line]);
+        Rec(line).setMarkerId(idsBefore[line]);
+    }
     MarkBlockStarts(*ed, "$ proc");
     MarkBlockStarts(*ed, nullptr);
-    for (LineNumber line = 0; line < 7; ++line) EXPECT_EQ(Flags(line), after[line]) << line;
+    for (LineNumber line = 0; line < 8; ++line) {
+        EXPECT_EQ(Flags(line), after[line]) << line;
+        EXPECT_EQ(Id(line), idsAfter[line]) << line;
+    }
+    EXPECT_EQ(Rec(3).markerLine(), 3u);
+    // The host's scans see only 0x30 and 0x40: marked starts stay out of its lists.
+    EXPECT_EQ(FindNextMarker(*ed, 0, kMarkerBlockOpen), kNoLine);
     ASSERT_EQ(platform.invalidations.size(), 2u);
     EXPECT_EQ(platform.invalidations[0].window, ed->panes[1].hwnd);
     EXPECT_TRUE(platform.invalidations[1].whole && !platform.invalidations[1].erase);
+
+    // A text marked as loading marks it: folding every block folds each of them.
+    SetText(kDoc);
+    MarkBlockStarts(*ed, kProcs.start);
+    EXPECT_EQ(FoldAllBlocks(*ed, &kProcs), 2u);
+    EXPECT_EQ(HiddenLines(), (std::vector<LineNumber>{2, 3, 6}));
+    EXPECT_EQ(Id(1), kMarkerBlockFolded);
+    EXPECT_EQ(Id(5), kMarkerBlockFolded);
+    ExpectNoStrandedLines();
 
     // A highlighted open block: folded and unfolded by the block searches, unseen
     // by the host's.

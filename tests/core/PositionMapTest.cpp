@@ -28,6 +28,8 @@ protected:
     }
 };
 
+// LocateChar clamps to the stored length; ClampToTextEnd to the host's text, in
+// front of the closing CR.
 TEST_F(PositionMapTest, LocateCharInTwoLines) {
     BuildLines(*ed, {"ab\r", "cd\r"});
     struct {
@@ -35,10 +37,13 @@ TEST_F(PositionMapTest, LocateCharInTwoLines) {
         LineNumber line;
         uint32_t column;
         CharIndex index;
-    } cases[] = {{0, 0, 0, 0}, {2, 0, 2, 2}, {3, 1, 0, 3}, {5, 1, 2, 5},
-                 {6, 1, 3, 6}, {7, 1, 3, 6}, {kNoIndex, 1, 3, 6}};
+        CharIndex inText;
+    } cases[] = {{0, 0, 0, 0, 0}, {2, 0, 2, 2, 2}, {3, 1, 0, 3, 3}, {5, 1, 2, 5, 5},
+                 {6, 1, 3, 6, 5}, {7, 1, 3, 6, 5}, {kNoIndex, 1, 3, 6, 5}};
     for (auto& c : cases) {
         SCOPED_TRACE(c.a);
+        EXPECT_EQ(ClampToTextEnd(*ed, c.a), c.inText);
+        EXPECT_EQ(ed->curLine, c.line);
         CharLocation where = LocateChar(*ed, c.a);
         EXPECT_EQ(where.line, c.line);
         EXPECT_EQ(where.column, c.column);

@@ -3,7 +3,9 @@
 // longer than the transfer buffer, UTF-16 with units split between buffers), the
 // callbacks that fail, short-write, claim huge counts or edit the document, and the
 // commands around the transfers: the undo log, hidden lines, overwrite mode, the
-// view, the formats, the selection and the locked refusal.
+// view, the formats, the selection and the locked refusal. The line ends a load
+// finds, and the line ends the text goes out with: stream-out and the copies of
+// WM_GETTEXT and the ranges.
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -15,6 +17,7 @@
 #include "command/StreamCommands.h"
 #include "core/support/EditFixture.h"
 #include "edit/Streams.h"
+#include "edit/TextOut.h"
 
 namespace qv::test {
 namespace {
@@ -40,18 +43,52 @@ std::string Normalised(const std::string& bytes) {
     return out;
 }
 
-// What a whole-document stream-out writes for the stored text (closing CR
-// included): every CR as CR LF, a last line holding only the closing CR left out.
-std::string Streamed(std::string stored) {
-    if (stored == "\r" || (stored.size() >= 2 && stored.compare(stored.size() - 2, 2, "\r\r") == 0))
-        stored.pop_back();
+// Stored text with every CR written as `end`.
+std::string WithLineEnds(const std::string& stored, LineEnd end) {
     std::string out;
     for (char c : stored) {
-        out += c;
-        if (c == '\r') out += '\n';
+        if (c != '\r') {
+            out += c;
+        } else {
+            out += end == LineEnd::CrLf ? "\r\n" : end == LineEnd::Lf ? "\n" : "\r";
+        }
     }
     return out;
 }
+
+// What a whole-document stream-out writes for the stored text (closing CR
+// included): every CR as `end`, a last line holding only the closing CR left out,
+// and without `final` the closing CR of a last line that holds text too.
+std::string Streamed(std::string stored, LineEnd end = LineEnd::CrLf, bool final = true) {
+    if (stored == "\r" || (stored.size() >= 2 && stored.compare(stored.size() - 2, 2, "\r\r") == 0))
+        stored.pop_back();
+    else if (!final && !stored.empty())
+        stored.pop_back();
+    return WithLineEnds(stored, end);
+}
+
+// The line ends a host's bytes had: CR and LF (NULs between them aside) a CR LF,
+// every other CR and LF a lone one.
+LineEndKind KindOf(const std::string& bytes) {
+    bool crlf = false, lf = false, cr = false, pending = false;
+    for (char c : bytes) {
+        if (c == '\0') continue;
+        if (c == '\n') {
+            (pending ? crlf : lf) = true;
+            pending = false;
+            continue;
+        }
+        cr = cr || pending;
+        pending = c == '\r';
+    }
+    cr = cr || pending;
+    const int kinds = crlf + lf + cr;
+    if (kinds == 0) return LineEndKind::None;
+    if (kinds > 1) return LineEndKind::Mixed;
+    return crlf ? LineEndKind::CrLf : lf ? LineEndKind::Lf : LineEndKind::Cr;
+}
+
+const LineEnd kLineEnds[] = {LineEnd::CrLf, LineEnd::Lf, LineEnd::Cr};
 
 // ---- The host's side of the callback -------------------------------------------------------
 
@@ -191,18 +228,68 @@ TEST_F(StreamsTest, RandomStreamsGoInAndComeOutAsTheModelSays) {
         const std::string stored = Normalised(in.input) + before;
         ASSERT_EQ(Text(), stored);
         EXPECT_EQ(result.inserted, stored.size() - before.size());
+        EXPECT_EQ(result.lineEnds, KindOf(in.input));
         ExpectWellFormed();
 
-        OutHost out;
-        const uint32_t written = Out(out);
-        EXPECT_EQ(out.output, Streamed(stored));
-        EXPECT_EQ(written, out.output.size());
-        for (const std::string& call : out.calls) {
-            // One line per call: a line break only at its end, never split.
-            const size_t cr = call.find('\r');
-            EXPECT_TRUE(cr == std::string::npos || cr + 2 == call.size()) << call.size();
-            EXPECT_NE(call.front(), '\n');
+        for (const LineEnd end : kLineEnds) {
+            for (const bool final : {true, false}) {
+                SCOPED_TRACE(testing::Message()
+                             << "line end " << int(end) << (final ? ", final" : ", exact"));
+                OutHost out;
+                StreamOutRequest request;
+                request.lineEnd = end;
+                request.finalLineEnd = final;
+                const uint32_t written = Out(out, request);
+                ASSERT_EQ(out.output, Streamed(stored, end, final));
+                EXPECT_EQ(written, out.output.size());
+                const std::string lineEnd = WithLineEnds("\r", end);
+                for (size_t i = 0; i < out.calls.size(); ++i) {
+                    // One line per call: a line end only at its end, never split.
+                    const std::string& call = out.calls[i];
+                    const size_t at = call.find(lineEnd);
+                    EXPECT_TRUE(at == std::string::npos || at + lineEnd.size() == call.size()) << call.size();
+                    if (end == LineEnd::CrLf) {
+                        EXPECT_NE(call.front(), '\n');
+                    }
+                }
+            }
         }
+    }
+}
+
+// The line ends a load finds, whatever the pieces: texts of one kind, now and then
+// with a line end of another kind, a NUL in a line or between a CR and its LF, in
+// lines of every length (line ends at every place of a sixteen-byte block), cut
+// into small or large pieces (a CR LF split between two calls).
+TEST_F(StreamsTest, ALoadFindsItsLineEndsWhateverThePieces) {
+    std::mt19937 rng(16);
+    const char* const kEnds[] = {"\r\n", "\n", "\r"};
+    const std::string crNulLf("\r\0\n", 3);
+    for (int round = 0; round < 400; ++round) {
+        const int kind = static_cast<int>(rng() % 3);
+        std::string input;
+        const int lines = static_cast<int>(rng() % 40);
+        for (int i = 0; i < lines; ++i) {
+            input += std::string(rng() % 35, 'w');
+            if (rng() % 60 == 0) input += '\0';
+            const uint32_t roll = rng() % 150;
+            input += roll == 0 ? kEnds[(kind + 1) % 3] : roll == 1 && kind == 0 ? crNulLf : kEnds[kind];
+        }
+        if (rng() % 3 == 0) input += "tail";
+        SCOPED_TRACE(testing::PrintToString(input));
+        const LineEndKind expected = KindOf(input);
+        EXPECT_EQ(FindLineEnds(reinterpret_cast<const uint8_t*>(input.data()), static_cast<uint32_t>(input.size())),
+                  expected);
+        SetText("");
+        InHost in;
+        in.input = input;
+        const uint32_t most = rng() % 2 ? 4 : 300;
+        for (size_t at = 0; at < input.size();) {
+            const uint32_t piece = 1 + rng() % most;
+            in.pieces.push_back(piece);
+            at += piece;
+        }
+        EXPECT_EQ(In(in).lineEnds, expected);
     }
 }
 
@@ -303,26 +390,58 @@ TEST_F(StreamsTest, LineEndsOfEveryKindAndTheirSplitsBetweenBuffers) {
         std::vector<std::string> pieces;
         std::vector<std::string> lines;
         std::string out;
+        LineEndKind kind;   // what the load found
+        std::string exact;  // written with LF line ends and no final line end added
     };
     const Case cases[] = {
-        {{"ab\r\nc"}, {"ab\r", "c\r"}, "ab\r\nc\r\n"},
-        {{"a\nb\n"}, {"a\r", "b\r", "\r"}, "a\r\nb\r\n"},                      // a lone LF breaks the line
-        {{"a\r", "\nb"}, {"a\r", "b\r"}, "a\r\nb\r\n"},                        // CR LF split between buffers
-        {{"a\r", std::string(1, '\0'), "\nb"}, {"a\r", "b\r"}, "a\r\nb\r\n"},  // a NUL between
-        {{"a\r\r\n\n\rb"}, {"a\r", "\r", "\r", "\r", "b\r"}, "a\r\n\r\n\r\n\r\nb\r\n"},
-        {{std::string("n\0u\0l", 5)}, {"nul\r"}, "nul\r\n"},
-        {{""}, {"\r"}, ""},
+        {{"ab\r\nc"}, {"ab\r", "c\r"}, "ab\r\nc\r\n", LineEndKind::CrLf, "ab\nc"},
+        {{"a\nb\n"},
+         {"a\r", "b\r", "\r"},
+         "a\r\nb\r\n",
+         LineEndKind::Lf,
+         "a\nb\n"},  // a lone LF breaks the line
+        {{"a\r", "\nb"},
+         {"a\r", "b\r"},
+         "a\r\nb\r\n",
+         LineEndKind::CrLf,
+         "a\nb"},  // CR LF split between buffers
+        {{"a\r", std::string(1, '\0'), "\nb"},
+         {"a\r", "b\r"},
+         "a\r\nb\r\n",
+         LineEndKind::CrLf,
+         "a\nb"},  // a NUL between
+        {{"a\r", "b\r"},
+         {"a\r", "b\r", "\r"},
+         "a\r\nb\r\n",
+         LineEndKind::Cr,
+         "a\nb\n"},  // a CR at a buffer's end
+        {{"a\r\r\n\n\rb"},
+         {"a\r", "\r", "\r", "\r", "b\r"},
+         "a\r\n\r\n\r\n\r\nb\r\n",
+         LineEndKind::Mixed,
+         "a\n\n\n\nb"},
+        {{"a\r\n", "b\n"}, {"a\r", "b\r", "\r"}, "a\r\nb\r\n", LineEndKind::Mixed, "a\nb\n"},
+        {{std::string("n\0u\0l", 5)}, {"nul\r"}, "nul\r\n", LineEndKind::None, "nul"},
+        {{""}, {"\r"}, "", LineEndKind::None, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.out);
         SetText("");
         InHost in;
         for (const std::string& piece : c.pieces) in.input += piece, in.pieces.push_back(piece.size());
-        EXPECT_EQ(In(in).bytes, in.input.size());
+        const StreamInResult result = In(in);
+        EXPECT_EQ(result.bytes, in.input.size());
+        EXPECT_EQ(result.lineEnds, c.kind);
         EXPECT_EQ(Lines(), c.lines);
         OutHost out;
         EXPECT_EQ(Out(out), c.out.size());
         EXPECT_EQ(out.output, c.out);
+        OutHost exact;
+        StreamOutRequest lf;
+        lf.lineEnd = LineEnd::Lf;
+        lf.finalLineEnd = false;
+        EXPECT_EQ(Out(exact, lf), c.exact.size());
+        EXPECT_EQ(exact.output, c.exact);
     }
     OutHost none;  // an empty document calls nothing
     EXPECT_EQ(Out(none), 0u);
@@ -340,6 +459,42 @@ TEST_F(StreamsTest, ALongLineIsSplitAcrossCallsAndItsCrLfStaysTogether) {
     EXPECT_EQ(out.calls[2], std::string(kBuffer, 'y'));
     EXPECT_EQ(out.calls[3], std::string(kBuffer, 'y'));
     EXPECT_EQ(out.calls[4], std::string(70000 - 2 * kBuffer, 'y') + "\r\n");
+
+}
+
+// The copies of WM_GETTEXT, EM_GETTEXTRANGE and EM_GETSELTEXT against the model:
+// random ranges of a random text, each line end, rooms down to nothing; no byte
+// past the room is written and a CR LF is never cut in half.
+TEST_F(StreamsTest, TextGoesOutWithTheChosenLineEndWithinItsRoom) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 200; ++round) {
+        std::string host;
+        const int parts = static_cast<int>(rng() % 12);
+        for (int i = 0; i < parts; ++i) host += rng() % 3 ? std::string(rng() % 5, 'a' + i) : "\r\n";
+        SetText(host);
+        const std::string stored = Text();
+        const CharIndex length = static_cast<CharIndex>(stored.size()) - 1;  // the closing CR is not copied
+        const CharIndex lo = static_cast<CharIndex>(rng() % (length + 1));
+        const CharIndex hi = lo + static_cast<CharIndex>(rng() % (length - lo + 1));
+        const uint32_t room = rng() % 4 ? rng() % 30 : UINT32_MAX;
+        for (const LineEnd end : kLineEnds) {
+            SCOPED_TRACE(testing::Message() << testing::PrintToString(stored) << " " << lo << "-" << hi
+                                            << " room " << room << " line end " << int(end));
+            std::string expected;
+            for (CharIndex i = lo; i < hi; ++i) {
+                const std::string piece = WithLineEnds(stored.substr(i, 1), end);
+                if (expected.size() + piece.size() > room) break;
+                expected += piece;
+            }
+            std::string buffer(64, 'Z');
+            const uint32_t n = CopyTextOut(*ed, lo, hi, end, reinterpret_cast<uint8_t*>(&buffer[0]), room);
+            ASSERT_EQ(buffer.substr(0, n), expected);
+            EXPECT_EQ(buffer.substr(n), std::string(64 - n, 'Z'));
+            const LineNumber line =
+                static_cast<LineNumber>(std::count(stored.begin(), stored.begin() + lo, '\r'));
+            EXPECT_EQ(ed->curLine, line) << "the current line is the lower end's";
+        }
+    }
 }
 
 TEST_F(StreamsTest, CountsFromTheHostAreNeverTrusted) {

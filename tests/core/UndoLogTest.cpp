@@ -171,7 +171,7 @@ TEST_F(UndoLogTest, UndoingARangeDeletionSelectsTheRestoredText) {
     EXPECT_EQ(Text(), "\r");
 }
 
-TEST_F(UndoLogTest, APasteOrALoggedReplacementOverASelectionIsOneStepTypingIsTwo) {
+TEST_F(UndoLogTest, APasteALoggedReplacementOrTypingOverASelectionIsOneStep) {
     SetText("hello world");
     Select(0, 5);
     Paste("bye");
@@ -186,13 +186,23 @@ TEST_F(UndoLogTest, APasteOrALoggedReplacementOverASelectionIsOneStepTypingIsTwo
     EXPECT_EQ(Text(), "bye world\r");
     ExpectFlagsClear();
 
-    Select(4, 9);  // typing over a selection: the insertion first, then the deletion
+    Select(4, 9);  // typing over a selection: the character is one text, grouped
     TypeChar(*ed, '!');
     EXPECT_EQ(Text(), "bye !\r");
-    UndoStep(*ed);
-    EXPECT_EQ(Text(), "bye \r");
+    records = Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[3].kind, UndoKind::InsertText);
+    EXPECT_EQ(RecordText(records[3]), "!");
+    EXPECT_EQ(records[2].group, 1u);
+    EXPECT_EQ(records[3].group, 1u);
+    ExpectFlagsClear();
     UndoStep(*ed);
     EXPECT_EQ(Text(), "bye world\r");
+    ExpectSelection(4, 9);  // the replaced text comes back selected
+    RedoStep(*ed);
+    EXPECT_EQ(Text(), "bye !\r");
+    ExpectSelection(5, 5);
+    UndoStep(*ed);
 
     Select(0, 3);  // a logged replacement (EM_REPLACESEL) is one step as well
     ReplaceSelection(*ed, "hi", true);
@@ -268,27 +278,41 @@ TEST_F(KeptBreakTest, ReplacingWithATextEndingInCrLf) {
     ExpectSelection(3, 3);
 }
 
+// Enter over the selection is one step: its CR, absorbed by the kept break, and
+// the blanks automatic indentation copies after it are one text.
 TEST_F(KeptBreakTest, TypingEnterOverTheSelection) {
-    ASSERT_TRUE(TypeChar(*ed, kCR));
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    ExpectSelection(2, 2);
-    std::vector<UndoRecord> records = Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1].kind, UndoKind::InsertText);  // a one-character text whose CR was absorbed
-    EXPECT_EQ(records[1].count, 1u);
-    EXPECT_EQ(records[1].absorb, 1u);
-    UndoStep(*ed);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    ExpectSelection(1, 1);
-    UndoStep(*ed);
-    ExpectOriginal();
-    RedoStep(*ed);
-    RedoStep(*ed);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    ExpectSelection(2, 2);
-    UndoStep(*ed);
-    UndoStep(*ed);
-    ExpectOriginal();
+    for (bool indent : {false, true}) {
+        SCOPED_TRACE(indent ? "indented" : "plain");
+        SetText(indent ? " \tab\r\ncd" : "ab\r\ncd");
+        const std::vector<std::string> original = Lines();
+        const CharIndex b = indent ? 3 : 1;
+        ed->autoIndent = indent;
+        Select(b, b + 2);  // b and the first line's CR
+        ASSERT_TRUE(TypeChar(*ed, kCR));
+        const std::vector<std::string> typed = Lines();
+        EXPECT_EQ(typed, indent ? (std::vector<std::string>{" \ta\r", " \tcd\r"})
+                                : (std::vector<std::string>{"a\r", "cd\r"}));
+        const CharIndex after = indent ? b + 3 : b + 1;
+        ExpectSelection(after, after);
+        std::vector<UndoRecord> records = Records();
+        ASSERT_EQ(records.size(), 2u);
+        EXPECT_EQ(records[1].kind, UndoKind::InsertText);  // a text whose CR was absorbed
+        EXPECT_EQ(RecordText(records[1]), indent ? "\r \t" : "\r");
+        EXPECT_EQ(records[1].absorb, 1u);
+        EXPECT_EQ(records[1].group, 1u);
+        ExpectFlagsClear();
+        EXPECT_EQ(UndoStep(*ed), UndoResult::Applied);
+        EXPECT_EQ(Lines(), original);
+        ExpectSelection(b, b + 2);
+        EXPECT_FALSE(CanUndo(*ed));
+        EXPECT_EQ(RedoStep(*ed), UndoResult::Applied);
+        EXPECT_EQ(Lines(), typed);
+        ExpectSelection(after, after);
+        EXPECT_FALSE(CanRedo(*ed));
+        UndoStep(*ed);
+        EXPECT_EQ(Lines(), original);
+    }
+    ed->autoIndent = 0;
 }
 
 TEST_F(KeptBreakTest, PastingATextWithALineBreakInside) {
@@ -307,9 +331,7 @@ TEST_F(KeptBreakTest, TypingALetterKeepsTheBreak) {
     ASSERT_TRUE(TypeChar(*ed, 'x'));
     EXPECT_EQ(Lines(), (std::vector<std::string>{"ax\r", "cd\r"}));
     UndoStep(*ed);
-    UndoStep(*ed);
     ExpectOriginal();
-    RedoStep(*ed);
     RedoStep(*ed);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"ax\r", "cd\r"}));
 }

@@ -386,8 +386,9 @@ private:
         gOp = "type";
         if (Refused()) return;
         const bool selected = ed().selAnchor != ed().caretPos;  // overwrite mode replaces only without
+        // Over a selection that goes: one step with its deletion, the copied
+        // indentation included; otherwise a step per character.
         Model::Deletion d = model().Delete(ed().selAnchor, ed().caretPos);
-        if (d.logged) model().Logged();
         const CharIndex p = model().InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
@@ -396,14 +397,15 @@ private:
         } else {
             model().doc.insert(p, 1, static_cast<char>(ch));
         }
-        model().Logged();
+        if (!d.logged) model().Logged();
         CharIndex caret = p + 1;
         if (ch == '\r' && ed().autoIndent) {
             for (char blank : model().IndentBefore(caret)) {
                 model().doc.insert(caret++, 1, blank);
-                model().Logged();
+                if (!d.logged) model().Logged();
             }
         }
+        if (d.logged) model().Logged();
         Arm();
         if (Failed(TypeChar(ed(), ch))) return;
         ExpectSelection(caret, caret);
@@ -519,6 +521,7 @@ private:
         const CharIndex caretBefore = ed().caretPos;
         if (in_.OneIn(8)) {
             SelectAllCommand(ed(), pane.hwnd);
+            ExpectSelection(Length() - 1, 0);  // the host's text, never the closing CR
         } else {
             const uint32_t flags = in_.Byte();
             NavigateCommand(ed(), pane.hwnd, static_cast<NavKey>(flags % 8), (flags & 0x10) != 0, (flags & 0x20) != 0);

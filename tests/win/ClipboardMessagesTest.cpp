@@ -168,6 +168,14 @@ TEST_F(ClipboardMessagesTest, CopyAndCutReachAnotherProgramWithCrLf) {
     Select(3, 3);  // nothing selected: the clipboard keeps what it held
     Send(WM_COPY);
     EXPECT_EQ(ClipboardOfOtherProgram(), "ab\r\ncd\r\n\r\nef");
+    // CR LF whatever line end the host chose for the text it reads.
+    for (WPARAM setting : {QV_LINEENDS_LF, QV_LINEENDS_CR | QV_LINEENDS_NOFINAL}) {
+        Send(EMX_SETLINEENDS, setting);
+        Select(1, 8);
+        Send(WM_COPY);
+        EXPECT_EQ(ClipboardOfOtherProgram(), "b\r\ncd\r\n\r\ne") << setting;
+    }
+    Send(EMX_SETLINEENDS, QV_LINEENDS_DEFAULT);
 
     Select(6, 2);
     EXPECT_EQ(Send(WM_CUT), 0);

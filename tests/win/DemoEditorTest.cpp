@@ -88,6 +88,18 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+std::string ClipboardText() {
+    std::string text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
 // The demo, started in the test's folder (where Quorvane.dll lies), and closed at
 // the end of the test without saving.
 class Demo {
@@ -195,7 +207,8 @@ public:
         return WaitFor([&] { return StatusPart(part) == want; });
     }
 
-    // The text as WM_GETTEXT copies it: one CR per line end.
+    // The text as WM_GETTEXT copies it: with the line ends of the file the demo
+    // loaded (CR LF for its sample and a new document).
     std::string Text() const {
         const LRESULT length = SendMessageA(editor, WM_GETTEXTLENGTH, 0, 0);
         std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -210,6 +223,37 @@ public:
         return static_cast<DWORD>(SendMessageA(editor, EM_LINEFROMCHAR, HIWORD(packed), 0));
     }
     bool LineHidden(DWORD line) const { return SendMessageA(editor, EMX_ISLINEHIDDEN, line, 0) != 0; }
+
+    // The right-click menu: a right click on `line`'s text in the upper pane (the
+    // pane's own release makes the WM_CONTEXTMENU), then an item picked by its
+    // underlined letter once the menu is on the screen. Answers whether the menu
+    // opened and closed again.
+    bool RightClickLine(DWORD line, char item) {
+        RemoteBuffer point(process_.hProcess, sizeof(POINTL));
+        const LRESULT start = SendMessageA(editor, EM_LINEINDEX, line, 0);
+        SendMessageA(editor, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(point.address()), start + 2);
+        POINTL at = {};
+        ReadProcessMemory(process_.hProcess, point.address(), &at, sizeof at, nullptr);
+        const LPARAM xy = MAKELPARAM(at.x + 2, at.y + 2);
+        PostMessageA(upperPane, WM_RBUTTONDOWN, MK_RBUTTON, xy);
+        PostMessageA(upperPane, WM_RBUTTONUP, 0, xy);
+        return Pick(item);
+    }
+    bool Pick(char item) {
+        HWND menu = WaitFor([this] { return ShownMenu(); });
+        if (!menu) return false;
+        PostMessageA(main, WM_CHAR, static_cast<unsigned char>(item), 1);
+        if (!WaitFor([this] { return !ShownMenu(); })) return false;
+        // The command the item posted has been handled once this returns.
+        SendMessageA(main, WM_NULL, 0, 0);
+        return true;
+    }
+    // The popup menu of the demo on the screen, if any.
+    HWND ShownMenu() const {
+        for (HWND window : ThreadWindows(process_.dwThreadId))
+            if (ClassOf(window) == "#32768" && IsWindowVisible(window)) return window;
+        return nullptr;
+    }
 
     HANDLE process() const { return process_.hProcess; }
 
@@ -347,15 +391,7 @@ TEST(DemoEditorTest, OpensAFileEditsItWithKeysAndSavesItUnderANewName) {
     // Edit > Select All and Copy put the text on the clipboard as the file has it.
     demo.Command(IDM_SELECTALL);
     demo.Command(IDM_COPY);
-    std::string clipboard;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            clipboard = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    EXPECT_EQ(clipboard, edited);
+    EXPECT_EQ(ClipboardText(), edited);
     // Edit > Undo takes the last edit back, Redo brings it again.
     const std::string saved = demo.Text();
     demo.Command(IDM_UNDO);
@@ -408,11 +444,11 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
     demo.Press(dialog, psh2);                                             // Replace All
     EXPECT_TRUE(demo.WaitForStatus(STATUS_MESSAGE, "Replaced 3 matches")) << demo.StatusPart(STATUS_MESSAGE);
     EXPECT_EQ(demo.Text(),
-              "start:\r"
-              "    mov ecx, ebx\r"
-              "    add ecx, eaxy\r"
-              "    mov ecx, 2\r"
-              "    ret\r");
+              "start:\r\n"
+              "    mov ecx, ebx\r\n"
+              "    add ecx, eaxy\r\n"
+              "    mov ecx, 2\r\n"
+              "    ret\r\n");
     EXPECT_EQ(demo.StatusPart(STATUS_MODIFIED), "Modified");
 
     // Find Next selects the first "mov"; Replace replaces it and selects the next.
@@ -425,11 +461,11 @@ TEST(DemoEditorTest, FindsAndReplacesThroughTheCommonDialogs) {
     demo.Press(dialog, psh1);  // Replace
     EXPECT_TRUE(demo.WaitForStatus(STATUS_POSITION, "Ln 4, Col 8")) << demo.StatusPart(STATUS_POSITION);
     EXPECT_EQ(demo.Text(),
-              "start:\r"
-              "    lea ecx, ebx\r"
-              "    add ecx, eaxy\r"
-              "    mov ecx, 2\r"
-              "    ret\r");
+              "start:\r\n"
+              "    lea ecx, ebx\r\n"
+              "    add ecx, eaxy\r\n"
+              "    mov ecx, 2\r\n"
+              "    ret\r\n");
     demo.Press(dialog, IDCANCEL);
     EXPECT_TRUE(demo.WaitUntilClosed(dialog));
 
@@ -538,13 +574,77 @@ TEST(DemoEditorTest, GoesToLinesAndBookmarksFoldsAndSplits) {
     EXPECT_EQ(SendMessageA(demo.editor, EMX_GETSPLIT, 0, 0), 0);
 }
 
-// A file dropped on the window opens. The drop's file list (a DROPFILES record and
-// the names) lies in the demo's memory, where the shell puts it.
-TEST(DemoEditorTest, ADroppedFileOpens) {
+// The right-click menu: the control leaves the menu to the demo, whose items act on
+// the selection and on the line clicked; an item that cannot act is grayed.
+TEST(DemoEditorTest, TheRightClickMenuEditsAndActsOnTheLineClicked) {
     Folder folder;
-    const std::string path = folder.Write("dropped.asm", "dropped\r\n");
-    Demo demo;
+    std::string text = "; two procedures\r\n";                                // line 0
+    text += "first proc\r\n    mov eax, 1\r\n    ret\r\nfirst endp\r\n";      // 1-4
+    text += "\r\n";                                                           // 5
+    text += "second proc\r\n    xor eax, eax\r\n    ret\r\nsecond endp\r\n";  // 6-9
+    const std::string path = folder.Write("menu.asm", text);
+    Demo demo("\"" + path + "\"");
     ASSERT_TRUE(demo.main);
+    ASSERT_TRUE(demo.WaitForTitle("menu.asm - Quorvane Demo")) << demo.Title();
+    auto selection = [&] {  // small texts: the packed result's 16 bits suffice
+        const LRESULT packed = SendMessageA(demo.editor, EM_GETSEL, 0, 0);
+        return std::make_pair(DWORD{LOWORD(packed)}, DWORD{HIWORD(packed)});
+    };
+
+    // Fold and Toggle Bookmark act on the line clicked, not where the caret was.
+    ASSERT_TRUE(demo.RightClickLine(7, 'f'));
+    EXPECT_TRUE(demo.LineHidden(7));
+    EXPECT_FALSE(demo.LineHidden(2));
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Block folded");
+    ASSERT_TRUE(demo.RightClickLine(2, 'b'));
+    EXPECT_EQ(SendMessageA(demo.editor, EMX_GETMARKER, 2, 0), 100);
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Bookmark set");
+    // Outside every block Fold is grayed: picking it does nothing.
+    ASSERT_TRUE(demo.RightClickLine(0, 'f'));
+    EXPECT_EQ(demo.StatusPart(STATUS_MESSAGE), "Bookmark set");
+    EXPECT_EQ(demo.CaretLine(), 0u);
+
+    // Inside the selection a right click keeps it: Copy, Cut, Undo, Redo, Paste.
+    const LRESULT first = SendMessageA(demo.editor, EM_LINEINDEX, 1, 0);
+    SendMessageA(demo.editor, EM_SETSEL, first, first + 10);  // "first proc"
+    ASSERT_TRUE(demo.RightClickLine(1, 'c'));
+    EXPECT_EQ(selection(), std::make_pair(DWORD(first), DWORD(first + 10)));
+    EXPECT_EQ(ClipboardText(), "first proc");
+    ASSERT_TRUE(demo.RightClickLine(1, 't'));
+    const std::string cut = demo.Text();
+    EXPECT_EQ(cut.substr(0, 20), "; two procedures\r\n\r\n");  // the file's CR LF, kept by the demo
+    ASSERT_TRUE(demo.RightClickLine(0, 'u'));
+    EXPECT_EQ(demo.Text().substr(0, 30), "; two procedures\r\nfirst proc\r\n");
+    ASSERT_TRUE(demo.RightClickLine(0, 'r'));
+    EXPECT_EQ(demo.Text(), cut);
+    ASSERT_TRUE(demo.RightClickLine(0, 'p'));  // at the click: column 2 of line 0
+    EXPECT_EQ(demo.Text().substr(0, 14), "; first proctw");
+    // Select All, then Copy inside the selection: the whole text.
+    ASSERT_TRUE(demo.RightClickLine(3, 'a'));
+    ASSERT_TRUE(demo.RightClickLine(3, 'c'));
+    EXPECT_EQ(ClipboardText(), demo.Text());
+    // From the keyboard (-1 for the point) the menu opens at the caret.
+    SendMessageA(demo.editor, EM_SETSEL, 5, 5);
+    PostMessageA(demo.upperPane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(demo.upperPane), -1);
+    HWND menu = WaitFor([&] { return demo.ShownMenu(); });
+    ASSERT_TRUE(menu);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(demo.main, nullptr), &info);
+    POINT caret = {info.rcCaret.left, info.rcCaret.top};
+    ClientToScreen(info.hwndCaret, &caret);
+    RECT shown = {};
+    GetWindowRect(menu, &shown);
+    EXPECT_EQ(shown.left, caret.x);
+    EXPECT_EQ(shown.top, caret.y);
+    ASSERT_TRUE(demo.Pick('b'));  // on the caret's line
+    EXPECT_EQ(SendMessageA(demo.editor, EMX_GETMARKER, 0, 0), 100);
+    EXPECT_EQ(selection(), std::make_pair(DWORD{5}, DWORD{5}));
+}
+
+// Drops a file on the demo's window. The drop's file list (a DROPFILES record and
+// the names) lies in the demo's memory, where the shell puts it.
+void DropFile(Demo& demo, const std::string& path) {
     std::string drop(sizeof(DROPFILES), '\0');
     DROPFILES header = {};
     header.pFiles = sizeof header;
@@ -553,9 +653,60 @@ TEST(DemoEditorTest, ADroppedFileOpens) {
     drop += std::string(2, '\0');  // the list ends with an empty name
     RemoteBuffer files(demo.process(), drop.size());
     files.Write(drop.data(), drop.size());
-    PostMessageA(demo.main, WM_DROPFILES, reinterpret_cast<WPARAM>(files.address()), 0);
+    SendMessageA(demo.main, WM_DROPFILES, reinterpret_cast<WPARAM>(files.address()), 0);
+}
+
+TEST(DemoEditorTest, ADroppedFileOpens) {
+    Folder folder;
+    const std::string path = folder.Write("dropped.asm", "dropped\r\n");
+    Demo demo;
+    ASSERT_TRUE(demo.main);
+    DropFile(demo, path);
     EXPECT_TRUE(demo.WaitForTitle("dropped.asm - Quorvane Demo")) << demo.Title();
-    EXPECT_EQ(demo.Text(), "dropped\r");
+    EXPECT_EQ(demo.Text(), "dropped\r\n");
+}
+
+// A file is saved with the line ends it had: LF stays LF and CR stays CR byte for
+// byte, and no line end is added after a last line that had none. A file of mixed
+// line ends, and a new document, are saved with CR LF.
+TEST(DemoEditorTest, SavesAFileWithTheLineEndsItHad) {
+    Folder folder;
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string saved;  // after "; " is typed at the start
+    } files[] = {
+        {"lf.asm", "main proc\n    ret\nmain endp\n", "; main proc\n    ret\nmain endp\n"},
+        {"lf-open.asm", "main proc\n    ret\nmain endp", "; main proc\n    ret\nmain endp"},
+        {"cr.asm", "a\rb\r\r", "; a\rb\r\r"},
+        {"crlf-open.asm", "a\r\nb", "; a\r\nb"},
+        {"mixed.asm", "a\nb\r\nc", "; a\r\nb\r\nc"},
+        {"one-line.asm", "nop", "; nop"},
+    };
+    Demo demo;
+    ASSERT_TRUE(demo.main);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string path = folder.Write(file.name, file.bytes);
+        DropFile(demo, path);
+        ASSERT_TRUE(demo.WaitForTitle(std::string(file.name) + " - Quorvane Demo")) << demo.Title();
+        if (file.saved.substr(2) == file.bytes) {
+            EXPECT_EQ(demo.Text(), file.bytes);  // WM_GETTEXT gives the file as it was
+        }
+        SendMessageA(demo.editor, EM_SETSEL, 0, 0);
+        demo.Type("; ");
+        demo.Command(IDM_SAVE);
+        EXPECT_EQ(Folder::Read(path), file.saved);
+        EXPECT_EQ(demo.StatusPart(STATUS_MODIFIED), "");
+    }
+    // File > New: typed lines are saved with CR LF, nothing added after them.
+    demo.Command(IDM_NEW);
+    demo.Type("one\rtwo");
+    const std::string path = folder.File("new.asm");
+    demo.PostCommand(IDM_SAVEAS);
+    ASSERT_TRUE(demo.ChooseFile("Save As", path));
+    ASSERT_TRUE(demo.WaitForTitle("new.asm - Quorvane Demo")) << demo.Title();
+    EXPECT_EQ(Folder::Read(path), "one\r\ntwo");
 }
 
 }  // namespace

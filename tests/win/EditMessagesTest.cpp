@@ -166,18 +166,38 @@ TEST_F(TextMessagesTest, AnEmptyTextMarksTheScrollBarsHidden) {
     EXPECT_EQ(ed().panes[0].hScrollShown, 0u);
 }
 
+// Under every line-end setting: a CR LF that does not fit whole is left out.
 TEST_F(TextMessagesTest, GetTextCopiesWhatFitsAndANul) {
     SetText("ab\r\ncd");  // stored: a b CR c d CR; the closing CR is never copied
     struct Case {
+        WPARAM setting;  // EMX_SETLINEENDS
         WPARAM size;
         LRESULT copied;
         const char* expected;  // the copied characters
     };
     const Case cases[] = {
-        {1, 0, ""}, {3, 2, "ab"}, {4, 3, "ab\r"}, {6, 5, "ab\rcd"}, {7, 5, "ab\rcd"}, {100, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 1, 0, ""},
+        {QV_LINEENDS_DEFAULT, 3, 2, "ab"},
+        {QV_LINEENDS_DEFAULT, 4, 3, "ab\r"},
+        {QV_LINEENDS_DEFAULT, 6, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 7, 5, "ab\rcd"},
+        {QV_LINEENDS_DEFAULT, 100, 5, "ab\rcd"},
+        {QV_LINEENDS_CRLF, 1, 0, ""},
+        {QV_LINEENDS_CRLF, 3, 2, "ab"},
+        {QV_LINEENDS_CRLF, 4, 2, "ab"},  // room for the CR alone: neither goes
+        {QV_LINEENDS_CRLF, 5, 4, "ab\r\n"},
+        {QV_LINEENDS_CRLF, 6, 5, "ab\r\nc"},
+        {QV_LINEENDS_CRLF, 7, 6, "ab\r\ncd"},
+        {QV_LINEENDS_CRLF | QV_LINEENDS_NOFINAL, 100, 6, "ab\r\ncd"},
+        {QV_LINEENDS_LF, 3, 2, "ab"},
+        {QV_LINEENDS_LF, 4, 3, "ab\n"},
+        {QV_LINEENDS_LF, 100, 5, "ab\ncd"},
+        {QV_LINEENDS_CR, 4, 3, "ab\r"},
+        {QV_LINEENDS_CR, 100, 5, "ab\rcd"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
+        SCOPED_TRACE(testing::Message() << "setting " << c.setting << ", size " << c.size);
+        Send(EMX_SETLINEENDS, c.setting);
         char buffer[128];
         std::memset(buffer, 'Z', sizeof buffer);
         EXPECT_EQ(Send(WM_GETTEXT, c.size, reinterpret_cast<LPARAM>(buffer)), c.copied);
@@ -272,6 +292,11 @@ TEST_F(TextMessagesTest, TextLengthStaysRightWhileThePaneIsScrolled) {
     Replace("");
     // 1000 stored characters, 91 of them line ends
     EXPECT_EQ(HostLength(), static_cast<LRESULT>(text.size() + 7 - 1000 - 91));
+    // With single line ends: what WM_GETTEXT copies, the lines above the top one too.
+    Send(EMX_SETLINEENDS, QV_LINEENDS_LF);
+    std::vector<char> buffer(text.size() + 8);
+    EXPECT_EQ(HostLength(), Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    EXPECT_EQ(HostLength(), static_cast<LRESULT>(text.size() + 7 - 1000 - 91 - (300 - 91 + 1)));
 }
 
 TEST_F(TextMessagesTest, TextLengthStaysRightWhileTheLowerPaneIsActive) {
@@ -321,37 +346,90 @@ TEST_F(SelectionTest, GetSelPacksOnlyTheLowSixteenBitsPast65535) {
 }
 
 TEST_F(SelectionTest, SetSelClampsBothEndsToTheText) {
-    SetText("abc\r\nde");  // stored length 7
+    SetText("abc\r\nde");  // the host's text is 6 characters, the closing CR at 6
     EXPECT_EQ(Send(EM_SETSEL, 2, 1000), 0);
     EXPECT_EQ(ed().selAnchor, 2u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
     Select(1000, 1);
-    EXPECT_EQ(ed().selAnchor, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
     EXPECT_EQ(ed().caretPos, 1u);
-    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(7)));
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(6)));
 }
 
 TEST_F(SelectionTest, SetSelWithMinusOne) {
-    SetText("abc\r\nde");  // stored length 7
-    Select(0, -1);         // the whole text, the closing CR included
+    SetText("abc\r\nde");
+    Select(0, -1);  // the whole text, up to the closing CR
     EXPECT_EQ(ed().selAnchor, 0u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
     Select(-1, -1);
-    EXPECT_EQ(Sel(), std::make_pair(DWORD(7), DWORD(7)));
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(6), DWORD(6)));
     // (-1, n) collapses at the end of the text while the selection is shown...
     Select(-1, 2);
-    EXPECT_EQ(ed().selAnchor, 7u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
+    EXPECT_EQ(ed().caretPos, 6u);
     // ...and keeps both ends while it is hidden.
     Send(EM_HIDESELECTION, 1);
     Select(-1, 2);
-    EXPECT_EQ(ed().selAnchor, 7u);
+    EXPECT_EQ(ed().selAnchor, 6u);
     EXPECT_EQ(ed().caretPos, 2u);
     // (n, -1) is a selection up to the end, never collapsed.
     Send(EM_HIDESELECTION, 0);
     Select(3, -1);
     EXPECT_EQ(ed().selAnchor, 3u);
-    EXPECT_EQ(ed().caretPos, 7u);
+    EXPECT_EQ(ed().caretPos, 6u);
+}
+
+// (0, -1) selects exactly the host's text, as the platform's edit control does:
+// its ends are those of WM_GETTEXT's text, the closing CR is left out; deleting
+// the selection keeps the closing CR, and its undo selects the same range again.
+TEST_F(SelectionTest, SelectAllIsExactlyTheHostsText) {
+    for (const char* text : {"ab\r\ncd", "ab\r\ncd\r\n", ""}) {
+        SCOPED_TRACE(text);
+        SetText(text);
+        const Doc whole = Text();
+        char buffer[32];
+        const DWORD length =
+            static_cast<DWORD>(Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer)));
+        Select(0, -1);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        Select(0, 1000);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        Send(WM_CLEAR);
+        EXPECT_EQ(Text(), Doc({"\r"}));
+        EXPECT_EQ(Send(EM_UNDO), length ? 1 : 0);
+        EXPECT_EQ(Text(), whole);
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(0), length));
+        EXPECT_EQ(Send(EM_CANUNDO), 0);
+    }
+}
+
+// EM_SETSEL places the caret where the next typed character goes (without
+// scrolling it into view): shown on an empty selection, hidden on any other.
+TEST_F(SelectionTest, SetSelPlacesTheCaret) {
+    SetText("abcdef\r\nghij\r\nklm");
+    SetFocus(control);
+    auto caretAt = [&](LPARAM at) {
+        POINTL expected = {};
+        Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&expected), at);
+        POINT caret = {};
+        GetCaretPos(&caret);
+        EXPECT_EQ(caret.x, expected.x) << at;
+        EXPECT_EQ(caret.y, expected.y) << at;
+    };
+    Select(1, 1);
+    caretAt(1);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Select(9, 9);  // line 1, column 2
+    caretAt(9);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Select(2, 7);  // the caret at the start of line 1, after the anchor's line
+    caretAt(7);
+    EXPECT_EQ(ed().caretHidden, 1u);
+    Select(12, 12);
+    caretAt(12);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Send(WM_CHAR, 'x', 1);
+    EXPECT_EQ(Text(), Doc({"abcdef\r", "ghij\r", "xklm\r"}));
 }
 
 TEST_F(SelectionTest, SetSelDoesNotScrollTheCaretIntoView) {
@@ -476,7 +554,7 @@ TEST_F(ReplaceSelTest, ARangeThroughTheEndKeepsTheClosingCr) {
 TEST_F(ReplaceSelTest, NothingIsInsertedAfterTheClosingCr) {
     SetText("abc");
     Select(-1, -1);
-    ASSERT_EQ(ed().caretPos, 4u);  // after the closing CR
+    ASSERT_EQ(ed().caretPos, 3u);  // the end of the text: never after the closing CR
     Replace("x");
     EXPECT_EQ(Text(), Doc({"abcx\r"}));
     EXPECT_EQ(Sel(), std::make_pair(DWORD(4), DWORD(4)));
@@ -856,7 +934,7 @@ TEST_F(UndoTest, UndoOfAWholeTextReplacementComesBackWhole) {
     Send(EM_UNDO);
     EXPECT_EQ(Text(), Doc({"ab\r", "cd\r"}));
     EXPECT_EQ(ed().selAnchor, 0u);
-    EXPECT_EQ(ed().caretPos, 6u);  // the selection runs over the closing CR, as the deleted range did
+    EXPECT_EQ(ed().caretPos, 5u);  // the host's whole text selected again
     Send(EM_REDO);
     Send(EM_REDO);
     EXPECT_EQ(Text(), replaced);

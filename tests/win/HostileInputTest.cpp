@@ -98,6 +98,10 @@ const Row kRangeRows[] = {
     {"EMX_PREVMARKER past the last line", EMX_PREVMARKER, kHuge, 5, -1},
     {"EMX_UNFOLDBLOCK past the last line", EMX_UNFOLDBLOCK, kHuge, 0, 0},
     {"EM_GETLINE past the last line", EM_GETLINE, kHuge, 0, 0},
+    {"EMX_SETLINEENDS with -1", EMX_SETLINEENDS, kMinus1, 0, -1},
+    {"EMX_SETLINEENDS with a found-only value", EMX_SETLINEENDS, QV_LINEENDS_MIXED, 0, -1},
+    {"EMX_SETLINEENDS with an unknown flag", EMX_SETLINEENDS, QV_LINEENDS_LF | 0x20, 0, -1},
+    {"EMX_SETLINEENDS as a menu command", WM_COMMAND, EMX_SETLINEENDS, 0, -1},  // wParam is its number
 };
 
 class HostileInputTest : public ControlTest {

@@ -56,6 +56,12 @@ TEST_F(HostileSettingsTest, TabWidthsAreBroughtIntoRangeAndMeasureSafely) {
 TEST_F(HostileSettingsTest, MarginWidthsAreAtMost4096Pixels) {
     ASSERT_TRUE(MakeControl(500, 300));
     Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc\r\ndef"));
+    // The numbers' own width: a narrower setting is widened to it.
+    Send(EMX_SETLINENUMBERWIDTH, 0);
+    Send(EMX_TOGGLELINENUMBERS);
+    const uint32_t numbers = Record(control).lineNumberWidth;
+    Send(EMX_TOGGLELINENUMBERS);
+    ASSERT_GT(numbers, 7u);
     for (uint32_t width : kHostile) {
         const uint32_t expected = width > 4096 ? 4096 : width;
         Send(EMX_SETMARKERMARGIN, width);
@@ -63,12 +69,60 @@ TEST_F(HostileSettingsTest, MarginWidthsAreAtMost4096Pixels) {
         Send(EMX_SETLINENUMBERWIDTH, width);
         EXPECT_EQ(Record(control).lineNumberWidthSetting, expected) << width;
         Send(EMX_TOGGLELINENUMBERS);
-        EXPECT_EQ(Record(control).lineNumberWidth, expected) << width;
+        EXPECT_EQ(Record(control).lineNumberWidth, expected > numbers ? expected : numbers) << width;
         Repaint();
         Send(EMX_TOGGLELINENUMBERS);
         EXPECT_EQ(Record(control).lineNumberWidth, 0u);
     }
     Send(EMX_SETMARKERMARGIN, 10);
+    EXPECT_EQ(DocumentFault(control), "");
+}
+
+// Every setting a host sets it can read back, from creation on, with every hostile
+// value: the getter answers what the control uses (brought into range where the
+// setter does that), also when it comes as a WM_COMMAND identifier. The toggles
+// answer their state, flipped by each toggle.
+uint32_t Clamp(uint32_t v, uint32_t lo, uint32_t hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+TEST_F(HostileSettingsTest, EverySettingReadsBackAsItIsInEffect) {
+    ASSERT_TRUE(MakeControl(500, 300));
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\ta\r\nb"));
+    struct Setting {
+        const char* name;
+        UINT set, get;
+        uint32_t atCreation;
+        uint32_t (*inEffect)(uint32_t set, uint32_t before);
+    } settings[] = {
+        {"tab width", EMX_SETTABWIDTH, EMX_GETTABWIDTH, 3, [](uint32_t v, uint32_t) { return Clamp(v, 1, 256); }},
+        {"marker margin", EMX_SETMARKERMARGIN, EMX_GETMARKERMARGIN, 10,
+         [](uint32_t v, uint32_t) { return Clamp(v, 0, 4096); }},
+        {"line-number width", EMX_SETLINENUMBERWIDTH, EMX_GETLINENUMBERWIDTH, 37,
+         [](uint32_t v, uint32_t) { return Clamp(v, 0, 4096); }},
+        {"wheel lines", EMX_SETWHEELLINES, EMX_GETWHEELLINES, 3, [](uint32_t v, uint32_t) { return v; }},
+        {"auto-indent", EMX_SETAUTOINDENT, EMX_GETAUTOINDENT, 0, [](uint32_t v, uint32_t) { return v; }},
+        {"lines per page", EMX_SETPAGELINES, EMX_GETPAGELINES, 0, [](uint32_t v, uint32_t) { return v; }},
+        {"split ratio", EMX_SETSPLIT, EMX_GETSPLIT, 0, [](uint32_t v, uint32_t) { return v & QV_SPLIT_MASK; }},
+        {"view flags", EMX_TOGGLEVIEWFLAGS, EMX_GETVIEWFLAGS, 0, [](uint32_t v, uint32_t was) { return was ^ v; }},
+        {"view flags", EMX_FLIPVIEWFLAGS, EMX_GETVIEWFLAGS, 0, [](uint32_t v, uint32_t was) { return was ^ v; }},
+        {"zero-padded numbers", EMX_TOGGLEPADLINENUMBERS, EMX_GETPADLINENUMBERS, 1,
+         [](uint32_t, uint32_t was) { return was ^ 1u; }},
+    };
+    for (const Setting& s : settings) {
+        EXPECT_EQ(static_cast<uint32_t>(Send(s.get)), s.atCreation) << s.name;
+        EXPECT_EQ(static_cast<uint32_t>(Send(WM_COMMAND, s.get)), s.atCreation) << s.name;
+    }
+    for (const Setting& s : settings) {
+        SCOPED_TRACE(s.name);
+        for (uint32_t value : kHostile) {
+            const uint32_t before = static_cast<uint32_t>(Send(s.get));
+            Send(s.set, value);
+            EXPECT_EQ(static_cast<uint32_t>(Send(s.get)), s.inEffect(value, before)) << value;
+        }
+        Repaint();
+    }
+    // The view flags and the tab width as the painter and the measuring use them.
+    EXPECT_EQ(static_cast<uint32_t>(Send(EMX_GETVIEWFLAGS)), Record(control).viewFlags);
+    EXPECT_EQ(static_cast<uint32_t>(Send(EMX_GETTABWIDTH)), Record(control).tabWidth);
     EXPECT_EQ(DocumentFault(control), "");
 }
 

@@ -1,6 +1,8 @@
 // The keyboard of the real control: random key sequences through the window
 // procedure against a small model of the text, the selection and the remembered
 // caret x; the keys' refusals and layouts; and the keyboard inside a real dialog.
+#include <richedit.h>  // EM_REDO, EM_CANREDO
+
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -174,12 +176,12 @@ struct Model {
     }
 
     // ---- The keys ----
+    // A character typed over a selection that goes is one step with its deletion:
+    // undone, the deleted text comes back selected.
     void Type(char ch) {
         const bool selected = anchor != caret;
-        std::string before = doc;
+        const std::string before = doc;
         const Deletion d = Delete(anchor, caret);
-        LogDeletion(before, d);
-        before = doc;
         const uint32_t p = std::min(d.start, Closing());
         if (ch == '\r' && d.keep) {
             // the kept line break stands for the typed one
@@ -188,7 +190,10 @@ struct Model {
         } else {
             doc.insert(p, 1, ch);
         }
-        Log(before, p, p, p + 1, p + 1);
+        if (d.logged)
+            Log(before, d.start, d.start + d.count + (d.whole ? 1 : 0), p + 1, p + 1);
+        else
+            Log(before, p, p, p + 1, p + 1);
         anchor = caret = p + 1;
         caretX = X(caret);
     }
@@ -298,24 +303,25 @@ struct Model {
         caretX = X(caret);
     }
 
+    // Every key moves the caret; Shift leaves the anchor where the selection began.
     void Vertical(bool down, bool ctrl, bool shift) {
         if (!shift && anchor != caret) {
             if (down ? anchor < caret : anchor > caret) std::swap(anchor, caret);
         }
         if (ctrl) caretX = 0;
-        const uint32_t line = LineOf(shift ? anchor : caret);
+        const uint32_t line = LineOf(caret);
         const uint32_t last = static_cast<uint32_t>(LineStarts().size()) - 1;
         const uint32_t target = down ? std::min(line + 1, last) : (line == 0 ? 0 : line - 1);
         const uint32_t p = AtX(target, caretX);
-        anchor = p;
-        if (!shift) caret = p;
+        caret = p;
+        if (!shift) anchor = p;
     }
     void Horizontal(bool right, bool ctrl, bool shift) {
         uint32_t p;
         if (anchor != caret && !shift)
             p = right ? std::max(anchor, caret) : std::min(anchor, caret);
         else
-            p = right ? anchor + 1 : (anchor ? anchor - 1 : 0);
+            p = right ? caret + 1 : (caret ? caret - 1 : 0);
         p = std::min(p, Length());
         if (ctrl) {
             const uint32_t lineStart = LineStartOf(std::min(p, Closing()));
@@ -327,8 +333,8 @@ struct Model {
             }
         }
         p = std::min(p, Closing());
-        anchor = p;
-        if (!shift) caret = p;
+        caret = p;
+        if (!shift) anchor = p;
         caretX = X(caret);
     }
     void Page(bool down, bool shift) {
@@ -361,8 +367,8 @@ struct Model {
         if (!shift) anchor = p;
         caretX = X(caret);
     }
-    void SelectAll() {
-        anchor = Length();
+    void SelectAll() {  // the host's text, up to the closing CR
+        anchor = Closing();
         caret = 0;
     }
 };
@@ -632,7 +638,7 @@ TEST_F(KeyboardTest, LettersMatchByVirtualKeyNavigationKeysByScanCodeToo) {
     KeyDown(control, 'Y', true, false, 0x2C);  // Ctrl+Y on the QWERTY Z key
     EXPECT_EQ(Text(), "abcd\r");
     KeyDown(control, 'A', true, false, 0x10);  // Ctrl+A on the QWERTY Q key
-    EXPECT_EQ(Sel(), std::make_pair(5u, 0u));
+    EXPECT_EQ(Sel(), std::make_pair(4u, 0u));  // the host's text, not the closing CR
 
     Select(1, 1);
     SetModifiers(true, false, true);  // AltGr+Z types on some layouts: no undo
@@ -647,6 +653,83 @@ TEST_F(KeyboardTest, LettersMatchByVirtualKeyNavigationKeysByScanCodeToo) {
     KeyDown(control, VK_DELETE, false, true);  // Shift+Delete and Ctrl+Delete are not handled
     KeyDown(control, VK_DELETE, true, false);
     EXPECT_EQ(Text(), "abcd\r");
+}
+
+// Every Shift key moves the caret, the end the notification reports, and leaves
+// the anchor where the selection began: Shift+End then Shift+Down extends from the
+// start, Shift+Up shrinks again.
+TEST_F(KeyboardTest, ShiftKeysMoveTheCaretAndKeepWhereTheSelectionBegan) {
+    SetText("alpha beta gamma\r\ndelta\r\nlast");
+    Select(5, 5);
+    KeyDown(control, VK_HOME, true);
+    KeyDown(control, VK_END, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(0u, 16u));
+    host->notifications.clear();
+    KeyDown(control, VK_DOWN, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(0u, 22u));
+    ASSERT_EQ(host->notifications.size(), 1u);
+    EXPECT_EQ(host->notifications[0].record.anchor, 0);
+    EXPECT_EQ(host->notifications[0].record.caret, 22);
+    EXPECT_EQ(host->notifications[0].record.line, 1u);
+    KeyDown(control, VK_DOWN, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(0u, 27u));
+    KeyDown(control, VK_UP, false, true);  // shrinks back
+    EXPECT_EQ(Sel(), std::make_pair(0u, 22u));
+    KeyDown(control, VK_LEFT, false, true);
+    KeyDown(control, VK_HOME, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(0u, 17u));
+    KeyDown(control, VK_UP, false, true);  // back to the anchor: nothing selected
+    EXPECT_EQ(Sel(), std::make_pair(0u, 0u));
+    KeyDown(control, VK_RIGHT, false, true);
+    KeyDown(control, VK_NEXT, false, true);  // Page Down and Shift+Right move the same end
+    EXPECT_EQ(ed->selAnchor, 0u);
+    EXPECT_EQ(ed->caretPos, 24u);  // the last line, at the x of column 1
+}
+
+// Typing over a selection, whatever the key, is one undo step: one Ctrl+Z or
+// EM_UNDO gives the replaced text back, selected, and one redo types it again.
+TEST_F(KeyboardTest, TypingOverASelectionIsOneUndoStep) {
+    const char* original = "  alpha beta\r\n  gamma\r\nlast";
+    const std::string stored = "  alpha beta\r  gamma\rlast\r";
+    struct Case {
+        const char* what;
+        bool selectAll;
+        DWORD lo, hi;
+        UINT ch;
+        bool autoIndent, overwrite, keys;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"select all, x", true, 0, 25, 'x', false, false, true, "x\r"},
+        {"select all, x, EM_UNDO", true, 0, 25, 'x', false, false, false, "x\r"},
+        {"Enter with indentation", false, 8, 16, '\r', true, false, true, "  alpha \r  amma\rlast\r"},
+        {"Tab", false, 2, 7, '\t', false, false, false, "  \t beta\r  gamma\rlast\r"},
+        {"overwrite mode", false, 17, 13, 'Z', false, true, true, "  alpha beta\rZmma\rlast\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetText(original);
+        Send(EMX_SETAUTOINDENT, c.autoIndent);
+        if (c.overwrite) KeyDown(control, VK_INSERT);
+        if (c.selectAll)
+            KeyDown(control, 'A', true);
+        else
+            Select(c.lo, c.hi);
+        Char(control, c.ch);
+        EXPECT_EQ(Text(), c.typed);
+        c.keys ? KeyDown(control, 'Z', true) : Send(EM_UNDO);
+        EXPECT_EQ(Text(), stored);
+        DWORD lo = 0, hi = 0;
+        Send(EM_GETSEL, reinterpret_cast<WPARAM>(&lo), reinterpret_cast<LPARAM>(&hi));
+        EXPECT_EQ(lo, std::min(c.lo, c.hi));
+        EXPECT_EQ(hi, std::max(c.lo, c.hi));
+        EXPECT_EQ(Send(EM_CANUNDO), 0);
+        c.keys ? KeyDown(control, 'Y', true) : Send(EM_REDO);
+        EXPECT_EQ(Text(), c.typed);
+        EXPECT_EQ(Send(EM_CANREDO), 0);
+        if (c.overwrite) KeyDown(control, VK_INSERT);
+    }
+    Send(EMX_SETAUTOINDENT, 0);
 }
 
 // Ctrl+Backspace deletes the word before the caret as one step; the 0x7F its

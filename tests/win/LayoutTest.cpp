@@ -1,7 +1,12 @@
 // The nine children's places, the split view and its drag, the scroll bars.
+#include <richedit.h>
+
+#include <cstring>
+#include <functional>
 #include <string>
 
 #include "base/EditorInstance.h"
+#include "win/support/Keys.h"
 #include "win/support/TestHost.h"
 
 using qv::EditorInstance;
@@ -215,6 +220,116 @@ TEST_F(LayoutTest, LineNumbersWidenTheMargin) {
     // The same through WM_COMMAND.
     Send(WM_COMMAND, EMX_TOGGLELINENUMBERS);
     EXPECT_EQ(ed->lineNumberWidth, 50u);
+}
+
+// Lines "x" joined by CR LF.
+std::string Lines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += i ? "\r\nx" : "x";
+    return text;
+}
+
+DWORD CALLBACK StreamTwelveLines(DWORD_PTR, LPBYTE buffer, LONG size, LONG* done) {
+    static const std::string text = Lines(12) + "\r\n";
+    static size_t at = 0;
+    const size_t n = at < text.size() ? (text.size() - at < static_cast<size_t>(size) ? text.size() - at : size) : 0;
+    memcpy(buffer, text.data() + at, n);
+    at = n ? at + n : 0;
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+
+// The line-number margin holds the widest number of the document in the numbers'
+// font, 3 pixels free on its left and 4 on its right, and never less than the
+// host's width: it follows the line count across powers of ten (typing, undo,
+// loads, streams), the padding, the fonts and the host's width. The caret, a
+// click and the horizontal page follow the text's new left edge.
+TEST_F(LayoutTest, TheNumberMarginHoldsTheWidestNumber) {
+    SetFont("DejaVu Sans Mono");
+    HFONT small = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
+    HFONT big = CreateFontA(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
+    auto DigitWidth = [&](HFONT f) {
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, f);
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, "0", 1, &size);
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        return static_cast<uint32_t>(size.cx);
+    };
+    auto UseNumbersFont = [&](HFONT f) {
+        FontSet fonts = {{font, nullptr, nullptr, nullptr, nullptr, f}};
+        Send(EMX_SETFONTS, 0, reinterpret_cast<LPARAM>(&fonts));
+    };
+    const uint32_t d = DigitWidth(small);
+    ASSERT_GT(d, 3u);
+    ASSERT_GT(DigitWidth(big), d);
+    UseNumbersFont(small);
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Lines(9).c_str()));
+    Send(EMX_TOGGLEPADLINENUMBERS);  // plain numbers
+    Send(EMX_TOGGLELINENUMBERS);
+    HWND pane = (HWND)ed->panes[0].hwnd;
+    SetFocus(pane);
+    const std::string big100k = Lines(100001);
+    EDITSTREAM stream = {0, 0, StreamTwelveLines};
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        uint32_t width;
+    } steps[] = {
+        {"one digit in the host's 37", [] {}, 37},
+        {"the host's width 0: the digit's own", [&] { Send(EMX_SETLINENUMBERWIDTH, 0); }, d + 7},
+        {"Enter: line 10", [&] { Send(EM_SETSEL, -1, -1), SendMessageA(pane, WM_CHAR, '\r', 1); }, 2 * d + 7},
+        {"Backspace: 9 lines", [&] { SendMessageA(pane, WM_CHAR, '\b', 1); }, d + 7},
+        {"undo: 10 lines", [&] { Send(EM_UNDO); }, 2 * d + 7},
+        {"100,001 lines", [&] { Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(big100k.c_str())); }, 6 * d + 7},
+        {"all but 3 lines deleted", [&] { Send(EM_SETSEL, 5, -1), Send(EM_REPLACESEL, 1, (LPARAM) ""); }, d + 7},
+        {"12 lines streamed in", [&] { Send(EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream)); }, 2 * d + 7},
+        {"padded to six digits", [&] { Send(EMX_TOGGLEPADLINENUMBERS); }, 6 * d + 7},
+        {"plain again", [&] { Send(EMX_TOGGLEPADLINENUMBERS); }, 2 * d + 7},
+        {"a larger font", [&] { UseNumbersFont(big); }, 2 * DigitWidth(big) + 7},
+        {"the host's 200", [&] { Send(EMX_SETLINENUMBERWIDTH, 200); }, 200},
+        {"hidden", [&] { Send(EMX_TOGGLELINENUMBERS); }, 0},
+        {"shown, the host's 20", [&] { Send(EMX_SETLINENUMBERWIDTH, 20), Send(EMX_TOGGLELINENUMBERS); }, 2 * DigitWidth(big) + 7},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(ed->lineNumberWidth, step.width);
+        EXPECT_EQ(Send(EMX_GETLINENUMBERS), step.width != 0);
+        // The caret stands where its character is drawn, and a click there lands on it.
+        DWORD start = 0, end = 0;
+        Send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        POINTL at = {};
+        Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), end);
+        EXPECT_GE(at.x, static_cast<LONG>(step.width + 10));
+        POINT caret = {};
+        GetCaretPos(&caret);
+        EXPECT_EQ(caret.x, at.x);
+        const LPARAM hit = MAKELPARAM(at.x + 1, at.y + 2 - ed->panes[0].scrollY);
+        Send(EM_SETSEL, 0, 0);
+        SendMessageA(pane, WM_LBUTTONDOWN, MK_LBUTTON, hit);
+        SendMessageA(pane, WM_LBUTTONUP, 0, hit);
+        Send(EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+        EXPECT_EQ(start, end);
+        // The columns the text area shows, which set the horizontal range, are those
+        // right of both margins.
+        EXPECT_EQ(ed->visibleColumns, (400u - 10 - step.width - (ed->panes[0].vScrollShown ? 16 : 0)) / ed->charWidth);
+    }
+    // A vertical move aims at the column the caret stood on before the margin changed.
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abcdefgh\r\nabcdefgh"));
+    Send(EMX_TOGGLELINENUMBERS);
+    ASSERT_EQ(ed->lineNumberWidth, 0u);
+    for (int i = 0; i < 6; ++i) KeyDown(pane, VK_RIGHT);
+    Send(EMX_TOGGLELINENUMBERS);
+    KeyDown(pane, VK_DOWN);
+    DWORD caret = 0;
+    Send(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    EXPECT_EQ(caret, 9u + 6u);
+    UseNumbersFont(nullptr);
+    DeleteObject(small);
+    DeleteObject(big);
 }
 
 TEST_F(LayoutTest, RectOfTheActivePaneInControlCoordinates) {

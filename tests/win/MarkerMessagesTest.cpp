@@ -21,6 +21,16 @@ const char kDoc[] =
     "start:\r\nmain proc\r\n  mov eax, 1\r\n  ret\r\nmain endp\r\nnext proc\r\n  nop\r\nnext endp\r\nfoo bar";
 BlockPatternPair kProcs = {"$ proc", "$ endp"};
 
+// An EM_STREAMIN callback that hands out the rest of the text *cookie points at.
+DWORD CALLBACK ReadText(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* got) {
+    const char*& rest = *reinterpret_cast<const char**>(cookie);
+    const LONG left = static_cast<LONG>(std::strlen(rest));
+    *got = left < size ? left : size;
+    std::memcpy(buffer, rest, *got);
+    rest += *got;
+    return 0;
+}
+
 class MarkerMessagesTest : public ControlTest {
 protected:
     void SetUp() override {
@@ -200,6 +210,41 @@ TEST_F(MarkerMessagesTest, MarkingMatchingAndFoldingBlocks) {
     Send(EMX_FOLDALL, 0, Pair());
     EXPECT_EQ(ed->hiddenLineCount, 3u);
     EXPECT_EQ(CaretPos(), LineIndex(6) + 1);
+}
+
+// What the host guide promises: a text just loaded, its block starts marked, folds
+// whole with one EMX_FOLDALL; a text read by EM_STREAMIN has its starts marked
+// already. Blocks found with other patterns fold too, and keep their image while
+// painted though they hold no "proc".
+TEST_F(MarkerMessagesTest, MarkBlocksThenFoldAllFoldsAFreshlyLoadedText) {
+    Send(EMX_MARKBLOCKS, 0, Pair());
+    EXPECT_EQ(Send(EMX_GETMARKER, 1), QV_MARKERID_BLOCK);
+    Send(EMX_FOLDALL, 0, Pair());
+    for (uint32_t line = 0; line < 9; ++line)
+        EXPECT_EQ(Hidden(line), line == 2 || line == 3 || line == 6) << line;
+    EXPECT_EQ(ed->hiddenLineCount, 3u);
+    EXPECT_EQ(Send(EMX_GETMARKER, 1), QV_MARKERID_FOLDED);
+    EXPECT_EQ(Send(EMX_GETMARKER, 5), QV_MARKERID_FOLDED);
+    Send(EMX_UNFOLDALL);
+    EXPECT_EQ(ed->hiddenLineCount, 0u);
+
+    const char* source = "a proc\r\n  x\r\n  y\r\na endp\r\n";
+    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&source), 0, ReadText};
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    Send(EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    Send(EMX_FOLDALL, 0, Pair());
+    EXPECT_EQ(Hidden(1) + Hidden(2), 2);
+    EXPECT_EQ(ed->hiddenLineCount, 2u);
+
+    BlockPatternPair macros = {"$ macro", "endm"};
+    Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("m1 macro\r\n  db 1\r\nendm\r\nm2 macro\r\n  db 2\r\nendm"));
+    Send(EMX_MARKBLOCKS, 0, Pair(&macros));
+    const COLORREF kGreen = 0x00FF00;
+    EXPECT_EQ(ImagePixel(3, 0, 0), kGreen);  // painted: still the block-start image
+    EXPECT_EQ(Flags(3) & 0xF0, 0x80u);
+    Send(EMX_FOLDALL, 0, Pair(&macros));
+    EXPECT_EQ(Hidden(1) + Hidden(4), 2);
+    EXPECT_EQ(ed->hiddenLineCount, 2u);
 }
 
 TEST_F(MarkerMessagesTest, TheMarginShowsTheMarkerImages) {

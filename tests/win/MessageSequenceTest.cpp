@@ -3,19 +3,22 @@
 // model of each control's text, selection and undo log: typing, Enter, Backspace
 // and Delete, replacing, clearing, cut, copy and paste, undo and redo, whole-text
 // replacement, stream-in of the selection in pieces (CR and LF split across calls,
-// NUL bytes), stream-out, WM_GETTEXT, find, selections, with painting,
-// scrolling, the wheel, folding, the split view and hostile settings (tab widths,
-// margins, wheel lines, page lines, scroll delays) in between. After every message
-// both controls' stored texts are their models', the stored documents keep their
-// shape, the selections are the models' where the models know them, and undo and
-// redo are offered exactly when a model has a step: nothing sent to one control
-// changes the other. At the end undoing everything gives the text of the last
-// reset of the log and redoing everything the final text, in each control.
+// NUL bytes), stream-out, WM_GETTEXT, find, selections, with painting, scrolling,
+// the wheel, folding, the split view and hostile settings (tab widths, margins,
+// wheel lines, page lines, scroll delays, line ends) in between. The text handed
+// out follows the model's line-end setting, and the line ends a WM_SETTEXT found
+// are the model's. After every message both controls' stored texts are their
+// models', the stored documents keep their shape, the selections are the models'
+// where the models know them and never cover the closing CR, and undo and redo are
+// offered exactly when a model has a step: nothing sent to one control changes the
+// other. At the end undoing everything gives the text of the last reset of the log
+// and redoing everything the final text, in each control.
 //
 // `make test` runs a few fixed seeds; QV_SEQUENCES=<seeds>,<messages> (run by `make
 // soak`) runs more.
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,7 @@ struct Model {
     bool selectionKnown = true;
     std::vector<std::string> undo, redo;
     std::string resetText;  // the text at the last reset of the log
+    uint32_t lineEnds = QV_LINEENDS_DEFAULT;  // EMX_SETLINEENDS
 
     uint32_t Lo() const { return anchor < caret ? anchor : caret; }
     uint32_t Hi() const { return anchor < caret ? caret : anchor; }
@@ -45,17 +49,10 @@ struct Model {
         undo.push_back(text);
         redo.clear();
     }
-    // Typing over a selection is two undo steps: the deletion, then the character.
-    // The text is the one replacement's (a typed CR is absorbed as above).
+    // A typed character is one undo step, over a selection too (as a paste is):
+    // the text is the one replacement's (a typed CR is absorbed as below).
     void Type(const std::string& c) {
-        if (anchor != caret) {
-            Model deleted = *this;
-            deleted.Replace("");
-            Log();
-            undo.push_back(deleted.text);
-        } else {
-            Log();
-        }
+        Log();
         Replace(c);
     }
     // The selection replaced. A range inside one line that ends on its CR, from
@@ -89,6 +86,33 @@ std::string WithCrLf(const std::string& stored) {
         if (c == '\r') s += '\n';
     }
     return s;
+}
+
+// Stored text with each CR written as the line-end style asks; `byDefault` stands
+// for the default style.
+std::string WithLineEnds(const std::string& stored, uint32_t setting, uint32_t byDefault) {
+    uint32_t style = setting & QV_LINEENDS_STYLEMASK;
+    if (style == QV_LINEENDS_DEFAULT) style = byDefault;
+    if (style == QV_LINEENDS_CRLF) return WithCrLf(stored);
+    std::string s = stored;
+    if (style == QV_LINEENDS_LF) std::replace(s.begin(), s.end(), '\r', '\n');
+    return s;
+}
+
+// The line ends of a host's text: CR LF, a lone LF or a lone CR throughout, more
+// than one kind, or none.
+LRESULT LineEndsOf(const std::string& text) {
+    const size_t crlf = [&] {
+        size_t n = 0;
+        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++n;
+        return n;
+    }();
+    const size_t cr = static_cast<size_t>(std::count(text.begin(), text.end(), '\r')) - crlf;
+    const size_t lf = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) - crlf;
+    const int kinds = (crlf > 0) + (cr > 0) + (lf > 0);
+    if (kinds == 0) return QV_LINEENDS_NONE;
+    if (kinds > 1) return QV_LINEENDS_MIXED;
+    return crlf ? QV_LINEENDS_CRLF : lf ? QV_LINEENDS_LF : QV_LINEENDS_CR;
 }
 
 // Stream-in from pieces: each call delivers the next piece.
@@ -164,6 +188,13 @@ protected:
         switch (rng() % 28) {
             case 0:
             case 1: {
+                if (rng() % 6 == 0) {  // select all: exactly the host's text
+                    Send(EM_SETSEL, 0, -1);
+                    m.anchor = 0;
+                    m.caret = static_cast<uint32_t>(m.text.size());
+                    m.selectionKnown = true;
+                    return "EM_SETSEL (0, -1)";
+                }
                 uint32_t a = RandomIndex(rng, m), c = RandomIndex(rng, m);
                 Send(EM_SETSEL, a, c);
                 m.anchor = a;
@@ -283,6 +314,7 @@ protected:
                 m.selectionKnown = true;
                 m.undo.clear();
                 m.redo.clear();
+                EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), LineEndsOf(text)) << "[" << text << "]";
                 return "WM_SETTEXT";
             }
             case 18: {
@@ -314,6 +346,13 @@ protected:
                 Send(msg, v);
                 if (rng() % 3 == 0) Send(EMX_SETSCROLLDELAY, 0, v);
                 if (rng() % 3 == 0) Send(EMX_TOGGLELINENUMBERS);
+                if (rng() % 3 == 0) {
+                    // A line-end setting (v, or a valid one); what is no setting changes nothing.
+                    const uint32_t setting = rng() % 2 ? v : (rng() % 4) | (rng() % 2 ? QV_LINEENDS_NOFINAL : 0);
+                    const bool valid = (setting & ~0x1Fu) == 0 && (setting & QV_LINEENDS_STYLEMASK) <= QV_LINEENDS_CR;
+                    EXPECT_EQ(Send(EMX_SETLINEENDS, setting), valid ? static_cast<LRESULT>(m.lineEnds) : -1) << setting;
+                    if (valid) m.lineEnds = setting;
+                }
                 return "a hostile setting";
             }
             case 22: {
@@ -343,21 +382,28 @@ protected:
                 return "EM_STREAMIN of the selection";
             }
             case 24: {
-                // The whole document written with CR LF line ends, and a line break at
-                // its end unless the last line is empty.
+                // The whole document written with CR LF line ends (or the chosen
+                // ones), and a line break at its end unless the last line is empty
+                // or the setting adds none.
                 std::string out;
                 EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&out), 0, WriteAll};
                 Send(EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-                const std::string whole = m.text.empty() || m.text.back() == '\r' ? m.text : m.text + "\r";
-                EXPECT_EQ(out, WithCrLf(whole));
+                const bool exact = (m.lineEnds & QV_LINEENDS_NOFINAL) != 0;
+                const std::string whole = m.text.empty() || m.text.back() == '\r' || exact ? m.text : m.text + "\r";
+                EXPECT_EQ(out, WithLineEnds(whole, m.lineEnds, QV_LINEENDS_CRLF));
                 return "EM_STREAMOUT";
             }
             case 25: {
-                std::vector<char> buffer(m.text.size() + 8, 'Z');
+                // Single CRs (or the chosen line ends); the length counts CR LF by
+                // default and is exactly what is copied under a chosen line end.
+                const std::string expected = WithLineEnds(m.text, m.lineEnds, QV_LINEENDS_CR);
+                std::vector<char> buffer(expected.size() + 8, 'Z');
                 const LRESULT n = Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
-                EXPECT_EQ(std::string(buffer.data(), n), m.text);
+                EXPECT_EQ(std::string(buffer.data(), n), expected);
                 EXPECT_EQ(buffer[n], '\0');
-                EXPECT_GE(Send(WM_GETTEXTLENGTH), static_cast<LRESULT>(m.text.size()));
+                const bool chosen = (m.lineEnds & QV_LINEENDS_STYLEMASK) != QV_LINEENDS_DEFAULT;
+                EXPECT_EQ(Send(WM_GETTEXTLENGTH),
+                          static_cast<LRESULT>(chosen ? expected.size() : WithCrLf(m.text).size()));
                 return "WM_GETTEXT";
             }
             case 26: {
@@ -387,8 +433,6 @@ protected:
 
     // The control against the model after one message (to it or to the other one).
     void Check(const Model& m, long step, const char* whatStep) {
-        CHARRANGE now = {};
-        Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
         const std::string what = std::string(whatStep) + "; the last messages:\n" + history;
         ASSERT_EQ(StoredText(control), m.text + "\r") << "after message " << step << " (" << what << ")";
         ASSERT_EQ(DocumentFault(control), "") << "after message " << step << " (" << what << ")";
@@ -440,11 +484,8 @@ protected:
                 m.caret = static_cast<uint32_t>(range.cpMax);
                 m.selectionKnown = true;
             }
-            if (m.Hi() > m.text.size()) {  // a selection reaching the closing CR
-                Send(EM_SETSEL, m.text.size(), m.text.size());
-                m.anchor = m.caret = static_cast<uint32_t>(m.text.size());
-                m.selectionKnown = true;
-            }
+            // No message, undo and redo included, selects the closing CR.
+            ASSERT_LE(m.Hi(), m.text.size()) << "after message " << i << " (" << what << ")";
             history += "control " + std::to_string(k) + ": " + what + " [model " + std::to_string(m.anchor) +
                        ".." + std::to_string(m.caret) + "]\n";
             if (history.size() > 600) history.erase(0, history.size() - 600);

@@ -10,6 +10,8 @@
 // holds the capture, as a user's would.
 #include <richedit.h>
 #include <windows.h>
+// windows.h first
+#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "base/EditorInstance.h"
+#include "win/support/Keys.h"
 #include "win/support/TestHost.h"
 
 using qv::EditorInstance;
@@ -26,7 +29,20 @@ using qv::EditorInstance;
 namespace qvtest {
 namespace {
 
-// A parent that records the notifications and may act inside them.
+// Counts the menus the thread opens, and closes each with an Escape (a menu's loop
+// would otherwise wait for a user).
+int gMenusOpened = 0;
+LRESULT CALLBACK CloseOpenedMenu(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_ENTERMENULOOP) {
+        ++gMenusOpened;
+        PostMessageA(sent->hwnd, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A parent that records the notifications and the requests for its context menu,
+// and may act inside the notifications.
 class Parent {
 public:
     Parent() {
@@ -50,6 +66,11 @@ public:
     HWND hwnd = nullptr;
     std::vector<SelChangeEx> notes;
     std::function<void(const SelChangeEx&)> during;
+    struct ContextMenu {
+        HWND window;   // wParam: the window clicked
+        LPARAM point;  // lParam: the screen point, -1 from the keyboard
+    };
+    std::vector<ContextMenu> contextMenus;
 
     std::vector<SelChangeEx> Reason(WORD reason) const {
         std::vector<SelChangeEx> out;
@@ -66,6 +87,10 @@ private:
             std::memcpy(&record, reinterpret_cast<const void*>(lParam), sizeof record);
             self->notes.push_back(record);
             if (self->during) self->during(record);
+            return 0;
+        }
+        if (msg == WM_CONTEXTMENU && self) {
+            self->contextMenus.push_back({reinterpret_cast<HWND>(wParam), lParam});
             return 0;
         }
         return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -281,6 +306,30 @@ TEST_F(MouseTest, ClicksPlaceTheCaretAndShiftExtends) {
     }
 }
 
+// The mouse and the keys move the same end, the caret: a selection made with
+// Shift and the arrows is extended by a Shift+click from where it began, and one
+// made by a drag is shrunk by Shift+Left from the end the drag left.
+TEST_F(MouseTest, ShiftClickAndShiftKeysMoveTheSameEnd) {
+    SetText(Lines(10));
+    Click(Upper(), X(0, 2), YOf(Upper(), 0));
+    for (int i = 0; i < 3; ++i) KeyDown(control, VK_RIGHT, false, true);
+    EXPECT_EQ(ed->selAnchor, 2u);
+    EXPECT_EQ(ed->caretPos, 5u);
+    parent->notes.clear();
+    Click(Upper(), X(1, 1), YOf(Upper(), 1), MK_SHIFT);
+    EXPECT_EQ(ed->selAnchor, 2u);
+    EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(1) + 1));
+    ASSERT_FALSE(parent->notes.empty());
+    EXPECT_EQ(parent->notes.back().anchor, 2);
+    KeyDown(control, VK_UP, false, true);
+    EXPECT_EQ(Sel(), std::make_pair(DWORD(1), DWORD(2)));  // back over the start
+
+    Drag(Upper(), X(1, 1), YOf(Upper(), 1), X(3, 2), YOf(Upper(), 3));
+    KeyDown(control, VK_LEFT, false, true);
+    EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(1) + 1));
+    EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(3) + 1));
+}
+
 TEST_F(MouseTest, ADoubleClickSelectsAWordOrIsHandedToTheControl) {
     SetText("mov  eax, ?x_9@ \xE9t\r\nnext");
     const int y = YOf(Upper(), 0);
@@ -310,6 +359,42 @@ TEST_F(MouseTest, ADoubleClickSelectsAWordOrIsHandedToTheControl) {
     EXPECT_EQ(gDoubleClicks, 1);
     EXPECT_EQ(Sel(), std::make_pair(DWORD{6}, DWORD{6}));
     SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gControlProc));
+}
+
+// A right click is the host's: the pane's release reaches the parent as
+// WM_CONTEXTMENU with the pane's handle and the screen point (Shift+F10 with -1 for
+// the point), and the control opens no menu of its own.
+TEST_F(MouseTest, ARightClickAsksTheParentForItsMenu) {
+    SetText(Lines(10));
+    SendMessageA(control, EMX_TOGGLESPLIT, 0, 0);
+    PumpMessages();
+    gMenusOpened = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, CloseOpenedMenu, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (HWND pane : {Upper(), Lower()}) {
+        parent->contextMenus.clear();
+        const int x = X(2, 3), y = YOf(pane, 2);
+        EXPECT_EQ(Mouse(pane, WM_RBUTTONDOWN, MK_RBUTTON, x, y), 1);
+        Mouse(pane, WM_RBUTTONUP, 0, x, y);  // the button is up in the release
+        PumpMessages();
+        POINT screen = {x, y};
+        ClientToScreen(pane, &screen);
+        ASSERT_EQ(parent->contextMenus.size(), 1u);
+        EXPECT_EQ(parent->contextMenus[0].window, pane);
+        EXPECT_EQ(GET_X_LPARAM(parent->contextMenus[0].point), screen.x);
+        EXPECT_EQ(GET_Y_LPARAM(parent->contextMenus[0].point), screen.y);
+    }
+    parent->contextMenus.clear();
+    SetModifiers(false, true);
+    SendMessageA(Upper(), WM_SYSKEYDOWN, VK_F10, 0x00440001);
+    SetModifiers(false, false);
+    PumpMessages();
+    ASSERT_EQ(parent->contextMenus.size(), 1u);
+    EXPECT_EQ(parent->contextMenus[0].window, Upper());
+    EXPECT_EQ(parent->contextMenus[0].point, -1);
+    EXPECT_EQ(Sel(), std::make_pair(DWORD{0}, DWORD{0}));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(gMenusOpened, 0);
 }
 
 TEST_F(MouseTest, TheRightButtonLeavesTheSelection) {
@@ -347,11 +432,15 @@ TEST_F(MouseTest, TheMarginSelectsLinesAndTheLineNumbersToo) {
         EXPECT_EQ(parent->Reason(QV_REASON_SCROLL)[0].line, 7u);
         Mouse(Upper(), WM_MOUSEMOVE, MK_LBUTTON, inMargin, YOf(Upper(), 6));
         Mouse(Upper(), WM_MOUSEMOVE, MK_LBUTTON, inMargin, YOf(Upper(), 2));
-        EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(2)));
-        EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(7)));
+        // Above the first line the caret follows the pointer to the line's start;
+        // the anchor keeps the first line, from its end.
+        EXPECT_EQ(ed->selAnchor, static_cast<DWORD>(LineStart(5)));
+        EXPECT_EQ(ed->caretPos, static_cast<DWORD>(LineStart(2)));
         Mouse(Upper(), WM_LBUTTONUP, 0, inMargin, YOf(Upper(), 2));
         EXPECT_EQ(ed->mouseSelStart, static_cast<DWORD>(LineStart(2)));
-        EXPECT_EQ(ed->mouseSelEnd, static_cast<DWORD>(LineStart(7)));
+        EXPECT_EQ(ed->mouseSelEnd, static_cast<DWORD>(LineStart(5)));
+        KeyDown(control, VK_UP, false, true);  // the keys go on from the caret
+        EXPECT_EQ(Sel(), std::make_pair(DWORD(LineStart(1)), DWORD(LineStart(5))));
         EXPECT_EQ(GetCapture(), nullptr);
         // The last line: up to the end of the text, never the closing CR.
         Click(Upper(), inMargin, YOf(Upper(), 12));

@@ -146,6 +146,42 @@ protected:
     HWND control = nullptr;
 };
 
+// Creation tells the parent of the fresh document, inside CreateWindowEx: before the
+// parent has the control's handle, which it takes from the record.
+TEST_F(NotificationTest, CreationTellsTheParentOfTheEmptyDocument) {
+    ASSERT_EQ(parent->seen.size(), 1u);
+    const Seen& s = parent->seen[0];
+    EXPECT_EQ(s.record().nmhdr.hwndFrom, control);
+    EXPECT_EQ(s.record().nmhdr.idFrom, UINT_PTR(kId));
+    EXPECT_EQ(s.record().nmhdr.code, UINT(QVN_SELCHANGE));
+    EXPECT_EQ(s.record().reason, QV_REASON_CHANGE);
+    EXPECT_EQ(s.record().anchor, 0);
+    EXPECT_EQ(s.record().caret, 0);
+    EXPECT_EQ(s.record().line, 0u);
+    EXPECT_EQ(s.record().lineStart, 0u);
+    EXPECT_EQ(s.record().lineLength, 1u);  // the closing CR
+    EXPECT_EQ(s.record().lastLine, 0u);
+    EXPECT_EQ(s.record().hiddenLines, 0u);
+    EXPECT_EQ(s.record().changed, 0u);
+    EXPECT_EQ(s.wParam, WPARAM(kId));
+    EXPECT_EQ(s.recordChars, "\r");
+    // The control answers the parent's queries already.
+    EXPECT_EQ(s.lineCount, 1);
+    EXPECT_EQ(s.textLength, 0);
+    EXPECT_EQ(s.modified, 0);
+    EXPECT_EQ(s.text, "\r");
+
+    // A parent that destroys the control while it is told ends the creation safely.
+    parent->during = [](HWND from, const SelChangeEx&) { DestroyWindow(from); };
+    HWND second = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, parent->hwnd,
+                                  reinterpret_cast<HMENU>(43), GetModuleHandleA(nullptr), nullptr);
+    parent->during = nullptr;
+    ASSERT_EQ(parent->seen.size(), 2u);
+    EXPECT_EQ(parent->seen[1].record().nmhdr.idFrom, UINT_PTR(43));
+    EXPECT_FALSE(second && IsWindow(second));
+    EXPECT_EQ(Send(EM_GETLINECOUNT), 1);  // the first control works on
+}
+
 TEST_F(NotificationTest, TheRecordDescribesTheControlAndTheSelection) {
     SetText("ab\r\ncd\r\nef");  // lines at 0, 3, 6
     const Seen s = Only([&] { Send(EM_SETSEL, 5, 2); });

@@ -39,37 +39,24 @@ constexpr COLORREF kGreen = 0x00FF00;
 constexpr COLORREF kBlue = 0xFF0000;
 constexpr COLORREF kCyan = 0xFFFF00;
 
-// What a window shows, read back through a 32-bit DIB.
+// What a window shows, read back through a 32-bit DIB: from the screen, or what the
+// window prints into a memory DC (WM_PRINT, WM_PRINTCLIENT, PrintWindow) that was
+// filled with `fill` before.
 class Picture {
 public:
     explicit Picture(HWND window) {
-        RECT client = {};
-        GetClientRect(window, &client);
-        width_ = client.right;
-        height_ = client.bottom;
-        pixels_.assign(static_cast<size_t>(width_) * height_, 0);
-        if (width_ <= 0 || height_ <= 0) return;
-        HDC dc = GetDC(window);
-        HDC memory = CreateCompatibleDC(dc);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
-        GdiFlush();
-        const auto* rgb = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < pixels_.size(); ++i)
-            pixels_[i] = RGB((rgb[i] >> 16) & 0xFF, (rgb[i] >> 8) & 0xFF, rgb[i] & 0xFF);
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(window, dc);
+        Take(window, [&](HDC memory, HDC dc) { BitBlt(memory, 0, 0, width_, height_, dc, 0, 0, SRCCOPY); });
+    }
+    // `message` 0 is PrintWindow with `flags`.
+    Picture(HWND window, UINT message, LPARAM flags, COLORREF fill) {
+        Take(window, [&](HDC memory, HDC) {
+            HBRUSH brush = CreateSolidBrush(fill);
+            RECT all = {0, 0, width_, height_};
+            FillRect(memory, &all, brush);
+            DeleteObject(brush);
+            if (message == 0) PrintWindow(window, memory, static_cast<UINT>(flags));
+            else SendMessageA(window, message, reinterpret_cast<WPARAM>(memory), flags);
+        });
     }
 
     int width() const { return width_; }
@@ -108,6 +95,37 @@ public:
     }
 
 private:
+    template <typename F>
+    void Take(HWND window, F draw) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        pixels_.assign(static_cast<size_t>(width_) * height_, 0);
+        if (width_ <= 0 || height_ <= 0) return;
+        HDC dc = GetDC(window);
+        HDC memory = CreateCompatibleDC(dc);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, dib);
+        draw(memory, dc);
+        GdiFlush();
+        const auto* rgb = static_cast<const uint32_t*>(bits);
+        for (size_t i = 0; i < pixels_.size(); ++i)
+            pixels_[i] = RGB((rgb[i] >> 16) & 0xFF, (rgb[i] >> 8) & 0xFF, rgb[i] & 0xFF);
+        SelectObject(memory, old);
+        DeleteObject(dib);
+        DeleteDC(memory);
+        ReleaseDC(window, dc);
+    }
+
     template <typename F>
     void ForEach(RECT r, F f) const {
         if (r.left < 0) r.left = 0;
@@ -255,6 +273,22 @@ TEST_F(PaintTest, SyntaxColoursReachThePixelsAndStayInTheirCells) {
     EXPECT_EQ(p.Count(Row(2, M(), TextRight()), kKeyword), 0);
 }
 
+// A host that sets a colour record with stray top bytes (memory it never filled)
+// still sees its commas, quotes and labels: the control draws them in the text font.
+TEST_F(PaintTest, AColourWithAStrayStyleCodeStillDraws) {
+    ASSERT_NO_FATAL_FAILURE(Open("a,b 'c' x: y", mono));
+    uint32_t colors[27];
+    Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    colors[QV_COLOR_CLASS3] = 0xAB000000 | kRed;    // ,
+    colors[QV_COLOR_QUOTE] = 0xCC000000 | kBlue;    // '
+    colors[QV_COLOR_LABEL] = 0xFE000000 | kGreen;   // x:
+    Send(EMX_SETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+    const Picture p = Paint();
+    EXPECT_EQ(p.Colors(Cells(0, 1, 1)), (std::set<COLORREF>{kBackground, kRed}));
+    EXPECT_EQ(p.Colors(Cells(0, 4, 4)), (std::set<COLORREF>{kBackground, kBlue}));
+    EXPECT_EQ(p.Colors(Cells(0, 8, 9)), (std::set<COLORREF>{kBackground, kGreen}));
+}
+
 TEST_F(PaintTest, SelectionIsFilledAndItsTextDrawnInTheSelectedColour) {
     ASSERT_NO_FATAL_FAILURE(Open("abcdef\r\nghijkl", mono));
     Send(EM_SETSEL, 1, 4);
@@ -342,6 +376,8 @@ TEST_F(PaintTest, MarginsAndDividersOverTheWholeHeight) {
         EXPECT_EQ(p.Colors(RECT{10, 2 * Lh(), TextRight(), bottom}), (std::set<COLORREF>{kBackground}));
     }
 
+    // Unpadded one-digit numbers leave the margin at the host's 37 pixels.
+    Send(EMX_TOGGLEPADLINENUMBERS);
     Send(EMX_TOGGLELINENUMBERS);
     ASSERT_EQ(ed->lineNumberWidth, 37u);
     for (int pass = 0; pass < 2; ++pass) {
@@ -361,22 +397,27 @@ TEST_F(PaintTest, LineNumbersAreRightAlignedInTheirColourAndFont) {
     ASSERT_NO_FATAL_FAILURE(Open("a\r\nb\r\nc", mono));
     Send(EMX_TOGGLELINENUMBERS);
     ASSERT_EQ(ed->padLineNumbers, 1u);
-    const RECT firstRow = {0, 0, 36, Lh()};
-
-    // Padded: "000001", six digits, cut at the margin's left edge.
+    // Padded: "000001", six digits, whole: the margin grew past the host's 37
+    // pixels to hold them, 3 pixels free on their left, 4 on their right.
+    const int wide = static_cast<int>(ed->lineNumberWidth);
+    ASSERT_GT(wide, 37);
     Picture padded = Paint();
-    const std::pair<int, int> six = padded.Span(firstRow, kLineNumber);
-    ASSERT_GE(six.first, 0);
-    EXPECT_LE(six.second, 32);
-    EXPECT_GT(six.second, 32 - Cw());
-    EXPECT_LT(six.first, 33 - 3 * Cw());
-    EXPECT_EQ(padded.Colors(firstRow), (std::set<COLORREF>{kNumberMargin, kLineNumber}));
+    const std::pair<int, int> six = padded.Span(RECT{0, 0, wide - 1, Lh()}, kLineNumber);
+    EXPECT_GE(six.first, 3);
+    EXPECT_LT(six.first, 3 + Cw() / 2);
+    EXPECT_LE(six.second, wide - 5);
+    EXPECT_GT(six.second, wide - 5 - Cw());
+    EXPECT_GT(six.second - six.first, 5 * Cw() - Cw() / 2);
+    EXPECT_EQ(padded.Colors(RECT{0, 0, wide - 1, Lh()}), (std::set<COLORREF>{kNumberMargin, kLineNumber}));
 
-    // Unpadded: one digit in the last cell.
+    // Unpadded: one digit in the last cell of the host's 37 pixels again.
     Send(EMX_TOGGLEPADLINENUMBERS);
+    ASSERT_EQ(ed->lineNumberWidth, 37u);
+    const RECT firstRow = {0, 0, 36, Lh()};
     Picture plain = Paint();
     const std::pair<int, int> one = plain.Span(firstRow, kLineNumber);
-    EXPECT_EQ(one.second, six.second);
+    EXPECT_LE(one.second, 32);
+    EXPECT_GT(one.second, 32 - Cw());
     EXPECT_GE(one.first, 33 - Cw());
     // Every row has its own number: row 3 has 3, which is not 1.
     EXPECT_NE(plain.Cut(Row(0, 0, 36)), plain.Cut(Row(2, 0, 36)));
@@ -400,6 +441,51 @@ TEST_F(PaintTest, LineNumbersAreRightAlignedInTheirColourAndFont) {
     Picture recoloured = Paint();
     EXPECT_EQ(recoloured.Count(firstRow, kLineNumber), 0);
     EXPECT_GT(recoloured.Count(firstRow, 0x0000C0), 0);
+}
+
+// Six-digit numbers in an 11-pixel font keep their first digit: the margin grows
+// past the host's 37 pixels to hold "100001" and shrinks back to them when the
+// lines go, in both paint paths.
+TEST_F(PaintTest, SixDigitNumbersKeepTheirFirstDigit) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "mmmm\r\n";
+    ASSERT_NO_FATAL_FAILURE(Open(text.c_str(), mono));
+    HFONT eleven = MakeFont("DejaVu Sans Mono", 11, true);
+    FontSet fonts = {{mono, nullptr, nullptr, nullptr, nullptr, eleven}};
+    Send(EMX_SETFONTS, 0, reinterpret_cast<LPARAM>(&fonts));
+    Send(EMX_TOGGLEPADLINENUMBERS);
+    Send(EMX_TOGGLELINENUMBERS);
+    HDC dc = GetDC(pane);
+    HGDIOBJ old = SelectObject(dc, eleven);
+    SIZE number = {}, five = {};
+    GetTextExtentPoint32A(dc, "100001", 6, &number);
+    GetTextExtentPoint32A(dc, "00000", 5, &five);
+    SelectObject(dc, old);
+    ReleaseDC(pane, dc);
+    const int wide = static_cast<int>(ed->lineNumberWidth);
+    EXPECT_EQ(wide, number.cx + 7);
+
+    // The last page, as far as the bar scrolls: the row of line 99999, "100000".
+    ed->panes[0].scrollY = 99985 * Lh();
+    const int row = 99999 - 99985;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
+        const Picture p = pass == 0 ? Paint() : PaintDirect();
+        ASSERT_EQ(ed->panes[0].topLine, 99985u);
+        ASSERT_LT((row + 1) * Lh(), p.height());
+        const std::pair<int, int> digits = p.Span(Row(row, 0, wide - 1), kLineNumber);
+        EXPECT_GE(digits.first, 3);
+        EXPECT_GT(digits.second - digits.first + 1, five.cx);
+        EXPECT_LE(digits.second, wide - 5);
+        EXPECT_GT(p.Count(Cells(row, 0, 3), kText), 0);  // the text moved right with the margin
+    }
+
+    // The lines deleted: back to the host's width, not below it.
+    Send(EM_SETSEL, 10, -1);
+    Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(""));
+    EXPECT_EQ(ed->lineNumberWidth, 37u);
+    Send(EMX_SETFONTS, 0, reinterpret_cast<LPARAM>(&fonts));
+    DeleteObject(eleven);
 }
 
 TEST_F(PaintTest, HiddenLinesTakeNoRowAndTheNumbersJump) {
@@ -528,25 +614,31 @@ TEST_F(PaintTest, TheHostSuppliesImagesForUnmarkedLines) {
 }
 
 // The block word bit 0x80 is also the top bit of the marker kind: painting keeps it
-// in step with the block word only on lines whose kind is 0 or 8.
+// in step with the block word only on lines whose kind is 0 or 8 and which carry no
+// marker id.
 TEST_F(PaintTest, PaintingTheBlockWordKeepsOtherMarkerKinds) {
     ASSERT_NO_FATAL_FAILURE(
-        Open("x proc\r\nx proc\r\nx proc\r\nplain\r\nx proc\r\nx proc\r\nx proc\r\nx", mono));
+        Open("x proc\r\nx proc\r\nx proc\r\nplain\r\nx proc\r\nx proc\r\nx proc\r\nx\r\nm macro", mono));
     struct Case {
         uint32_t line, before, after, image;  // image kind shown, 0 none
+        uint32_t markerId;
     } cases[] = {
-        {0, 0x00, 0x80, 8},    // the block word makes an unmarked line a block start
-        {1, 0x30, 0x30, 3},    // a bookmark stays a bookmark
-        {2, 0x40, 0x40, 4},    // so does a folded block's or the current marker
-        {3, 0x80, 0x00, 0},    // a block start without the block word loses the bit
-        {4, 0x13, 0x13, 1},    // kind 1 with a highlight
-        {5, 0x90, 0x90, 0},    // kinds 9-15 are left alone
-        {6, 0x85, 0x85, 8},    // kind 8 with a highlight keeps both
-        {7, 0x107, 0x107, 0},  // locked, highlighted, no block word: nothing changes
+        {0, 0x00, 0x80, 8, 0},    // the block word makes an unmarked line a block start
+        {1, 0x30, 0x30, 3, 0},    // a bookmark stays a bookmark
+        {2, 0x40, 0x40, 4, 0},    // so does a folded block's or the current marker
+        {3, 0x80, 0x00, 0, 0},    // a block start without the block word loses the bit
+        {4, 0x13, 0x13, 1, 0},    // kind 1 with a highlight
+        {5, 0x90, 0x90, 0, 0},    // kinds 9-15 are left alone
+        {6, 0x85, 0x85, 8, 0},    // kind 8 with a highlight keeps both
+        {7, 0x107, 0x107, 0, 0},  // locked, highlighted, no block word: nothing changes
+        {8, 0x80, 0x80, 8, 1},    // a start marked with other patterns keeps its image
     };
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
-        for (const Case& c : cases) SetFlags(c.line, c.before);
+        for (const Case& c : cases) {
+            SetFlags(c.line, c.before);
+            Line(c.line).setMarkerId(c.markerId);
+        }
         const Picture p = pass == 0 ? Paint() : PaintDirect();
         for (const Case& c : cases) {
             SCOPED_TRACE("line " + std::to_string(c.line));
@@ -660,6 +752,106 @@ TEST_F(PaintTest, TheDirectPaintDrawsNothingBelowTheLastLine) {
     }
 }
 
+// ---- Printing into a caller's device context ------------------------------------------
+
+constexpr COLORREF kUnprinted = 0x123456;  // what a print's DC holds before
+
+// What the control and its pane print is what the pane paints: margins, numbers,
+// colours, images, the selection. Printing changes nothing in the control and on the
+// screen: no caret, scroll or notification, and a row waiting to be painted still is.
+TEST_F(PaintTest, TheControlAndItsPanePrintWhatThePanePaints) {
+    ASSERT_NO_FATAL_FAILURE(Open("mov eax, 1 ; one\r\nnop\r\n\"str\" x", mono));
+    Send(EMX_SETKEYWORDS, kKeyword, reinterpret_cast<LPARAM>("mov,nop"));
+    Send(EMX_TOGGLELINENUMBERS);
+    Send(EM_SETSEL, 5, 12);
+    SetFlags(1, 0x30);  // a bookmark's image
+    const Picture screen = Paint();
+    const RECT area = {0, 0, TextRight(), ed->panes[0].textRect.bottom};
+    ASSERT_GT(screen.Count(area, kKeyword), 0);
+    ASSERT_GT(screen.Count(area, kLineNumber), 0);
+
+    RECT waiting = Row(2, 0, TextRight());
+    InvalidateRect(pane, &waiting, FALSE);
+    POINT caret = {};
+    GetCaretPos(&caret);
+    const size_t heard = host->notifications.size();
+    const qv::ViewPane before = ed->panes[0];
+    struct Case {
+        HWND window;
+        UINT message;  // 0: PrintWindow
+        LPARAM flags;
+    } cases[] = {
+        {pane, WM_PRINTCLIENT, PRF_CLIENT},
+        {pane, WM_PRINT, PRF_CLIENT | PRF_CHILDREN | PRF_NONCLIENT},
+        {control, WM_PRINT, PRF_CLIENT | PRF_CHILDREN},
+        {control, WM_PRINT, PRF_CLIENT},
+        {control, WM_PRINT, PRF_CHILDREN | PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHECKVISIBLE},
+        {control, WM_PRINTCLIENT, PRF_CLIENT},
+        {control, 0, 0},
+        {control, 0, PW_CLIENTONLY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.window == pane ? std::string("pane ") : std::string("control ")) + Hex(c.message) + " " +
+                     Hex(static_cast<COLORREF>(c.flags)));
+        const Picture printed(c.window, c.message, c.flags, kUnprinted);
+        EXPECT_EQ(printed.Count(area, kUnprinted), 0);
+        EXPECT_TRUE(printed.Cut(area) == screen.Cut(area));
+    }
+    RECT still = {};
+    EXPECT_TRUE(GetUpdateRect(pane, &still, FALSE));
+    EXPECT_EQ(still.top, waiting.top);
+    EXPECT_EQ(still.bottom, waiting.bottom);
+    POINT after = {};
+    GetCaretPos(&after);
+    EXPECT_EQ(after.x, caret.x);
+    EXPECT_EQ(after.y, caret.y);
+    EXPECT_EQ(host->notifications.size(), heard);
+    EXPECT_EQ(std::memcmp(&ed->panes[0], &before, sizeof before), 0);
+
+    // Without a client area or children asked for, or hidden with PRF_CHECKVISIBLE,
+    // nothing is printed; hidden without it (a window animation's first picture),
+    // everything is.
+    EXPECT_EQ(Picture(control, WM_PRINT, PRF_NONCLIENT, kUnprinted).Colors(area), (std::set<COLORREF>{kUnprinted}));
+    ShowWindow(control, SW_HIDE);
+    EXPECT_EQ(Picture(control, WM_PRINT, PRF_CLIENT | PRF_CHECKVISIBLE, kUnprinted).Colors(area),
+              (std::set<COLORREF>{kUnprinted}));
+    EXPECT_TRUE(Picture(control, WM_PRINT, PRF_CLIENT, kUnprinted).Cut(area) == screen.Cut(area));
+}
+
+// A split control prints both panes, each showing its own rows, and the split bar
+// between them, as the screen shows them.
+TEST_F(PaintTest, ASplitControlPrintsBothPanesAndTheSplitBar) {
+    std::string text;
+    for (int i = 1; i <= 14; ++i) text += (i % 2 ? "mov line " : "nop line ") + std::to_string(i) + "\r\n";
+    ASSERT_NO_FATAL_FAILURE(Open(text.c_str(), mono));
+    Send(EMX_SETKEYWORDS, kKeyword, reinterpret_cast<LPARAM>("mov"));
+    Send(EMX_TOGGLELINENUMBERS);
+    Send(EMX_TOGGLESPLIT);
+    ed->panes[1].scrollY = 5 * Lh();
+    SetFocus(host->hwnd());
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const Picture screen(control);
+    const int split = static_cast<int>(ed->upperPaneHeight);
+    ASSERT_GT(split, 2 * Lh());
+    const RECT upper = {0, 0, ed->panes[0].textRect.right, split};
+    const RECT bar = {0, split, screen.width(), split + 4};
+    const RECT lower = {0, split + 4, ed->panes[1].textRect.right, screen.height()};
+    // The lower pane shows other lines than the upper one.
+    const RECT upperRows = {0, 0, lower.right, 2 * Lh()};
+    const RECT lowerRows = {0, lower.top, lower.right, lower.top + 2 * Lh()};
+    ASSERT_NE(screen.Cut(upperRows), screen.Cut(lowerRows));
+    ASSERT_GT(screen.Count(lowerRows, kLineNumber), 0);
+
+    for (UINT message : {static_cast<UINT>(WM_PRINT), 0u}) {
+        SCOPED_TRACE(message ? "WM_PRINT" : "PrintWindow");
+        const Picture printed(control, message, message ? PRF_CLIENT | PRF_CHILDREN : 0, kUnprinted);
+        EXPECT_TRUE(printed.Cut(upper) == screen.Cut(upper));
+        EXPECT_TRUE(printed.Cut(lower) == screen.Cut(lower));
+        EXPECT_TRUE(printed.Cut(bar) == screen.Cut(bar)) << Describe(printed.Colors(bar)) << "/ "
+                                                          << Describe(screen.Colors(bar));
+    }
+}
+
 // ---- Before any font -----------------------------------------------------------------
 
 TEST_F(PaintTest, PaintingBeforeAnyFontIsSafe) {
@@ -674,7 +866,7 @@ TEST_F(PaintTest, PaintingBeforeAnyFontIsSafe) {
         SCOPED_TRACE(pass == 0 ? "buffered" : "direct");
         const Picture p = pass == 0 ? Paint() : PaintDirect();
         EXPECT_EQ(p.At(TextRight() - 2, p.height() - 2), kBackground);
-        EXPECT_EQ(p.At(36, p.height() - 2), kDivider);
+        EXPECT_EQ(p.At(static_cast<int>(ed->lineNumberWidth) - 1, p.height() - 2), kDivider);
         EXPECT_GT(p.Count(RECT{M(), 0, TextRight(), 3 * 15}, kSelection), 0);
     }
 }

@@ -485,7 +485,8 @@ TEST_F(VersionRecord, StringsNameTheProduct) {
     std::snprintf(numbers, sizeof numbers, "%d.%d.%d", QUORVANE_VERSION_MAJOR, QUORVANE_VERSION_MINOR,
                   QUORVANE_VERSION_PATCH);
     EXPECT_EQ(String("FileVersion"), numbers);
-    EXPECT_NE(String("LegalCopyright").find("Quorvane"), std::string::npos);
+    // The licence the release carries (LICENSE), named where Explorer shows it.
+    EXPECT_EQ(String("LegalCopyright"), "Copyright (c) 2026 The Quorvane developers. MIT License.");
 }
 
 }  // namespace

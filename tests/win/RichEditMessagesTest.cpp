@@ -84,17 +84,17 @@ TEST_F(ExSelTest, TheCaretGoesToCpMaxAndTheAnchorToCpMin) {
 }
 
 TEST_F(ExSelTest, EndsAreClampedAndMinusOneIsTheEndOfTheText) {
-    ExSetSel(0, -1);  // the whole text, the closing CR included
+    ExSetSel(0, -1);  // the whole text, up to the closing CR
     EXPECT_EQ(ed().selAnchor, 0u);
-    EXPECT_EQ(ed().caretPos, 12u);
-    EXPECT_RANGE(ExGetSel(), 0, 12);
+    EXPECT_EQ(ed().caretPos, 11u);
+    EXPECT_RANGE(ExGetSel(), 0, 11);
     ExSetSel(3, 5000);
-    EXPECT_RANGE(ExGetSel(), 3, 12);
+    EXPECT_RANGE(ExGetSel(), 3, 11);
     // Unlike EM_SETSEL, (-1, n) does not collapse.
     ExSetSel(-1, 4);
-    EXPECT_EQ(ed().selAnchor, 12u);
+    EXPECT_EQ(ed().selAnchor, 11u);
     EXPECT_EQ(ed().caretPos, 4u);
-    EXPECT_RANGE(ExGetSel(), 4, 12);
+    EXPECT_RANGE(ExGetSel(), 4, 11);
 }
 
 TEST_F(ExSelTest, TheCaretIsNotScrolledIntoView) {
@@ -102,9 +102,25 @@ TEST_F(ExSelTest, TheCaretIsNotScrolledIntoView) {
     for (int i = 0; i < 300; ++i) text += "line\r\n";
     SetText(text.c_str());
     ExSetSel(0, -1);
-    EXPECT_EQ(ed().caretPos, 300u * 5 + 1);
+    EXPECT_EQ(ed().caretPos, 300u * 5);
     EXPECT_EQ(ed().panes[0].scrollY, 0);
     EXPECT_EQ(Send(EM_GETFIRSTVISIBLELINE), 0);
+}
+
+// The caret goes where the next character goes, also under a hidden selection:
+// it no longer blinks at its old place.
+TEST_F(ExSelTest, TheCaretIsPlacedAlsoUnderAHiddenSelection) {
+    SetFocus(control);
+    ExSetSel(5, 5);
+    EXPECT_EQ(ed().caretHidden, 0u);
+    Send(EM_HIDESELECTION, 1);
+    ExSetSel(2, 4);
+    EXPECT_EQ(ed().caretHidden, 1u);
+    POINTL expected = {};
+    Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&expected), 4);
+    POINT caret = {};
+    GetCaretPos(&caret);
+    EXPECT_EQ(caret.x, expected.x);
 }
 
 TEST_F(ExSelTest, EveryExSetSelNotifies) {

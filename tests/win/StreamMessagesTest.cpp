@@ -1,7 +1,9 @@
 // EM_STREAMIN, EM_STREAMOUT and EM_GETTEXTLENGTHEX through the real control: files
 // of every line-end kind, NULs, 100,000-character lines and 20 MB loaded and saved
 // through real files; callbacks that fail, write short, claim huge counts, edit or
-// destroy the control while the stream runs; the formats and the selection.
+// destroy the control while the stream runs; the formats and the selection. The
+// line ends a host chooses, in every message that hands text out, and the line ends
+// a load finds, with which a file is saved as it came.
 #include <richedit.h>
 
 #include <cstring>
@@ -103,6 +105,7 @@ struct FileHost {
     DWORD failCode = 0;
     int claimAt = 0;  // this call claims `claim` bytes instead of what it moved
     LONG claim = 0;
+    std::vector<LONG> counts;  // the count of every stream-out call
     std::function<void(int)> during;  // runs inside every call, before the transfer
 };
 
@@ -122,6 +125,7 @@ DWORD CALLBACK ReadFromFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* c
 DWORD CALLBACK WriteToFile(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* cb) {
     FileHost& host = *reinterpret_cast<FileHost*>(cookie);
     const int call = ++host.calls;
+    host.counts.push_back(count);
     if (*cb != count) ADD_FAILURE() << "cb not preset to the count";
     if (host.during) host.during(call);
     if (call == host.failAt) return host.failCode;
@@ -511,6 +515,196 @@ TEST_F(StreamTest, GetTextLengthExCountsEachLineBreakOnceOrAsCrLf) {
     SetText("");
     EXPECT_EQ(Send(EM_GETTEXTLENGTHEX, 0), 0);
     EXPECT_EQ(length(GTL_USECRLF, CP_ACP), 0);
+}
+
+// ---- Line ends a host chooses ------------------------------------------------------
+
+// Every message that hands the text out, under every line-end setting, for the text
+// "one" CR LF "two" LF LF "last" (stored: one CR per line end) and the range 2-10.
+struct LineEndRow {
+    WPARAM setting;
+    const char* copied;    // WM_GETTEXT, and EM_GETSELTEXT of everything
+    const char* range;     // EM_GETTEXTRANGE 2-10
+    const char* streamed;  // EM_STREAMOUT of the whole document
+    const char* selected;  // EM_STREAMOUT of the selection 2-10
+    LRESULT length;        // WM_GETTEXTLENGTH
+    LRESULT lengthEx;      // EM_GETTEXTLENGTHEX, GTL_DEFAULT
+};
+
+const LineEndRow kLineEndRows[] = {
+    {QV_LINEENDS_DEFAULT, "one\rtwo\r\rlast", "e\rtwo\r\rl", "one\r\ntwo\r\n\r\nlast\r\n", "e\r\ntwo\r\n\r\nl", 16, 13},
+    {QV_LINEENDS_CRLF, "one\r\ntwo\r\n\r\nlast", "e\r\ntwo\r\n\r\nl", "one\r\ntwo\r\n\r\nlast\r\n", "e\r\ntwo\r\n\r\nl", 16,
+     16},
+    {QV_LINEENDS_LF, "one\ntwo\n\nlast", "e\ntwo\n\nl", "one\ntwo\n\nlast\n", "e\ntwo\n\nl", 13, 13},
+    {QV_LINEENDS_CR, "one\rtwo\r\rlast", "e\rtwo\r\rl", "one\rtwo\r\rlast\r", "e\rtwo\r\rl", 13, 13},
+    {QV_LINEENDS_DEFAULT | QV_LINEENDS_NOFINAL, "one\rtwo\r\rlast", "e\rtwo\r\rl", "one\r\ntwo\r\n\r\nlast",
+     "e\r\ntwo\r\n\r\nl", 16, 13},
+    {QV_LINEENDS_CRLF | QV_LINEENDS_NOFINAL, "one\r\ntwo\r\n\r\nlast", "e\r\ntwo\r\n\r\nl", "one\r\ntwo\r\n\r\nlast",
+     "e\r\ntwo\r\n\r\nl", 16, 16},
+    {QV_LINEENDS_LF | QV_LINEENDS_NOFINAL, "one\ntwo\n\nlast", "e\ntwo\n\nl", "one\ntwo\n\nlast", "e\ntwo\n\nl", 13, 13},
+    {QV_LINEENDS_CR | QV_LINEENDS_NOFINAL, "one\rtwo\r\rlast", "e\rtwo\r\rl", "one\rtwo\r\rlast", "e\rtwo\r\rl", 13, 13},
+};
+
+std::string Widened(const std::string& ansi) {
+    std::string wide;
+    for (char c : ansi) wide += c, wide += '\0';
+    return wide;
+}
+
+TEST_F(StreamTest, EveryMessageThatHandsTextOutWritesTheChosenLineEnd) {
+    SetText("one\r\ntwo\n\nlast");
+    EXPECT_EQ(Send(EMX_GETLINEENDS), QV_LINEENDS_DEFAULT);  // a new control's
+    LRESULT previous = QV_LINEENDS_DEFAULT;
+    for (const LineEndRow& row : kLineEndRows) {
+        SCOPED_TRACE(testing::Message() << "setting " << row.setting);
+        EXPECT_EQ(Send(EMX_SETLINEENDS, row.setting), previous);
+        previous = static_cast<LRESULT>(row.setting);
+        EXPECT_EQ(Send(EMX_GETLINEENDS), previous);
+        EXPECT_EQ(Send(WM_COMMAND, EMX_GETLINEENDS), previous);  // also as a menu command
+
+        char buffer[64];
+        std::memset(buffer, 'Z', sizeof buffer);
+        LRESULT n = Send(WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+        EXPECT_EQ(std::string(buffer, n), row.copied);
+        EXPECT_EQ(buffer[n], '\0');
+        EXPECT_EQ(Send(WM_GETTEXTLENGTH), row.length);
+        GETTEXTLENGTHEX plain = {GTL_DEFAULT, CP_ACP}, crlf = {GTL_USECRLF, CP_ACP};
+        EXPECT_EQ(Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&plain)), row.lengthEx);
+        EXPECT_EQ(Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&crlf)), 16);  // CR LF, as asked
+
+        std::memset(buffer, 'Z', sizeof buffer);
+        TEXTRANGEA range = {{10, 2}, buffer};  // reversed: ordered
+        n = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+        EXPECT_EQ(std::string(buffer, n + 2), std::string(row.range) + '\0' + 'Z');
+        Send(EM_SETSEL, 0, -1);
+        std::memset(buffer, 'Z', sizeof buffer);
+        n = Send(EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buffer));
+        EXPECT_EQ(std::string(buffer, n + 2), std::string(row.copied) + '\0' + 'Z');
+        *reinterpret_cast<WORD*>(buffer) = 20;
+        n = Send(EM_GETLINE, 1, reinterpret_cast<LPARAM>(buffer));
+        EXPECT_EQ(std::string(buffer, n), "two");  // never a line end
+
+        EXPECT_EQ(SaveText(), row.streamed);
+        EXPECT_EQ(SaveText(SF_TEXT | SF_UNICODE), Widened(row.streamed));
+        Send(EM_SETSEL, 2, 10);
+        EXPECT_EQ(SaveText(SF_TEXT | SFF_SELECTION), row.selected);
+    }
+    EXPECT_EQ(Stored(control), "one\rtwo\r\rlast\r");  // the text itself never changed
+}
+
+// A line end is never cut: not at the end of WM_GETTEXT's room (EditMessagesTest has
+// the sizes), not at the end of a stream-out buffer (a CR LF that does not fit goes
+// whole into the next call, a single LF fits where it did not), and a CR LF split
+// between two stream-in buffers is one CR LF.
+TEST_F(StreamTest, ALineEndAtABuffersEndIsNeverCut) {
+    const std::string first(32767, 'x');
+    struct Case {
+        WPARAM setting;
+        std::vector<LONG> counts;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {QV_LINEENDS_CRLF, {32767, 2, 3}, first + "\r\ny\r\n"},
+        {QV_LINEENDS_LF, {32768, 2}, first + "\ny\n"},
+        {QV_LINEENDS_CR, {32768, 2}, first + "\ry\r"},
+        {QV_LINEENDS_CRLF | QV_LINEENDS_NOFINAL, {32767, 2, 1}, first + "\r\ny"},
+    };
+    SetText((first + "\r\ny").c_str());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        Send(EMX_SETLINEENDS, c.setting);
+        FileHost saving;
+        EXPECT_EQ(Save(out, saving), static_cast<LRESULT>(c.saved.size()));
+        EXPECT_EQ(saving.counts, c.counts);
+        EXPECT_TRUE(out.Read() == c.saved);
+    }
+
+    // The file's 32768th byte is the CR of a CR LF: the first buffer ends with it.
+    SetText("");
+    EXPECT_EQ(LoadText(first + "\r\ny\r\n"), 32772);
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_CRLF);
+    EXPECT_EQ(Send(EM_GETLINECOUNT), 3);
+}
+
+// A file loaded through EM_STREAMIN or WM_SETTEXT tells which line ends it had; set
+// as the line-end setting (with QV_LINEENDS_NOFINAL), EM_STREAMOUT and WM_GETTEXT
+// both give the file back byte for byte. A text of no or of mixed line ends is
+// written with CR LF.
+TEST_F(StreamTest, AFileComesBackWithTheLineEndsItHad) {
+    std::string longLines = std::string(100000, 'L') + "\n" + std::string(70000, 'M') + "\n";
+    std::string big;
+    while (big.size() < 2u * 1000 * 1000) big += Lines(2000, "\n", static_cast<unsigned>(big.size()));
+    const struct {
+        const char* name;
+        std::string bytes;
+        LRESULT found;
+        std::string saved;  // when it differs from the file
+    } files[] = {
+        {"CR LF", Lines(300, "\r\n"), QV_LINEENDS_CRLF, ""},
+        {"LF", Lines(300, "\n"), QV_LINEENDS_LF, ""},
+        {"CR", Lines(300, "\r"), QV_LINEENDS_CR, ""},
+        {"LF without a final line end", Lines(300, "\n") + "end", QV_LINEENDS_LF, ""},
+        {"CR LF without a final line end", Lines(300, "\r\n") + "end", QV_LINEENDS_CRLF, ""},
+        {"CR, blank lines", "\r\r\ra\r\r", QV_LINEENDS_CR, ""},
+        {"LF, 100,000-character lines", longLines, QV_LINEENDS_LF, ""},
+        {"LF, 2 MB", big, QV_LINEENDS_LF, ""},
+        {"one line", "no line end", QV_LINEENDS_NONE, ""},
+        {"empty", "", QV_LINEENDS_NONE, ""},
+        {"mixed", "a\r\nb\nc\rd", QV_LINEENDS_MIXED, "a\r\nb\r\nc\r\nd"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        const std::string expected = file.saved.empty() ? file.bytes : file.saved;
+        for (const bool streamed : {true, false}) {
+            SCOPED_TRACE(streamed ? "EM_STREAMIN" : "WM_SETTEXT");
+            Send(EMX_SETLINEENDS, QV_LINEENDS_DEFAULT);
+            SetText("x\ry\r");  // CR line ends, found as such
+            ASSERT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_CR);
+            if (streamed) {
+                SetText("");
+                ASSERT_EQ(LoadText(file.bytes), static_cast<LRESULT>(file.bytes.size()));
+            } else {
+                SetText(file.bytes.c_str());
+            }
+            const LRESULT found = Send(EMX_GETLOADEDLINEENDS);
+            EXPECT_EQ(found, file.found);
+            const bool kept = found == QV_LINEENDS_CRLF || found == QV_LINEENDS_LF || found == QV_LINEENDS_CR;
+            Send(EMX_SETLINEENDS, (kept ? found : QV_LINEENDS_CRLF) | QV_LINEENDS_NOFINAL);
+            EXPECT_TRUE(SaveText() == expected);
+            // A host that saves what GetWindowText gives writes the same.
+            const LRESULT length = Send(WM_GETTEXTLENGTH);
+            EXPECT_EQ(length, static_cast<LRESULT>(expected.size()));
+            std::vector<char> text(length + 1, 'Z');
+            EXPECT_EQ(Send(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())), length);
+            EXPECT_TRUE(std::string(text.data(), length) == expected);
+        }
+    }
+}
+
+// What was found stays until the next whole-text load: edits, a stream-in of the
+// selection and a stream that fails at once do not change it; a new control found
+// none.
+TEST_F(StreamTest, OnlyAWholeTextLoadChangesTheLineEndsFound) {
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_NONE);
+    SetText("");
+    LoadText("a\nb\n");
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_LF);
+    Send(EM_SETSEL, 1, 1);
+    Send(EM_REPLACESEL, 1, reinterpret_cast<LPARAM>("x\r\ny"));
+    LoadText("c\r\nd", SF_TEXT | SFF_SELECTION);
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_LF);
+    in.Write("e\rf");
+    FileHost failing;
+    failing.failAt = 1;
+    failing.failCode = 7;
+    Load(in, failing);
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_LF);
+    LoadText("g\rh");  // a stream that delivers is a load, in front of the text
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_CR);
+    SetText("one line");
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_NONE);
+    Send(WM_SETTEXT, 0, 0);  // NULL is the empty text
+    EXPECT_EQ(Send(EMX_GETLOADEDLINEENDS), QV_LINEENDS_NONE);
 }
 
 }  // namespace

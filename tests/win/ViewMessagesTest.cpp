@@ -78,15 +78,39 @@ TEST_F(ViewMessagesTest, ColoursGoInAndComeOutByTheirEntries) {
     GetObjectA((HBRUSH)ed->brushes[11], sizeof brush, &brush);
     EXPECT_EQ(brush.lbColor, colors[26]);
 
+    // Every entry is written, the unused ones too: a host's record read, changed and
+    // set again carries nothing of the memory it was made in.
     uint32_t out[27];
-    std::memset(out, 0xFF, sizeof out);
+    std::memset(out, 0xAB, sizeof out);
     Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(out));
-    for (uint32_t i : {0u, 1u, 2u, 7u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 22u, 26u})
-        EXPECT_EQ(out[i], colors[i]) << i;
-    for (uint32_t i : {3u, 4u, 5u, 6u, 10u, 18u, 19u, 20u, 21u, 23u, 24u, 25u}) EXPECT_EQ(out[i], 0xFFFFFFFFu) << i;
+    for (uint32_t i = 0; i < 27; ++i) EXPECT_EQ(out[i], ed->colors[i]) << i;
     // NULL records are ignored.
     EXPECT_EQ(Send(EMX_SETCOLORS, 0, 0), 0);
     EXPECT_EQ(Send(EMX_GETCOLORS, 0, 0), 0);
+}
+
+// A style code the painter does not know would hide its runs: the control keeps the
+// colour with code 0 instead, and a host reads back what it draws with. The codes
+// it knows stay, 5 (a run hidden on purpose) among them.
+TEST_F(ViewMessagesTest, UnknownStyleCodesInAColourRecordBecomeTheTextFont) {
+    struct Row {
+        uint32_t set, kept;
+    } rows[] = {
+        {0x000000FF, 0x000000FF}, {0x010000FF, 0x010000FF}, {0x020000FF, 0x020000FF},
+        {0x030000FF, 0x030000FF}, {0x040000FF, 0x040000FF}, {0x050000FF, 0x050000FF},
+        {0x080000FF, 0x080000FF}, {0x060000FF, 0x000000FF}, {0x070000FF, 0x000000FF},
+        {0x090000FF, 0x000000FF}, {0xAB0000FF, 0x000000FF}, {0xFFFFFFFF, 0x00FFFFFF},
+    };
+    for (const Row& row : rows) {
+        uint32_t colors[27];
+        Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+        colors[18] = colors[24] = row.set;  // quotes, '_'-joined words
+        Send(EMX_SETCOLORS, 0, reinterpret_cast<LPARAM>(colors));
+        uint32_t out[27] = {};
+        Send(EMX_GETCOLORS, 0, reinterpret_cast<LPARAM>(out));
+        EXPECT_EQ(out[18], row.kept) << std::hex << row.set;
+        EXPECT_EQ(out[24], row.kept) << std::hex << row.set;
+    }
 }
 
 TEST_F(ViewMessagesTest, FontSlotsFourIsNeitherSetNorRead) {

@@ -65,6 +65,45 @@ def _record(r):
     return out
 
 
+LAYOUT_MACROS = ["QV_LAYOUT", "QV_LAYOUT_AT", "QV_LAYOUT_NAME", "QV_LAYOUT_PASTE"]
+
+
+def _layout_checks(api):
+    """Every record's size and field offsets, checked by the host's compiler: C11
+    _Static_assert and C++11 static_assert where they exist, else a typedef of an
+    array whose size is -1 when the check fails (C89, C99, C++98). One check a
+    line: the typedef's name carries the line number."""
+    out = ["", banner("Record layouts", "/* ", " */", 86)]
+    out += _comment_block(
+        "The sizes and offsets of the records as Quorvane.dll has them, checked when the "
+        "header is compiled (C11 _Static_assert, C++11 static_assert, otherwise an array "
+        "of negative size): a failure means the compiler lays a record out otherwise, "
+        "for a 64-bit target or under packing options, and the control would read "
+        "the host's records wrong. The DLL is 32-bit. Define QUORVANE_NO_LAYOUT_CHECKS "
+        "to leave the checks out.")
+    out += ["#ifndef QUORVANE_NO_LAYOUT_CHECKS",
+            "#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))",
+            "#define QV_LAYOUT_AT(line, test, what) static_assert(test, what)",
+            "#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L",
+            "#define QV_LAYOUT_AT(line, test, what) _Static_assert(test, what)",
+            "#else",
+            "#define QV_LAYOUT_PASTE(a, b) a##b",
+            "#define QV_LAYOUT_NAME(line) QV_LAYOUT_PASTE(qv_layout_check_, line)",
+            "#define QV_LAYOUT_AT(line, test, what) typedef char QV_LAYOUT_NAME(line)[(test) ? 1 : -1]",
+            "#endif",
+            "#define QV_LAYOUT(test, what) QV_LAYOUT_AT(__LINE__, test, what)"]
+    for r in api.records:
+        if r.platform:
+            continue
+        out.append(f'QV_LAYOUT(sizeof({r.name}) == {r.size}, "{r.name} is {r.size} bytes");')
+        for f in r.fields:
+            out.append(f'QV_LAYOUT(offsetof({r.name}, {f.name}) == {f.offset}, '
+                       f'"{r.name}.{f.name} is at byte {f.offset}");')
+    out += [f"#undef {m}" for m in LAYOUT_MACROS]
+    out.append("#endif /* QUORVANE_NO_LAYOUT_CHECKS */")
+    return out
+
+
 def generate(api):
     out = ["/*"]
     out += [" * quorvane.h - what a host needs to drive a Quorvane control.", " *"]
@@ -91,7 +130,8 @@ def generate(api):
         if not g.first and not g.platform and g.style == "define":
             out += _defines(g)
 
-    out += ["", "#ifndef RC_INVOKED", "", "#ifdef __cplusplus", 'extern "C" {', "#endif"]
+    out += ["", "#ifndef RC_INVOKED", "", "#include <stddef.h> /* offsetof, for the layout checks */", "",
+            "#ifdef __cplusplus", 'extern "C" {', "#endif"]
     for g in api.constant_groups:
         if g.style == "enum":
             out += _enum(g)
@@ -103,6 +143,7 @@ def generate(api):
         args = ", ".join(f"{SCALARS[t].c} {n}" for n, t in cb.args)
         out += [""] + _comment_block(cb.doc)
         out.append(f"typedef {SCALARS[cb.result].c} (CALLBACK *{cb.name})({args});")
+    out += _layout_checks(api)
     out += ["", "#ifdef __cplusplus", "}", "#endif", "", "#endif /* RC_INVOKED */", "",
             "#endif /* QUORVANE_H */"]
     return "\n".join(out) + "\n"

@@ -102,7 +102,7 @@ def generate(api):
     out += ["", "## Messages by feature", "",
             "Every message is sent with SendMessageA to the control window. Arguments not named are",
             "not read; pass 0. A result given as *none* has no defined value. The private messages",
-            "(0x13A0-0x13DB and 0x2B0F) also work as WM_COMMAND identifiers: a WM_COMMAND sent to",
+            "(0x13A0-0x13FF and 0x2B0F) also work as WM_COMMAND identifiers: a WM_COMMAND sent to",
             "the control whose low word is a private number acts as that message, so menu items",
             "and accelerators can carry them. *Deviates* names where a standard message differs",
             "from the platform's edit-control (or rich-edit) contract."]

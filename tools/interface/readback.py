@@ -24,6 +24,7 @@ class ReadError(Exception):
 class Layout:
     values: dict = field(default_factory=dict)
     records: dict = field(default_factory=dict)
+    guard: str = None  # MASM: the include guard that encloses the whole file
 
 
 def _run(cmd, what, cwd=None):
@@ -124,12 +125,27 @@ def _masm_code(raw):
     return m.group(1) if m else raw.split(";", 1)[0].strip()
 
 
+def _masm_guard(lines):
+    """The include guard: the first code line `IFNDEF G`, the next `G equ ...` and the
+    last `ENDIF`. Answers G and the numbers of those three lines, or (None, ())."""
+    code = [(number, _masm_code(raw)) for number, raw in enumerate(lines, 1)]
+    code = [(number, line) for number, line in code if line]
+    if len(code) < 3:
+        return None, ()
+    first = re.fullmatch(r"IFNDEF\s+(\w+)", code[0][1])
+    if not first or not re.fullmatch(rf"{first.group(1)}\s+equ\s+\w+", code[1][1]) or code[-1][1] != "ENDIF":
+        return None, ()
+    return first.group(1), (code[0][0], code[1][0], code[-1][0])
+
+
 def read_masm(path):
     layout = Layout()
     struct = None
-    for number, raw in enumerate(path.read_text().splitlines(), 1):
+    lines = path.read_text().splitlines()
+    layout.guard, guard_lines = _masm_guard(lines)
+    for number, raw in enumerate(lines, 1):
         line = _masm_code(raw)
-        if not line:
+        if not line or number in guard_lines:
             continue
         where = f"{path.name}:{number}"
         if struct is not None:

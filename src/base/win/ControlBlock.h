@@ -37,6 +37,19 @@ struct ControlPrivate {
     // control meanwhile (a pane subclass handing it to the default procedure) goes
     // on to the parent.
     uint32_t forwardingWheel;
+    // What the line-number margin was last measured for: the widest number's
+    // length and the fonts it was measured in (slot 5, and slot 0 that stands in
+    // for an empty slot 5), and the width that number needs with its gaps.
+    uint32_t numberLength;
+    FontRef numberFont;
+    FontRef numberTextFont;
+    uint32_t numberNeed;
+    // The host's line-end setting (EMX_SETLINEENDS: a QV_LINEENDS_ style, maybe with
+    // QV_LINEENDS_NOFINAL); 0, the control's first answers, at creation.
+    uint32_t lineEnds;
+    // The line ends the last whole-text load found (EMX_GETLOADEDLINEENDS), a
+    // QV_LINEENDS_ value; 0 stands for QV_LINEENDS_NONE, what a new control has.
+    uint32_t loadedLineEnds;
 };
 
 struct ControlBlock {

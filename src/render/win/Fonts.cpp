@@ -7,6 +7,7 @@
 #include "base/HostLimits.h"
 #include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
+#include "render/LineNumbers.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -68,6 +69,34 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]) {
                         (ed.panes[0].vScrollShown ? 16 : 0);
         ed.visibleColumns = width > 0 ? static_cast<uint32_t>(width) / ed.charWidth : 0;
     }
+}
+
+int32_t MeasureNumberText(const EditorInstance& ed, uint32_t length) {
+    HWND control = Hwnd(ed.hwnd);
+    HDC dc = TakeWindowDC(control);
+    if (!dc) return -1;
+    // An empty slot fails to select and the font before it stays, as in a paint.
+    HGDIOBJ oldFont = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontText]));
+    const HGDIOBJ replaced = ::SelectObject(dc, static_cast<HFONT>(ed.fonts[kFontLineNumbers]));
+    if (oldFont == nullptr) oldFont = replaced;
+    char widest = '0';
+    LONG widestCx = -1;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const char one[2] = {digit, '\0'};
+        const LONG cx = Extent(dc, one).cx;
+        if (cx > widestCx) {
+            widestCx = cx;
+            widest = digit;
+        }
+    }
+    char text[kMaxNumberDigits + 1];
+    if (length > kMaxNumberDigits) length = kMaxNumberDigits;
+    for (uint32_t i = 0; i < length; ++i) text[i] = widest;
+    text[length] = '\0';
+    const LONG width = length != 0 ? Extent(dc, text).cx : 0;
+    if (oldFont) ::SelectObject(dc, oldFont);
+    GiveBackWindowDC(control, dc);
+    return width > 0 ? static_cast<int32_t>(width) : 0;
 }
 
 }  // namespace qv

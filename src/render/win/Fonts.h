@@ -14,4 +14,9 @@ void MeasureFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]);
 // top-line caches are walked again from the top.
 void ChangeFonts(EditorInstance& ed, const FontRef fonts[kFontSlotCount]);
 
+// The width in pixels of `length` characters of the widest digit in the font the
+// line numbers are drawn in: slot 5, or slot 0 while slot 5 is empty (as painting
+// falls back); -1 when there is no device context to measure on.
+int32_t MeasureNumberText(const EditorInstance& ed, uint32_t length);
+
 }  // namespace qv

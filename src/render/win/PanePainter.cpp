@@ -23,7 +23,7 @@ constexpr uint32_t kStyleDirectUnderBar = 0x10;
 constexpr int32_t kMarkerImageSize = 9;
 constexpr int32_t kMarkerImageLift = 7;    // the image sits (lineHeight - 7) / 2 below the row top
 constexpr int32_t kMarkerImageInset = 10;  // its left edge, from the text area's left edge
-constexpr int32_t kNumberRightGap = 4;     // numbers end this far left of their margin's edge
+constexpr int32_t kNumberRightGap = static_cast<int32_t>(kLineNumberRightGap);
 constexpr int32_t kNumberExtraHeight = 3;  // the number's box reaches below the row
 constexpr uint32_t kMarkerImageCount = 8;
 constexpr UINT kNumberFormat = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;  // 0x26
@@ -88,14 +88,16 @@ HRGN MakeClip(const Target& t, int64_t left, int64_t top, int64_t right, int64_t
 
 // Painting keeps LineFlags bit 0x80 in step with the block word the painter found
 // on the line. The bit is also the top bit of the marker kind, so it is written
-// only while the kind is 0 (no marker) or 8 (block start): a bookmark, a folded
-// block's marker or any other kind keeps its nibble, its image and its place in
-// the marker scans.
+// only while the kind is 0 (no marker) or 8 (block start) and the line carries no
+// marker id: a bookmark, a block's marker, a start the host or loading marked with
+// its patterns, or any other kind keeps its nibble, its image and its place in the
+// marker scans.
 void KeepBlockWordBit(EditorInstance& ed, uint32_t recordOffset) {
     LineRecordView record = RecordAt(ed, recordOffset);
     const uint32_t flags = record.flags();
     const uint32_t kind = flags & kFlagMarkerMask;
     if (kind != 0 && kind != kFlagBlockWord) return;
+    if (record.markerId() != 0) return;
     record.setFlags(PainterStateOf(ed).blockWordSeen ? flags | kFlagBlockWord : flags & ~kFlagBlockWord);
 }
 
@@ -312,6 +314,38 @@ HDC TakeBuffer(HDC paintDC, int width, int height) {
     return gBuffer.dc;
 }
 
+// The rectangle `u` of the pane (client pixels) drawn into an off-screen bitmap like
+// `like`'s pixels and copied into `dest` at the same client coordinates with one
+// BitBlt, which leaves `dest`'s own state (its font, colours, clip and origin) as
+// it was. The kept bitmap is used; a drawing inside a drawing makes one of its
+// own. False when no bitmap could be had.
+bool DrawThroughBitmap(EditorInstance& ed, HWND window, HDC like, HDC dest, const RECT& u) {
+    const int width = u.right - u.left;
+    const int height = u.bottom - u.top;
+    const int64_t dx = -static_cast<int64_t>(u.left), dy = -static_cast<int64_t>(u.top);
+    if (DropKeptObjectsAsked() && !gBuffer.busy) ReleasePaintBuffer();
+    if (HDC kept = TakeBuffer(like, width, height)) {
+        DrawBufferedPicture(ed, window, Target{kept, dx, dy}, u);
+        ::BitBlt(dest, u.left, u.top, width, height, kept, 0, 0, SRCCOPY);
+        gBuffer.busy = false;
+        return true;
+    }
+    // One whose kept bitmap could not be had (rather than was in use) has none.
+    HDC memoryDC = gBuffer.busy ? MakeMemoryDC(like) : nullptr;
+    HBITMAP bitmap = memoryDC != nullptr ? MakeBitmap(like, width, height) : nullptr;
+    if (bitmap == nullptr) {
+        DropMemoryDC(memoryDC);
+        return false;
+    }
+    const HGDIOBJ oldBitmap = ::SelectObject(memoryDC, bitmap);
+    DrawBufferedPicture(ed, window, Target{memoryDC, dx, dy}, u);
+    ::BitBlt(dest, u.left, u.top, width, height, memoryDC, 0, 0, SRCCOPY);
+    ::SelectObject(memoryDC, oldBitmap);
+    DropObject(kSiteBitmap, bitmap);
+    DropMemoryDC(memoryDC);
+    return true;
+}
+
 }  // namespace
 
 void PaintPaneBuffered(HWND window) {
@@ -319,39 +353,24 @@ void PaintPaneBuffered(HWND window) {
     HDC paintDC = ::BeginPaint(window, &ps);
     EditorInstance* ed = InstanceOf(window);
     const RECT u = ps.rcPaint;
-    if (ed == nullptr || paintDC == nullptr || IsEmpty(u)) {
-        ::EndPaint(window, &ps);
-        return;
-    }
-    const int width = u.right - u.left;
-    const int height = u.bottom - u.top;
-    const Target buffered = {nullptr, -static_cast<int64_t>(u.left), -static_cast<int64_t>(u.top)};
-    if (DropKeptObjectsAsked() && !gBuffer.busy) ReleasePaintBuffer();
-    if (HDC kept = TakeBuffer(paintDC, width, height)) {
-        DrawBufferedPicture(*ed, window, Target{kept, buffered.dx, buffered.dy}, u);
-        ::BitBlt(paintDC, u.left, u.top, width, height, kept, 0, 0, SRCCOPY);
-        gBuffer.busy = false;
-        ::EndPaint(window, &ps);
-        return;
-    }
-    // A paint inside a paint makes a bitmap of its own; one whose kept bitmap could
-    // not be had paints directly, below.
-    HDC memoryDC = gBuffer.busy ? MakeMemoryDC(paintDC) : nullptr;
-    HBITMAP bitmap = memoryDC != nullptr ? MakeBitmap(paintDC, width, height) : nullptr;
-    if (bitmap == nullptr) {
-        // No memory for the bitmap: the same picture, drawn straight into the window.
-        DropMemoryDC(memoryDC);
+    if (ed != nullptr && paintDC != nullptr && !IsEmpty(u) && !DrawThroughBitmap(*ed, window, paintDC, paintDC, u)) {
+        // No memory for a bitmap: the same picture, drawn straight into the window.
         DrawBufferedPicture(*ed, window, Target{paintDC, 0, 0}, u);
-        ::EndPaint(window, &ps);
-        return;
     }
-    const HGDIOBJ oldBitmap = ::SelectObject(memoryDC, bitmap);
-    DrawBufferedPicture(*ed, window, Target{memoryDC, buffered.dx, buffered.dy}, u);
-    ::BitBlt(paintDC, u.left, u.top, width, height, memoryDC, 0, 0, SRCCOPY);
-    ::SelectObject(memoryDC, oldBitmap);
-    DropObject(kSiteBitmap, bitmap);
-    DropMemoryDC(memoryDC);
     ::EndPaint(window, &ps);
+}
+
+void PrintPaneClient(HWND window, HDC dc) {
+    EditorInstance* ed = InstanceOf(window);
+    RECT client = {};
+    ::GetClientRect(window, &client);
+    if (ed == nullptr || dc == nullptr || IsEmpty(client)) return;
+    // The bitmap takes the screen's pixels, as in a paint; the caller's context may
+    // be a printer's or a monochrome one.
+    HDC like = TakeWindowDC(window);
+    if (like == nullptr) return;
+    DrawThroughBitmap(*ed, window, like, dc, client);
+    GiveBackWindowDC(window, like);
 }
 
 void ReleasePaintBuffer() {

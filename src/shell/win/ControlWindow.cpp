@@ -2,12 +2,14 @@
 // the dispatch of every other message through the handler tables.
 #include <windows.h>
 
+#include "edit/Notify.h"
 #include "render/win/Brushes.h"
 #include "base/ScrollTiming.h"
 #include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Library.h"
 #include "shell/win/MessageTable.h"
+#include "shell/win/NumberMargin.h"
 #include "shell/win/ProcessorClock.h"
 #include "shell/win/SplitBar.h"
 #include "shell/win/StreamGuard.h"
@@ -70,6 +72,11 @@ void DropFrameScrollBars(HWND hwnd) {
 }
 
 // WM_CREATE: answers 0, or -1 when the control cannot work (no record, no store).
+// The last step tells the parent of the fresh document (reason 1): a host's status
+// bar shows the initial state without asking. The parent hears it inside
+// CreateWindowEx, before it holds the control's handle, so the record's hwndFrom and
+// idFrom are what identify the control; nothing after the notification touches the
+// record, which a parent may destroy meanwhile.
 LRESULT OnWmCreate(HWND hwnd) {
     if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
 
@@ -95,6 +102,7 @@ LRESULT OnWmCreate(HWND hwnd) {
     ed.hwndActivePane = ed.panes[0].hwnd;
     ::SetFocus(Hwnd(ed.panes[0].hwnd));
     DropFrameScrollBars(hwnd);
+    NotifyParent(ed, kReasonSelChange);
     return 0;
 }
 
@@ -111,11 +119,9 @@ LRESULT OnWmDestroy(EditorInstance& ed, const Message& m) {
 }
 
 bool InRange(UINT msg, UINT first, UINT last) { return msg >= first && msg <= last; }
-bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13DB) || msg == 0x2B0F; }
+bool IsPrivate(UINT msg) { return InRange(msg, 0x13A0, 0x13FF) || msg == 0x2B0F; }
 
-}  // namespace
-
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) {
         if (msg == WM_CREATE) return OnWmCreate(hwnd);
@@ -144,6 +150,17 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (Handler priv = kPrivateMessages.Find(msg)) return priv(*ed, m);
     }
     return m.Default();
+}
+
+}  // namespace
+
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Dispatch(hwnd, msg, wParam, lParam);
+    // Whatever the message changed (the line count, the fonts, the padding), the
+    // line-number margin follows; the record is looked up again, as the message may
+    // have destroyed the control.
+    if (EditorInstance* ed = InstanceOf(hwnd)) KeepNumberMargin(*ed);
+    return result;
 }
 
 }  // namespace qv

@@ -30,17 +30,19 @@ LRESULT OnEmGetSel(EditorInstance& ed, const Message& m) {
     return static_cast<LRESULT>((s & 0xFFFF) | (e << 16));
 }
 
-// EM_SETSEL: anchor wParam and caret lParam, both clamped to the text; the caret is
-// neither moved on screen nor scrolled into view; answers 0.
+// EM_SETSEL: anchor wParam and caret lParam, both clamped to the text (never past
+// its end, so (0, -1) selects exactly the host's text); the caret is placed but not
+// scrolled into view; answers 0.
 LRESULT OnEmSetSel(EditorInstance& ed, const Message& m) {
     RedrawSelection(ed);
-    ed.caretPos = LocateChar(ed, static_cast<CharIndex>(m.lParam)).index;
-    ed.selAnchor = LocateChar(ed, static_cast<CharIndex>(m.wParam)).index;
+    ed.caretPos = ClampToTextEnd(ed, static_cast<CharIndex>(m.lParam));
+    ed.selAnchor = ClampToTextEnd(ed, static_cast<CharIndex>(m.wParam));
     if (!ed.hideSelection && ed.selAnchor != ed.caretPos) {
         // (-1, n): the selection collapses at the end of the text.
         if (static_cast<CharIndex>(m.wParam) == kNoIndex) ed.caretPos = ed.selAnchor;
         RedrawSelection(ed);
     }
+    PlaceCaretInActivePane(ed);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }

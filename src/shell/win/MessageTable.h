@@ -39,7 +39,7 @@ struct HandlerTable {
 extern const HandlerTable kRichEditMessages;  // 0x432-0x4E1
 extern const HandlerTable kEditMessages;      // 0xB0-0xD9
 extern const HandlerTable kWindowMessages;
-extern const HandlerTable kPrivateMessages;   // 0x13A0-0x13DB, 0x2B0F
+extern const HandlerTable kPrivateMessages;   // 0x13A0-0x13FF, 0x2B0F
 
 template <size_t N>
 constexpr HandlerTable MakeTable(const HandlerEntry (&entries)[N]) {

@@ -12,10 +12,12 @@
 #include "shell/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
+#include "render/win/WindowPrint.h"
 #include "base/win/Allocations.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
 #include "shell/win/Library.h"
+#include "shell/win/NumberMargin.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -77,6 +79,20 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
         const int32_t rows = static_cast<int32_t>(WholeRows(ed, pane.textRect.bottom));
         pane.scrollY = pane.scrollY > rows ? pane.scrollY - rows : 0;
     }
+    return 0;
+}
+
+// WM_PRINT: the pane into the DC of wParam (lParam: PRF_ flags): its client area
+// and its vertical bar as far as the platform prints one; answers 0.
+LRESULT OnPanePrint(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    PrintWindowParts(hwnd, reinterpret_cast<HDC>(wParam), lParam);
+    return 0;
+}
+
+// WM_PRINTCLIENT: the margins and the text area into the DC of wParam, as a paint
+// draws them; nothing on the screen changes; answers 0.
+LRESULT OnPanePrintClient(HWND hwnd, WPARAM wParam) {
+    PrintPaneClient(hwnd, reinterpret_cast<HDC>(wParam));
     return 0;
 }
 
@@ -145,9 +161,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) return OnPaneCreate(hwnd, msg, wParam, lParam);
     EditorInstance* ed = InstanceOf(hwnd);
     if (!ed) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -170,6 +184,10 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_PAINT:
             return OnPanePaint(*ed, hwnd);
+        case WM_PRINT:
+            return OnPanePrint(hwnd, wParam, lParam);
+        case WM_PRINTCLIENT:
+            return OnPanePrintClient(hwnd, wParam);
         case WM_SETFOCUS:
             OnPaneSetFocus(*ed, hwnd);
             break;
@@ -203,6 +221,16 @@ LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             break;
     }
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK PaneWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Dispatch(hwnd, msg, wParam, lParam);
+    // Keys and the mouse change the line count too: the line-number margin follows.
+    // The record is looked up again, as the message may have destroyed the control.
+    if (EditorInstance* ed = InstanceOf(hwnd)) KeepNumberMargin(*ed);
+    return result;
 }
 
 }  // namespace qv

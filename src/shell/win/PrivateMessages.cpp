@@ -1,4 +1,4 @@
-// The private messages (0x13A0-0x13DB and 0x2B0F). They work as WM_COMMAND
+// The private messages (0x13A0-0x13FF and 0x2B0F). They work as WM_COMMAND
 // identifiers too: the control procedure dispatches a WM_COMMAND's identifier
 // through this table with the WM_COMMAND's own arguments. Unused numbers go to the
 // default procedure.
@@ -15,6 +15,7 @@
 #include "render/Highlights.h"
 #include "render/KeywordTable.h"
 #include "render/LineLocks.h"
+#include "render/LinePainter.h"
 #include "render/Markers.h"
 #include "render/Words.h"
 #include "render/win/Brushes.h"
@@ -23,7 +24,9 @@
 #include "base/ScrollTiming.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
+#include "shell/win/LineEndSetting.h"
 #include "shell/win/MessageTable.h"
+#include "shell/win/NumberMargin.h"
 #include "shell/win/SplitBar.h"
 #include "store/PositionMap.h"
 
@@ -87,22 +90,30 @@ LRESULT OnEmxSetMarkerMargin(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_SETLINENUMBERWIDTH: the margin's width while shown (at most 4096); takes
-// effect at once when the numbers are shown; answers 0.
+// EMX_GETMARKERMARGIN: answers selMarginWidth.
+LRESULT OnEmxGetMarkerMargin(EditorInstance& ed, const Message&) { return ed.selMarginWidth; }
+
+// EMX_SETLINENUMBERWIDTH: the margin's least width while shown (at most 4096);
+// takes effect at once when the numbers are shown, the margin staying wide enough
+// for the widest number; answers 0.
 LRESULT OnEmxSetLineNumberWidth(EditorInstance& ed, const Message& m) {
     ed.lineNumberWidthSetting = ClampMarginWidth(Arg(m.wParam));
-    if (ed.lineNumberWidth != 0) {
-        ed.lineNumberWidth = ed.lineNumberWidthSetting;
-        RefreshBothPanes(ed);
-    }
+    if (ed.lineNumberWidth != 0) SetNumberMarginWidth(ed, FittedNumberWidth(ed));
     return 0;
 }
+
+// EMX_GETLINENUMBERWIDTH: answers the line-number margin's width while shown
+// (lineNumberWidthSetting), also while the numbers are hidden.
+LRESULT OnEmxGetLineNumberWidth(EditorInstance& ed, const Message&) { return ed.lineNumberWidthSetting; }
 
 // EMX_SETWHEELLINES: wheelLines = wParam (0 turns the wheel off); answers wParam.
 LRESULT OnEmxSetWheelLines(EditorInstance& ed, const Message& m) {
     ed.wheelLines = Arg(m.wParam);
     return m.wParam;
 }
+
+// EMX_GETWHEELLINES: answers wheelLines (WHEEL_PAGESCROLL as -1).
+LRESULT OnEmxGetWheelLines(EditorInstance& ed, const Message&) { return static_cast<int32_t>(ed.wheelLines); }
 
 // EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
 // (lParam nonzero) or jumps; answers lParam.
@@ -125,6 +136,9 @@ LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
+// EMX_GETTABWIDTH: answers tabWidth, 1-256.
+LRESULT OnEmxGetTabWidth(EditorInstance& ed, const Message&) { return ed.tabWidth; }
+
 // EMX_TOGGLEVIEWFLAGS, EMX_FLIPVIEWFLAGS: viewFlags ^= wParam; repaints; focus to the
 // upper pane; answers 0.
 LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
@@ -133,6 +147,9 @@ LRESULT OnEmxToggleViewFlags(EditorInstance& ed, const Message& m) {
     FocusUpperPane(ed);
     return 0;
 }
+
+// EMX_GETVIEWFLAGS: answers viewFlags.
+LRESULT OnEmxGetViewFlags(EditorInstance& ed, const Message&) { return ed.viewFlags; }
 
 // EMX_ENABLEALTFONTS: altFontsEnabled = wParam until the next font measurement;
 // repaints; focus to the upper pane; answers 0.
@@ -149,12 +166,20 @@ LRESULT OnEmxSetAutoIndent(EditorInstance& ed, const Message& m) {
     return m.wParam;
 }
 
-// EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off; repaints; answers 0.
+// EMX_GETAUTOINDENT: answers autoIndent as set.
+LRESULT OnEmxGetAutoIndent(EditorInstance& ed, const Message&) { return ed.autoIndent; }
+
+// EMX_TOGGLEPADLINENUMBERS: zero-padded line numbers on or off, the margin as wide
+// as the widest number then needs; repaints; answers 0.
 LRESULT OnEmxTogglePadLineNumbers(EditorInstance& ed, const Message&) {
     ed.padLineNumbers = ed.padLineNumbers ? 0 : 1;
     RefreshBothPanes(ed);
+    KeepNumberMargin(ed);
     return 0;
 }
+
+// EMX_GETPADLINENUMBERS: answers 1 while the line numbers are zero-padded, else 0.
+LRESULT OnEmxGetPadLineNumbers(EditorInstance& ed, const Message&) { return ed.padLineNumbers != 0; }
 
 // EMX_SETSCROLLDELAY: the spin counts of every control: lParam and lParam / 10, at
 // most a second's worth; answers 0.
@@ -186,6 +211,24 @@ LRESULT OnEmxSetReadOnly(EditorInstance& ed, const Message& m) {
     ::SetWindowLongA(m.hwnd, GWL_STYLE, style);
     return 0;
 }
+
+// EMX_SETLINEENDS: the line-end setting = wParam (a QV_LINEENDS_ style of 0-3, maybe
+// with QV_LINEENDS_NOFINAL); answers the previous one, or -1 with nothing changed
+// for a value that is no setting.
+LRESULT OnEmxSetLineEnds(EditorInstance& ed, const Message& m) {
+    if (!IsLineEndSetting(Arg(m.wParam))) return -1;
+    ControlPrivate& priv = PrivateOf(ed);
+    const uint32_t previous = priv.lineEnds;
+    priv.lineEnds = Arg(m.wParam);
+    return previous;
+}
+
+// EMX_GETLINEENDS: answers the line-end setting.
+LRESULT OnEmxGetLineEnds(EditorInstance& ed, const Message&) { return PrivateOf(ed).lineEnds; }
+
+// EMX_GETLOADEDLINEENDS: answers the line ends the last whole-text load found
+// (QV_LINEENDS_CRLF, _LF, _CR, _MIXED or _NONE).
+LRESULT OnEmxGetLoadedLineEnds(EditorInstance& ed, const Message&) { return LoadedLineEndsValue(ed); }
 
 // EMX_SETPAGELINES: linesPerPage = wParam; repaints; answers 0.
 LRESULT OnEmxSetPageLines(EditorInstance& ed, const Message& m) {
@@ -237,16 +280,16 @@ LRESULT OnEmxGetFonts(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, the brushes made
-// again; repaints; answers 0. When the new brushes cannot be made the colours and
-// the brushes stay as they were.
+// EMX_SETCOLORS: every entry but 5, 6 and 10 from the host's record, a style code the
+// painter does not know taken as 0, the brushes made again; repaints; answers 0.
+// When the new brushes cannot be made the colours and the brushes stay as they were.
 LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     const auto* colors = reinterpret_cast<const uint32_t*>(m.lParam);
     if (!colors) return 0;
     uint32_t old[kColorCount];
     for (uint32_t i = 0; i < kColorCount; ++i) old[i] = ed.colors[i];
     for (uint32_t i = 0; i < kColorCount; ++i)
-        if (i != 5 && i != 6 && i != 10) ed.colors[i] = colors[i];
+        if (i != 5 && i != 6 && i != 10) ed.colors[i] = ColorWithKnownStyle(colors[i]);
     if (!CreateBrushes(ed)) {
         for (uint32_t i = 0; i < kColorCount; ++i) ed.colors[i] = old[i];
         return 0;
@@ -255,12 +298,13 @@ LRESULT OnEmxSetColors(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_GETCOLORS: writes entries 0, 1, 2, 7, 8, 9, 11-17, 22 and 26 into the host's
-// record, the others left as they were; answers 0.
+// EMX_GETCOLORS: writes all 27 entries into the host's record (the unused 5, 6 and 10
+// too), so a record read, changed and set again carries nothing of the host's own
+// memory; answers 0.
 LRESULT OnEmxGetColors(EditorInstance& ed, const Message& m) {
     auto* colors = reinterpret_cast<uint32_t*>(m.lParam);
     if (!colors) return 0;
-    for (uint32_t i : {0u, 1u, 2u, 7u, 8u, 9u, 11u, 12u, 13u, 14u, 15u, 16u, 17u, 22u, 26u}) colors[i] = ed.colors[i];
+    for (uint32_t i = 0; i < kColorCount; ++i) colors[i] = ed.colors[i];
     return 0;
 }
 
@@ -344,23 +388,12 @@ LRESULT OnEmxRepaintAll(EditorInstance& ed, const Message& m) {
     return 0;
 }
 
-// EMX_TOGGLELINENUMBERS: shows or hides the line-number margin; the system caret
-// moves by the margin's width so it stays on its character; answers 0.
+// EMX_TOGGLELINENUMBERS: shows the line-number margin (the host's width, wider when
+// the widest number needs it) or hides it; the caret moves with the text so it
+// stays on its character; the active pane gets the focus; answers 0.
 LRESULT OnEmxToggleLineNumbers(EditorInstance& ed, const Message&) {
-    Point p = PlacedCaret(ed);
-    if (ed.lineNumberWidth == 0) {
-        ed.lineNumberWidth = ed.lineNumberWidthSetting;
-        p.x += static_cast<LONG>(ed.lineNumberWidthSetting);
-    } else {
-        ed.lineNumberWidth = 0;
-        p.x -= static_cast<LONG>(ed.lineNumberWidthSetting);
-    }
-    LayoutPanes(ed);
-    RefreshBothPanes(ed);
+    SetNumberMarginWidth(ed, ed.lineNumberWidth == 0 ? FittedNumberWidth(ed) : 0);
     ::SetFocus(Hwnd(ed.hwndActivePane));
-    ::SetCaretPos(p.x, p.y);
-    ScrollStateOf(ed).caretPlaced = p;
-    UpdateScrollBars(ed, ActivePane(ed));
     return 0;
 }
 
@@ -615,6 +648,9 @@ const HandlerEntry kEntries[] = {
     {EMX_CENTERCARET, OnEmxCenterCaret},
     {EMX_SETMARKERCALLBACK, OnEmxSetMarkerCallback},
     {EMX_SETREADONLY, OnEmxSetReadOnly},
+    {EMX_SETLINEENDS, OnEmxSetLineEnds},
+    {EMX_GETLINEENDS, OnEmxGetLineEnds},
+    {EMX_GETLOADEDLINEENDS, OnEmxGetLoadedLineEnds},
     {EMX_MARKBLOCKS, OnEmxMarkBlocks},
     {EMX_MATCHBLOCKPATTERN, OnEmxMatchBlockPattern},
     {EMX_GETWORD, OnEmxGetWord},
@@ -631,6 +667,13 @@ const HandlerEntry kEntries[] = {
     {EMX_REDRAWLINE, OnEmxRedrawLine},
     {EMX_SETPAGELINES, OnEmxSetPageLines},
     {EMX_GETPAGELINES, OnEmxGetPageLines},
+    {EMX_GETTABWIDTH, OnEmxGetTabWidth},
+    {EMX_GETMARKERMARGIN, OnEmxGetMarkerMargin},
+    {EMX_GETLINENUMBERWIDTH, OnEmxGetLineNumberWidth},
+    {EMX_GETWHEELLINES, OnEmxGetWheelLines},
+    {EMX_GETAUTOINDENT, OnEmxGetAutoIndent},
+    {EMX_GETVIEWFLAGS, OnEmxGetViewFlags},
+    {EMX_GETPADLINENUMBERS, OnEmxGetPadLineNumbers},
     {EMX_NOP, OnEmxNop},
 };
 

@@ -19,6 +19,7 @@
 #include "render/Words.h"
 #include "command/CommandSteps.h"
 #include "shell/win/Layout.h"
+#include "shell/win/LineEndSetting.h"
 #include "shell/win/MessageTable.h"
 #include "shell/win/StreamGuard.h"
 #include "store/PositionMap.h"
@@ -42,10 +43,11 @@ static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorNotEnoughMemory
               "stream errors");
 
 // The characters from `a` to `b` (ordered unsigned, so -1 is the end of the text,
-// then clamped) as stored, and a NUL, into `buffer`; answers the count. The closing
-// CR is not the host's text: a range to the end stops in front of it, so a buffer
-// of WM_GETTEXTLENGTH + 1 always has room. The upper end is clamped first, so the
-// current line ends on the lower end's line.
+// then clamped), each line end as the line-end setting writes it, and a NUL, into
+// `buffer`; answers the bytes written. The closing CR is not the host's text: a
+// range to the end stops in front of it, so a buffer of WM_GETTEXTLENGTH + 1 always
+// has room. The upper end is clamped first, so the current line ends on the lower
+// end's line.
 uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
     if (!buffer) return 0;
     if (a > b) {
@@ -56,9 +58,10 @@ uint32_t CopyRange(EditorInstance& ed, CharIndex a, CharIndex b, char* buffer) {
     const CharIndex closing = LocateChar(ed, kNoIndex).index - 1;
     const CharIndex hi = LocateChar(ed, b < closing ? b : closing).index;
     const CharIndex lo = LocateChar(ed, a < hi ? a : hi).index;
-    CopyStoredText(ed, lo, hi - lo, reinterpret_cast<uint8_t*>(buffer));
-    buffer[hi - lo] = 0;
-    return hi - lo;
+    auto* out = reinterpret_cast<uint8_t*>(buffer);
+    const uint32_t n = CopyTextOut(ed, lo, hi, CopiedLineEnd(ed), out, UINT32_MAX);
+    buffer[n] = 0;
+    return n;
 }
 
 // "Unless the selection is hidden and not empty", for EM_EXSETSEL's repaints.
@@ -84,18 +87,19 @@ LRESULT OnEmExLineFromChar(EditorInstance& ed, const Message& m) {
     return LocateChar(ed, static_cast<CharIndex>(m.lParam)).line;
 }
 
-// EM_EXSETSEL: anchor cpMin and caret cpMax of the CHARRANGE at lParam, clamped; the
-// caret is placed but not scrolled into view; answers 0.
+// EM_EXSETSEL: anchor cpMin and caret cpMax of the CHARRANGE at lParam, clamped to
+// the text (never past its end); the caret is placed but not scrolled into view;
+// answers 0.
 LRESULT OnEmExSetSel(EditorInstance& ed, const Message& m) {
     const auto* range = reinterpret_cast<const CHARRANGE*>(m.lParam);
     if (!range) return 0;
     if (SelectionDrawn(ed)) InvalidateSelectionInBothPanes(ed);
-    ed.caretPos = LocateChar(ed, static_cast<CharIndex>(range->cpMax)).index;
-    ed.selAnchor = LocateChar(ed, static_cast<CharIndex>(range->cpMin)).index;
-    if (SelectionDrawn(ed)) {
-        InvalidateSelectionInBothPanes(ed);
-        PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
-    }
+    ed.caretPos = ClampToTextEnd(ed, static_cast<CharIndex>(range->cpMax));
+    ed.selAnchor = ClampToTextEnd(ed, static_cast<CharIndex>(range->cpMin));
+    if (SelectionDrawn(ed)) InvalidateSelectionInBothPanes(ed);
+    // Placed also under a hidden selection: the old place would keep blinking while
+    // the next character replaces the new selection.
+    PlaceCaretInActivePane(ed);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
@@ -124,8 +128,8 @@ LRESULT OnEmFindTextEx(EditorInstance& ed, const Message& m) {
     return static_cast<LRESULT>(at);
 }
 
-// EM_GETSELTEXT: the selected characters as stored and a NUL into the buffer at
-// lParam; answers the count.
+// EM_GETSELTEXT: the selected characters (line ends as the line-end setting writes
+// them) and a NUL into the buffer at lParam; answers the bytes written.
 LRESULT OnEmGetSelText(EditorInstance& ed, const Message& m) {
     return CopyRange(ed, ed.selAnchor, ed.caretPos, reinterpret_cast<char*>(m.lParam));
 }
@@ -138,8 +142,9 @@ LRESULT OnEmHideSelection(EditorInstance& ed, const Message& m) {
 
 // EM_STREAMIN: the text from the callback of the EDITSTREAM at lParam in the format
 // of wParam (plain or SF_UNICODE; the rich-text formats are refused), into the whole
-// document or, with SFF_SELECTION, over the selection; answers the bytes read. A
-// nested one, from a running stream's callback, answers 0 with dwError ERROR_BUSY.
+// document (the kind of its line ends kept) or, with SFF_SELECTION, over the
+// selection; answers the bytes read. A nested one, from a running stream's
+// callback, answers 0 with dwError ERROR_BUSY.
 LRESULT OnEmStreamIn(EditorInstance& ed, const Message& m) {
     auto* stream = reinterpret_cast<EditStream*>(m.lParam);
     if (StreamRunning(ed)) {
@@ -148,8 +153,11 @@ LRESULT OnEmStreamIn(EditorInstance& ed, const Message& m) {
     }
     const uint32_t flags = static_cast<uint32_t>(m.wParam);
     StreamScope scope(ed);
-    const uint32_t bytes = StreamInCommand(ed, stream, flags, scope.abandoned());
-    if (!*scope.abandoned() && stream && ReadStreamFormat(flags).selection) {
+    LoadedLineEnds loaded;
+    const uint32_t bytes = StreamInCommand(ed, stream, flags, scope.abandoned(), &loaded);
+    if (*scope.abandoned()) return bytes;
+    if (loaded.loaded) RememberLoadedLineEnds(ed, loaded.kind);
+    if (stream && ReadStreamFormat(flags).selection) {
         // The horizontal range after an edit, as for EM_REPLACESEL.
         LayoutStateOf(ed).measureTextChanged = 1;
         MeasureLongestLine(ed);
@@ -159,16 +167,19 @@ LRESULT OnEmStreamIn(EditorInstance& ed, const Message& m) {
 }
 
 // EM_STREAMOUT: the whole document, or with SFF_SELECTION the selection, to the
-// callback of the EDITSTREAM at lParam, plain or SF_UNICODE; answers the bytes
-// written.
+// callback of the EDITSTREAM at lParam, plain or SF_UNICODE, line ends as the
+// line-end setting writes them (CR LF by default); answers the bytes written.
 LRESULT OnEmStreamOut(EditorInstance& ed, const Message& m) {
+    const LineEnd lineEnd = StreamedLineEnd(ed);
+    const bool finalLineEnd = StreamsFinalLineEnd(ed);
     StreamScope scope(ed);
     return StreamOutCommand(ed, reinterpret_cast<EditStream*>(m.lParam), static_cast<uint32_t>(m.wParam),
-                            scope.abandoned());
+                            scope.abandoned(), lineEnd, finalLineEnd);
 }
 
 // EM_GETTEXTRANGE: the characters of the TEXTRANGE's chrg (ordered, clamped; -1
-// reaches the end of the text) and a NUL into its lpstrText; answers the count.
+// reaches the end of the text; line ends as the line-end setting writes them) and a
+// NUL into its lpstrText; answers the bytes written.
 LRESULT OnEmGetTextRange(EditorInstance& ed, const Message& m) {
     auto* range = reinterpret_cast<TEXTRANGEA*>(m.lParam);
     if (!range) return 0;
@@ -186,16 +197,17 @@ LRESULT OnEmFindWordBreak(EditorInstance& ed, const Message& m) {
 }
 
 // EM_GETTEXTLENGTHEX: the text's length as the GETTEXTLENGTHEX at wParam asks (NULL
-// is GTL_DEFAULT): each line break once, or twice with GTL_USECRLF, the closing CR
-// never; with GTL_NUMBYTES in code page 1200 two bytes a character. Answers it, or
-// E_INVALIDARG for GTL_NUMCHARS with GTL_NUMBYTES or GTL_PRECISE with GTL_CLOSE.
+// is GTL_DEFAULT): each line break once, or twice with GTL_USECRLF or when the
+// line-end setting writes CR LF, the closing CR never; with GTL_NUMBYTES in code
+// page 1200 two bytes a character. Answers it, or E_INVALIDARG for GTL_NUMCHARS
+// with GTL_NUMBYTES or GTL_PRECISE with GTL_CLOSE.
 LRESULT OnEmGetTextLengthEx(EditorInstance& ed, const Message& m) {
     const auto* request = reinterpret_cast<const GETTEXTLENGTHEX*>(m.wParam);
     const DWORD flags = request ? request->flags : GTL_DEFAULT;
     if (((flags & GTL_NUMCHARS) && (flags & GTL_NUMBYTES)) || ((flags & GTL_PRECISE) && (flags & GTL_CLOSE)))
         return E_INVALIDARG;
     uint64_t length = StoredLength(ed) - 1;
-    if (flags & GTL_USECRLF) length += LineCount(ed) - 1;
+    if ((flags & GTL_USECRLF) || CopiedLineEnd(ed) == LineEnd::CrLf) length += LineCount(ed) - 1;
     if ((flags & GTL_NUMBYTES) && request->codepage == 1200) length *= 2;
     return static_cast<LRESULT>(length > 0x7FFFFFFF ? 0x7FFFFFFF : length);
 }

@@ -23,6 +23,38 @@ void ToggleSplit(EditorInstance& ed) {
     }
 }
 
+namespace {
+
+// Fills r with the brush when it holds any pixel.
+void FillBand(HDC dc, int left, int top, int right, int bottom, HBRUSH brush) {
+    if (right <= left || bottom <= top) return;
+    RECT r = {left, top, right, bottom};
+    ::FillRect(dc, &r, brush);
+}
+
+// WM_PRINT of the split bar: its dialog frame, which is all of it (the bar is no
+// higher than its frame), drawn as the screen shows it: the raised edge, then the
+// rest of the frame's width in the face colour, band by band, and the face inside.
+// The control draws it because the default procedure does not print a child's
+// frame on every platform.
+void PrintSplitBar(HWND bar, HDC dc, LPARAM flags) {
+    if (!dc || !(flags & PRF_NONCLIENT) || ((flags & PRF_CHECKVISIBLE) && !::IsWindowVisible(bar))) return;
+    RECT r = {};
+    ::GetWindowRect(bar, &r);
+    ::OffsetRect(&r, -r.left, -r.top);
+    ::DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    const int fx = ::GetSystemMetrics(SM_CXDLGFRAME) - ::GetSystemMetrics(SM_CXEDGE);
+    const int fy = ::GetSystemMetrics(SM_CYDLGFRAME) - ::GetSystemMetrics(SM_CYEDGE);
+    HBRUSH face = ::GetSysColorBrush(COLOR_3DFACE);
+    FillBand(dc, r.left, r.top, r.right, r.top + fy, face);
+    FillBand(dc, r.left, r.bottom - fy, r.right, r.bottom, face);
+    FillBand(dc, r.left, r.top, r.left + fx, r.bottom, face);
+    FillBand(dc, r.right - fx, r.top, r.right, r.bottom, face);
+    FillBand(dc, r.left + fx, r.top + fy, r.right - fx, r.bottom - fy, face);
+}
+
+}  // namespace
+
 LRESULT CALLBACK SplitBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND control = ::GetParent(hwnd);
     // After the control's WM_DESTROY its record is gone: only pass messages on.
@@ -53,6 +85,9 @@ LRESULT CALLBACK SplitBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 }
                 ::SendMessageA(control, WM_SIZE, 0, 0);
                 break;
+            case WM_PRINT:
+                PrintSplitBar(hwnd, reinterpret_cast<HDC>(wParam), lParam);
+                return 0;
         }
     }
     return ::CallWindowProcA(gLibrary.staticClassProc, hwnd, msg, wParam, lParam);

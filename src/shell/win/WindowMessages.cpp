@@ -1,4 +1,5 @@
 // The window messages the control window handles itself.
+#include "base/ByteScan.h"
 #include "command/Clipboard.h"
 #include "command/DocumentCommands.h"
 #include "command/EmptyDocumentRepair.h"
@@ -7,8 +8,10 @@
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "render/win/Fonts.h"
+#include "render/win/WindowPrint.h"
 #include "base/win/ControlBlock.h"
 #include "shell/win/Layout.h"
+#include "shell/win/LineEndSetting.h"
 #include "shell/win/MessageTable.h"
 #include "command/CommandSteps.h"
 #include "command/UndoCommand.h"
@@ -47,32 +50,39 @@ LRESULT OnWmSetFocus(EditorInstance& ed, const Message& m) {
 }
 
 // WM_SETTEXT: a new document holding the text at lParam (NULL is empty) in front of
-// its closing CR; the undo log starts afresh and the view returns to the top. When
-// the new document cannot be made the old one stays. Answers 0.
+// its closing CR, the kind of its line ends kept; the undo log starts afresh and the
+// view returns to the top. When the new document cannot be made the old one stays.
+// Answers 0.
 LRESULT OnWmSetText(EditorInstance& ed, const Message& m) {
-    if (!SetWholeText(ed, reinterpret_cast<const char*>(m.lParam))) return 0;
+    const char* text = m.lParam ? reinterpret_cast<const char*>(m.lParam) : "";
+    if (!SetWholeText(ed, text)) return 0;
+    const uint32_t length = static_cast<uint32_t>(TextLength(text));
+    RememberLoadedLineEnds(ed, FindLineEnds(reinterpret_cast<const uint8_t*>(text), length));
     RefreshBothPanes(ed);
     PlaceCaret(ed, 0);
     NotifyParent(ed, kReasonSelChange);
     return 0;
 }
 
-// WM_GETTEXT: up to wParam - 1 stored characters (a CR per line end, never the
-// closing CR) and a NUL into the buffer at lParam; answers the characters copied.
+// WM_GETTEXT: up to wParam - 1 bytes of the text (each line end as the line-end
+// setting writes it, a CR by default; never the closing CR, never half a CR LF)
+// and a NUL into the buffer at lParam; answers the bytes written.
 LRESULT OnWmGetText(EditorInstance& ed, const Message& m) {
     auto* buffer = reinterpret_cast<uint8_t*>(m.lParam);
     if (m.wParam == 0 || !buffer) return 0;
     // The closing CR is not the host's text: a host that writes what it reads to a
     // file and loads it again gets the same document back, not one more line end.
     const CharIndex length = StoredLength(ed) - 1;
-    const uint32_t n = m.wParam - 1 < length ? static_cast<uint32_t>(m.wParam - 1) : length;
-    CopyStoredText(ed, 0, n, buffer);
+    const uint32_t room = static_cast<uint32_t>(m.wParam - 1);
+    const uint32_t n = CopyTextOut(ed, 0, length, CopiedLineEnd(ed), buffer, room);
     buffer[n] = 0;
     return n;
 }
 
-// WM_GETTEXTLENGTH: answers the length of the text as a host sees it: every line
-// end but the closing one counted as CR LF, the closing CR not counted.
+// WM_GETTEXTLENGTH: answers the length of the text as a host sees it, the closing
+// CR not counted: every line end counted as CR LF under the default setting and
+// under CR LF, once under LF or CR, so that under a chosen line end it is what
+// WM_GETTEXT writes.
 LRESULT OnWmGetTextLength(EditorInstance& ed, const Message&) {
     const ViewPane& pane = ActivePane(ed);
     const uint32_t count = LineCount(ed);
@@ -80,7 +90,7 @@ LRESULT OnWmGetTextLength(EditorInstance& ed, const Message&) {
     LineNumber line = pane.topLine < count ? pane.topLine : 0;
     CharIndex sum = pane.topLine < count ? pane.topLineStart : 0;
     for (; line < count; ++line) sum += LineLength(ed, line);
-    return static_cast<LRESULT>(sum + (count - 1) - 1);
+    return static_cast<LRESULT>(sum + (LengthCountsCrLf(ed) ? count - 1 : 0) - 1);
 }
 
 // WM_CLEAR: the selection deleted (refused with a beep over a locked line or in a
@@ -216,6 +226,33 @@ LRESULT OnWmMouseWheel(EditorInstance& ed, const Message& m) {
     return result;
 }
 
+// WM_PRINT: the control into the DC of wParam (lParam: PRF_ flags): its frame as far
+// as the default procedure draws one, then its client area, which is its children
+// at their places, for PRF_CLIENT or PRF_CHILDREN (once for both); answers 0.
+LRESULT OnWmPrint(EditorInstance&, const Message& m) {
+    LPARAM flags = m.lParam;
+    if (flags & (PRF_CLIENT | PRF_CHILDREN)) flags = (flags | PRF_CLIENT) & ~PRF_CHILDREN;
+    PrintWindowParts(m.hwnd, reinterpret_cast<HDC>(m.wParam), flags);
+    return 0;
+}
+
+// WM_PRINTCLIENT: the client area, every child at its place, into the DC of wParam;
+// answers 0.
+LRESULT OnWmPrintClient(EditorInstance&, const Message& m) {
+    if (m.wParam) PrintChildren(m.hwnd, reinterpret_cast<HDC>(m.wParam), m.lParam);
+    return 0;
+}
+
+// WM_CONTEXTMENU: wParam the window clicked (a pane, the split bar), lParam the
+// screen point (-1 from the keyboard); sent on unchanged to the parent, whose menu
+// it is; answers the parent's answer. Sent on here rather than by the default
+// procedure, which may put the control's own handle in wParam instead of the pane's.
+LRESULT OnWmContextMenu(EditorInstance&, const Message& m) {
+    HWND parent = ::GetParent(m.hwnd);
+    if (!parent || !(::GetWindowLongA(m.hwnd, GWL_STYLE) & WS_CHILD)) return m.Default();
+    return ::SendMessageA(parent, m.msg, m.wParam, m.lParam);
+}
+
 // WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK:
 // nothing; answers 0.
 LRESULT OnIgnoredMouse(EditorInstance&, const Message&) { return 0; }
@@ -240,6 +277,7 @@ const HandlerEntry kEntries[] = {
     {WM_RBUTTONUP, OnIgnoredMouse},
     {WM_RBUTTONDBLCLK, OnIgnoredMouse},
     {WM_MOUSEWHEEL, OnWmMouseWheel},
+    {WM_CONTEXTMENU, OnWmContextMenu},
     {WM_CLEAR, OnWmClear},
     {WM_CUT, OnWmCut},
     {WM_COPY, OnWmCopy},
@@ -247,6 +285,8 @@ const HandlerEntry kEntries[] = {
     {WM_UNDO, OnWmUndo},
     {WM_GETFONT, OnWmGetFont},
     {WM_GETDLGCODE, OnWmGetDlgCode},
+    {WM_PRINT, OnWmPrint},
+    {WM_PRINTCLIENT, OnWmPrintClient},
 };
 
 }  // namespace

@@ -72,10 +72,12 @@ protected:
         return out;
     }
 
+    // A typed character over a selection that goes is one undo step with its
+    // deletion, the indentation Enter copies included; with nothing deleted the
+    // character and each copied blank are a step each.
     void TypeStep(Model& model, uint8_t ch) {
         const bool selected = ed->selAnchor != ed->caretPos;
         Model::Deletion d = model.Delete(ed->selAnchor, ed->caretPos);
-        if (d.logged) model.Logged();
         const CharIndex p = model.InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
@@ -85,14 +87,15 @@ protected:
         } else {
             model.doc.insert(p, 1, static_cast<char>(ch));
         }
-        model.Logged();
+        if (!d.logged) model.Logged();
         CharIndex caret = p + 1;
         if (ch == '\r' && ed->autoIndent) {
             for (char blank : model.IndentBefore(caret)) {
                 model.doc.insert(caret++, 1, blank);
-                model.Logged();
+                if (!d.logged) model.Logged();
             }
         }
+        if (d.logged) model.Logged();
         ASSERT_TRUE(TypeChar(*ed, ch));
         ExpectSelection(caret, caret);
     }
