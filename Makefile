@@ -59,6 +59,7 @@ test: build
 
 test-native:
 	@tools/check-layers
+	@tools/check-globals
 	@echo "Native tests (sanitizers on):"
 	@ctest --test-dir $(NATIVE) --output-on-failure -j$(JOBS) | { $(CTEST_FILTER); }
 

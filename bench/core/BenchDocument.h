@@ -68,8 +68,6 @@ class BenchEditor {
 public:
     BenchEditor() {
         InstallPlatform(&platform);
-        ResetEditState();
-        gMouse = MouseState{};
         ed.hwnd = Window(0x100);
         ed.hwndParent = Window(0x200);
         ed.panes[0].hwnd = Window(0x300);
@@ -80,7 +78,6 @@ public:
     }
     ~BenchEditor() {
         DestroyStore(ed);
-        ResetEditState();
         InstallPlatform(nullptr);
     }
     BenchEditor(const BenchEditor&) = delete;
@@ -91,7 +88,8 @@ public:
     void ForgetRecords() { platform.ClearRecords(); }
 
     test::FakePlatform platform;
-    EditorInstance ed{};
+    ControlRecord record{};
+    EditorInstance& ed = record.ed;
     bool ok = false;
 
 private:

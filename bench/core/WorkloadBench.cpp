@@ -124,7 +124,6 @@ BENCHMARK(BM_StreamLoad)->Arg(125000)->Arg(375000)->Apply(Ms);
 void Paste(EditorInstance& ed, const std::string& clip) {
     ed.selAnchor = ed.caretPos = 0;
     if (ed.undoLogUsed == 0) EmptyUndoLog(ed);
-    gEdit.undoGroup = 0;
     ReplaceSelection(ed, clip.c_str(), true);
 }
 

@@ -84,8 +84,9 @@ public:
     virtual void ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const Rect& clip) = 0;
     virtual void UpdateWindow(WindowRef window) = 0;
     virtual WindowRef GetFocus() = 0;
+    // The one system caret of the thread: the control keeps where it put it
+    // (PlacedCaret), since another window may move it.
     virtual void SetCaretPos(int32_t x, int32_t y) = 0;
-    virtual Point GetCaretPos() = 0;
     virtual void ShowCaret(WindowRef window) = 0;
     virtual void HideCaret(WindowRef window) = 0;
     // Gives `window` the keyboard focus (nothing when it has it already).

@@ -115,7 +115,7 @@ ClipboardOutcome PasteCommand(EditorInstance& ed, void (*measure)(EditorInstance
     bool ok = true;
     ReplaceSelectionBytes(ed, copy.get(), length, true, &ok);
     if (!ok) return ClipboardOutcome::Failed;  // nothing changed; the message was shown
-    EndMouseDrag();
+    EndMouseDrag(ed);
     if (measure) measure(ed);
     FinishTextCommand(ed);
     return ClipboardOutcome::Done;

@@ -41,8 +41,8 @@ ClipboardOutcome CutCommand(EditorInstance& ed);
 
 // Reads the clipboard's CF_TEXT first (open, copy out, close); when it holds no
 // character, or cannot be read, nothing changes and nothing is logged. Otherwise
-// the selection is replaced by the text as one undo step (the group flag is clear
-// again before anything is repainted or notified), the caret stands after the text
+// the selection is replaced by the text as one undo step (its records logged
+// before anything is repainted or notified), the caret stands after the text
 // in the active pane's view, both panes are repainted, caretX taken and the parent
 // told. `measure`, when given, runs between the edit and the repaint (the Windows
 // layer measures the horizontal range there).

@@ -68,15 +68,15 @@ void PlaceCaretInActivePane(EditorInstance& ed) {
 void FinishTextCommand(EditorInstance& ed) {
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 
-void EndMouseDrag() { gMouse.mouseDragState = kMouseIdle; }
+void EndMouseDrag(EditorInstance& ed) { MouseStateOf(ed).mouseDragState = kMouseIdle; }
 
 void EndRangeDeletion(EditorInstance& ed) {
-    EndMouseDrag();
-    const Point caret = ThePlatform().GetCaretPos();
+    EndMouseDrag(ed);
+    const Point caret = PlacedCaret(ed);
     PointToChar(ed, static_cast<uint32_t>(ed.panes[0].scrollY), caret.x, caret.y);
 }
 

@@ -51,8 +51,8 @@ void PlaceCaretInActivePane(EditorInstance& ed);
 // parent notified (reason 1).
 void FinishTextCommand(EditorInstance& ed);
 
-// Ends any mouse drag of the process: a drag's positions no longer hold once a
+// Ends the control's mouse drag: a drag's positions no longer hold once a
 // command has rewritten the text under it.
-void EndMouseDrag();
+void EndMouseDrag(EditorInstance& ed);
 
 }  // namespace qv

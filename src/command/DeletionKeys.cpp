@@ -24,7 +24,7 @@ bool Refused(EditorInstance& ed, CharIndex a, CharIndex b) {
     return true;
 }
 
-void TakeCaretX(ViewPane& pane) { pane.caretX = ThePlatform().GetCaretPos().x; }
+void TakeCaretX(const EditorInstance& ed, ViewPane& pane) { pane.caretX = PlacedCaret(ed).x; }
 
 // The selection deleted, as Backspace and Delete delete it: one kind-6 record, the
 // caret brought into view, both panes repainted, the empty-document repair.
@@ -37,7 +37,7 @@ void DeleteSelection(EditorInstance& ed, ViewPane& pane) {
     PlaceCaret(ed, static_cast<uint32_t>(pane.scrollY));
     RefreshBothPanes(ed);
     RepairEmptyDocument(ed);
-    TakeCaretX(pane);
+    TakeCaretX(ed, pane);
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -81,7 +81,7 @@ void BackspaceCommand(EditorInstance& ed, WindowRef paneWindow) {
     ScrollCaretIntoView(ed, pane.hwnd, static_cast<uint32_t>(pane.scrollY));
     PlaceCaret(ed, static_cast<uint32_t>(pane.scrollY));
     RepaintAfterCharDeleted(ed, deleted);
-    TakeCaretX(pane);
+    TakeCaretX(ed, pane);
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -108,7 +108,7 @@ void DeleteWordBackCommand(EditorInstance& ed, WindowRef paneWindow) {
     ScrollCaretIntoView(ed, pane.hwnd, static_cast<uint32_t>(pane.scrollY));
     PlaceCaret(ed, static_cast<uint32_t>(pane.scrollY));
     RefreshBothPanes(ed);  // the word may have held a '^'
-    TakeCaretX(pane);
+    TakeCaretX(ed, pane);
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -139,7 +139,7 @@ void DeleteKeyCommand(EditorInstance& ed, WindowRef paneWindow) {
     } else {
         RepaintAfterCharDeleted(ed, deleted);
     }
-    TakeCaretX(pane);
+    TakeCaretX(ed, pane);
     NotifyParent(ed, kReasonSelChange);
 }
 

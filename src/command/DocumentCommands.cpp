@@ -12,6 +12,7 @@
 #include "render/Folding.h"
 #include "store/LineRecord.h"
 #include "store/LineStore.h"
+#include "store/LongestLine.h"
 #include "store/PositionMap.h"
 
 namespace qv {
@@ -48,8 +49,8 @@ Range SelectionRange(EditorInstance& ed) {
 
 // DeleteRange as the commands run it: a drag ends and the current line is
 // re-established under the caret.
-CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* deleted) {
-    const CharIndex pos = DeleteRange(ed, a, b, deleted);
+CharIndex DeleteSelected(EditorInstance& ed, CharIndex a, CharIndex b, bool* deleted, bool grouped = false) {
+    const CharIndex pos = DeleteRange(ed, a, b, deleted, grouped);
     if (a != b && *deleted) EndRangeDeletion(ed);
     return pos;
 }
@@ -73,7 +74,7 @@ uint32_t IndentBefore(EditorInstance& ed, CharIndex p) {
 bool ReserveIndentUndo(EditorInstance& ed, CharIndex lo, CharIndex hi, uint32_t blanks) {
     // The command's own check covers two records; the per-character paths check
     // for themselves.
-    if (blanks == 0 || gTextPath == TextPath::Charwise) return true;
+    if (blanks == 0 || TextPathOf(ed) == TextPath::Charwise) return true;
     uint32_t deleted = 0;
     if (lo != hi) {
         const KeepCurrentLine keepCache(ed);
@@ -107,11 +108,11 @@ bool DeletesSomething(EditorInstance& ed, CharIndex lo, CharIndex hi) {
 
 // Logs the `count` characters typed at `p` (a character and the blanks copied
 // after it) as one inserted text, taken from the store itself: no buffer of the
-// indentation's size is needed.
-bool LogTypedText(EditorInstance& ed, CharIndex p, uint32_t count) {
+// indentation's size is needed. `grouped`: one undo step with the deletion before.
+bool LogTypedText(EditorInstance& ed, CharIndex p, uint32_t count, bool grouped) {
     if (count == 0 || !EnsureUndoRoom(ed, count)) return false;
     CopyStoredText(ed, p, count, UndoStagingArea(ed));
-    return AppendStagedUndoRecord(ed, UndoKind::InsertText, p, count);
+    return AppendStagedUndoRecord(ed, UndoKind::InsertText, p, count, grouped);
 }
 
 }  // namespace
@@ -123,7 +124,7 @@ uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bo
 }
 
 uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_t length, bool logUndo, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (!bytes) length = 0;
     const uint64_t chars = StoredCharCount(bytes, length);
     const auto [lo, hi] = SelectionRange(ed);
@@ -136,12 +137,11 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
 
     // A logged replacement of a selection is one undo step: its deletion and its
     // insertion carry the group flag.
-    gEdit.undoGroup = logUndo && lo != hi ? 1 : 0;
+    const bool group = logUndo && lo != hi;
     const uint32_t usedBefore = ed.undoLogUsed;
     bool deleted = true;
-    CharIndex pos = DeleteSelected(ed, lo, hi, &deleted);
+    CharIndex pos = DeleteSelected(ed, lo, hi, &deleted, group);
     if (!deleted) {  // not reached: the room is secured above
-        gEdit.undoGroup = 0;
         Report(ok, false);
         return 0;
     }
@@ -149,7 +149,7 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     pos = InsertionPoint(ed, pos);  // never after the closing CR
     ed.selAnchor = ed.caretPos = pos;
 
-    const uint32_t wasAbsorbing = gEdit.absorbNextCr;
+    const uint32_t wasAbsorbing = EditStateOf(ed).absorbNextCr;
     bool inserted = true;
     uint32_t count;
     {
@@ -158,14 +158,13 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
     }
     // The record tells its undo whether the text's first CR was absorbed by the
     // line break the deletion kept.
-    const bool absorbed = wasAbsorbing && !gEdit.absorbNextCr;
+    const bool absorbed = wasAbsorbing && !EditStateOf(ed).absorbNextCr;
     ed.selAnchor = ed.caretPos = pos + count;
 
     if (logUndo && count > 0) {
-        if (!rangeLogged) gEdit.undoGroup = 0;
-        gEdit.absorbNextCr = absorbed;
-        AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count);
-    } else if (rangeLogged && gEdit.undoGroup) {
+        EditStateOf(ed).absorbNextCr = absorbed;
+        AppendUndoRecord(ed, UndoKind::InsertText, pos, bytes, length, count, group && rangeLogged);
+    } else if (rangeLogged && group) {
         UngroupNewestRecord(ed);
     }
     // Characters inserted without a record shift the text under every record
@@ -179,16 +178,13 @@ uint32_t ReplaceSelectionBytes(EditorInstance& ed, const uint8_t* bytes, uint32_
             EmptyUndoLog(ed);
         }
     }
-    // Cleared as soon as the records are logged: an edit the parent makes while it
-    // is notified of this one must not join its step.
-    gEdit.undoGroup = 0;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     Report(ok, inserted);
     return count;
 }
 
 bool SetWholeText(EditorInstance& ed, const char* text) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (!text) text = "";
     // Emptying a document changes its text although nothing is inserted: the
     // parent must hear of it as of any other replacement.
@@ -196,7 +192,10 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
     // The new document is built beside the old one, which stays untouched until
     // the new one is complete. CreateStore also puts the view, the selection and
     // the caches back at the top; inserting at 0 leaves them there.
-    EditorInstance fresh = ed;
+    // It is built in a record of its own, whose working state starts afresh.
+    ControlRecord record{};
+    EditorInstance& fresh = record.ed;
+    fresh = ed;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
     if (!CreateStore(fresh)) return false;
@@ -206,6 +205,7 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         DestroyStore(fresh);
         return false;
     }
+    ForgetLongestLine(fresh);  // the record's own: the control makes its chain anew
     DestroyStore(ed);
     if (hadText && fresh.changeCount == ed.changeCount) fresh.changeCount++;
     ed = fresh;
@@ -217,12 +217,12 @@ bool SetWholeText(EditorInstance& ed, const char* text) {
         ed.panes[0].hScrollShown = 0;
     }
     LocateChar(ed, 0);
-    BeginEditCommand();
+    BeginEditCommand(ed);
     return true;
 }
 
 CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     // The room first: the unfold guard must not open blocks for a deletion that
     // then fails.
     const auto [lo, hi] = SelectionRange(ed);
@@ -234,13 +234,13 @@ CharIndex ClearSelection(EditorInstance& ed, bool* ok) {
     bool deleted = true;
     const CharIndex pos = DeleteSelected(ed, ed.selAnchor, ed.caretPos, &deleted);
     if (deleted) ed.selAnchor = ed.caretPos = pos;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     Report(ok, deleted);
     return pos;
 }
 
 bool TypeChar(EditorInstance& ed, uint8_t ch) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const auto [lo, hi] = SelectionRange(ed);
     // Enter with automatic indentation secures the room of the blanks it copies
     // too: it never stops after the CR.
@@ -255,13 +255,9 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
                               : EnsureCommandUndoRoom(ed, lo, hi, 1) && ReserveIndentUndo(ed, lo, hi, indent);
     if (!undoRoom || !ReserveTyping(ed, lo, hi, ch, indent, ed.overwriteMode && lo == hi)) return false;
     UnfoldForEdit(ed, lo, hi);
-    gEdit.undoGroup = grouped;
     bool deleted = true;
-    CharIndex p = DeleteSelected(ed, lo, hi, &deleted);
-    if (!deleted) {  // not reached: the room is secured above
-        gEdit.undoGroup = 0;
-        return false;
-    }
+    CharIndex p = DeleteSelected(ed, lo, hi, &deleted, grouped);
+    if (!deleted) return false;  // not reached: the room is secured above
     p = InsertionPoint(ed, p);
     ed.selAnchor = ed.caretPos = p;
     LocateChar(ed, p);
@@ -278,8 +274,7 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
                         (grouped && outcome == EditOutcome::Absorbed);
     if (!stored) {
         if (grouped) UngroupNewestRecord(ed);
-        gEdit.undoGroup = 0;
-        BeginEditCommand();
+        BeginEditCommand(ed);
         return false;
     }
     if (grouped) {
@@ -287,10 +282,9 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
         const bool indented = ch == kCR && ed.autoIndent ? CopyIndent(ed, false) : true;
         // A CR absorbed by the kept line break is logged as absorbed: its undo
         // removes nothing of the break, its redo absorbs it again.
-        gEdit.absorbNextCr = outcome == EditOutcome::Absorbed;
-        if (!LogTypedText(ed, p, ed.caretPos - p)) UngroupNewestRecord(ed);
-        gEdit.undoGroup = 0;
-        BeginEditCommand();
+        EditStateOf(ed).absorbNextCr = outcome == EditOutcome::Absorbed;
+        if (!LogTypedText(ed, p, ed.caretPos - p, true)) UngroupNewestRecord(ed);
+        BeginEditCommand(ed);
         return indented;
     }
     // Nothing was deleted, so no kept line break absorbed a CR.
@@ -301,12 +295,12 @@ bool TypeChar(EditorInstance& ed, uint8_t ch) {
     ed.selAnchor = ed.caretPos = p + 1;
     bool indented = true;
     if (ch == kCR && ed.autoIndent) indented = CopyIndent(ed);
-    BeginEditCommand();
+    BeginEditCommand(ed);
     return indented;
 }
 
 uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const CharIndex p = std::min(ed.selAnchor, ed.caretPos);
     // The room of a line join too, before the unfold guard changes anything.
     if (!EnsureUndoRoom(ed, 1) || !ReserveCharDeletion(ed, p)) {
@@ -324,7 +318,7 @@ uint32_t DeleteKey(EditorInstance& ed, bool* ok) {
 }
 
 uint32_t BackspaceKey(EditorInstance& ed, bool* ok) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     Report(ok, true);
     if (ed.caretPos == 0) return 0;
     const CharIndex p = LocateChar(ed, ed.caretPos - 1).index;

@@ -24,8 +24,8 @@ namespace qv {
 // insertion; without it, an insertion of any character drops every record logged
 // before the command (they would point into shifted text), keeping only the
 // deletion's. A logged replacement of a selection is
-// one undo step: both records carry the group flag, and undoGroup is clear again
-// before the command returns (a group is never left with one record). Both
+// one undo step: both records carry the group flag (a group is never left with one
+// record). Both
 // selection ends move past the text. Answers the number of characters inserted.
 uint32_t ReplaceSelection(EditorInstance& ed, const char* text, bool logUndo, bool* ok = nullptr);
 // The same for `length` bytes that need no NUL (a paste's copy of the clipboard).

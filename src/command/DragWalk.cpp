@@ -34,12 +34,12 @@ int32_t Clamp32(int64_t v) {
 
 Walk StepRight(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharIndex start, uint32_t column) {
     Platform& platform = ThePlatform();
-    if (!platform.IsLeftButtonDown() || gMouse.lineEndReached) return Walk::End;
+    if (!platform.IsLeftButtonDown() || MouseStateOf(ed).lineEndReached) return Walk::End;
     if (column >= LastCaretColumn(ed, line)) {
-        gMouse.lineEndReached = 1;
+        MouseStateOf(ed).lineEndReached = 1;
         return Walk::Leave;
     }
-    gMouse.rightStepTaken = 1;
+    MouseStateOf(ed).rightStepTaken = 1;
     PaceDrag();
     const uint32_t length = LineLength(ed, line);
     int64_t w = ed.fixedPitch      ? static_cast<int64_t>(ed.charWidth)
@@ -52,13 +52,13 @@ Walk StepRight(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharIn
         const ViewPane& pane = PaneOf(ed, paneWindow);
         const int32_t cx =
             CharToPanePoint(ed, ed.caretPos, static_cast<uint32_t>(pane.scrollY)).x - TextLeft(ed);
-        if (cx > kCatchUpFrom && cx > gMouse.dragTextWidth)
-            w += static_cast<int64_t>(cx) - gMouse.dragTextWidth;
+        if (cx > kCatchUpFrom && cx > MouseStateOf(ed).dragTextWidth)
+            w += static_cast<int64_t>(cx) - MouseStateOf(ed).dragTextWidth;
     }
     const CharIndex old = ed.caretPos;
     SetSharedScrollX(ed, Clamp32(static_cast<int64_t>(ed.panes[0].scrollX) + w));
     ed.caretPos = start + column + 1;
-    gMouse.lastRightStepPos = ed.caretPos;
+    MouseStateOf(ed).lastRightStepPos = ed.caretPos;
     InvalidateRangeInBothPanes(ed, old, ed.caretPos);
     NotifyDragCaret(ed, line);
     return Walk::Again;
@@ -67,9 +67,9 @@ Walk StepRight(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharIn
 Walk StepLeft(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharIndex start, uint32_t column,
               Point pointer, int32_t px, const MouseContext& ctx) {
     Platform& platform = ThePlatform();
-    gMouse.lineEndReached = 0;
+    MouseStateOf(ed).lineEndReached = 0;
     if (pointer.x > kLeftWalkZone + static_cast<int32_t>(ed.lineNumberWidth)) {
-        gMouse.prevPointerX = px;
+        MouseStateOf(ed).prevPointerX = px;
         return Walk::Leave;
     }
     if (column == 0) return Walk::Leave;  // the line's start: nothing left to walk
@@ -84,20 +84,20 @@ Walk StepLeft(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharInd
     int64_t x = static_cast<int64_t>(ed.panes[0].scrollX) - w;
     if (x <= 0) {
         x = 0;
-        gMouse.prevPointerX = 0;
+        MouseStateOf(ed).prevPointerX = 0;
     }
     // A pointer left of the caret takes one more character.
-    if (pointer.x < platform.GetCaretPos().x && ed.caretPos > start) --ed.caretPos;
+    if (pointer.x < PlacedCaret(ed).x && ed.caretPos > start) --ed.caretPos;
     const int32_t before = ed.panes[0].scrollX;
     SetSharedScrollX(ed, Clamp32(x));
     InvalidateRangeInBothPanes(ed, old, ed.caretPos);
     if (ed.panes[0].scrollX == before) platform.UpdateWindow(paneWindow);
-    gMouse.prevPointerX = px;
+    MouseStateOf(ed).prevPointerX = px;
     if (!platform.IsLeftButtonDown()) return Walk::End;
-    const bool more = gMouse.rightStepTaken ? ed.caretPos > gMouse.dragClickPos : ed.caretPos > start;
+    const bool more = MouseStateOf(ed).rightStepTaken ? ed.caretPos > MouseStateOf(ed).dragClickPos : ed.caretPos > start;
     if (!more) {
-        if (gMouse.rightStepTaken && ed.caretPos + kClickSlack < gMouse.dragClickPos)
-            gMouse.dragClickPos = start;
+        if (MouseStateOf(ed).rightStepTaken && ed.caretPos + kClickSlack < MouseStateOf(ed).dragClickPos)
+            MouseStateOf(ed).dragClickPos = start;
         return Walk::Leave;
     }
     PaceDrag();
@@ -109,7 +109,7 @@ Walk StepLeft(EditorInstance& ed, WindowRef paneWindow, LineNumber line, CharInd
 bool WalkCaretAlongLine(EditorInstance& ed, WindowRef paneWindow, LineNumber line, const MouseContext& ctx) {
     Platform& platform = ThePlatform();
     for (;;) {
-        if (!DragGoesOn(ctx, kMouseDragging) || line >= LineCount(ed)) return false;
+        if (!DragGoesOn(ed, ctx, kMouseDragging) || line >= LineCount(ed)) return false;
         const CharIndex start = LineStart(ed, line);
         // The parent may have moved the caret during a notification: the walk goes on
         // only along its own line.
@@ -119,16 +119,16 @@ bool WalkCaretAlongLine(EditorInstance& ed, WindowRef paneWindow, LineNumber lin
 
         const Point pointer = platform.PointerPosition(paneWindow);
         const int32_t px = Clamp32(static_cast<int64_t>(pointer.x) - kPointerSlack);
-        if (gMouse.prevPointerX == 0) gMouse.prevPointerX = px;
+        if (MouseStateOf(ed).prevPointerX == 0) MouseStateOf(ed).prevPointerX = px;
         if (px < 0) {
-            gMouse.prevPointerX = 0;
+            MouseStateOf(ed).prevPointerX = 0;
             return false;
         }
         Walk next;
-        if (px > gMouse.dragRightLimit) {
+        if (px > MouseStateOf(ed).dragRightLimit) {
             next = StepRight(ed, paneWindow, line, start, column);
-        } else if (px > gMouse.prevPointerX) {
-            gMouse.prevPointerX = px;
+        } else if (px > MouseStateOf(ed).prevPointerX) {
+            MouseStateOf(ed).prevPointerX = px;
             next = Walk::Leave;
         } else {
             next = StepLeft(ed, paneWindow, line, start, column, pointer, px, ctx);

@@ -34,7 +34,7 @@ void Activate(EditorInstance& ed, WindowRef pane, bool refocus) {
 // selected), the drag over, the selection remembered.
 void FinishGesture(EditorInstance& ed) {
     PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
-    gMouse.mouseDragState = kMouseIdle;
+    MouseStateOf(ed).mouseDragState = kMouseIdle;
     if (ed.selAnchor != ed.caretPos) {
         ed.mouseSelStart = Min(ed.selAnchor, ed.caretPos);
         ed.mouseSelEnd = ed.selAnchor < ed.caretPos ? ed.caretPos : ed.selAnchor;
@@ -53,11 +53,11 @@ void PressInMargin(EditorInstance& ed, ViewPane& pane, const PointerEvent& ev) {
     const CharIndex start = PointToChar(ed, static_cast<uint32_t>(pane.scrollY), ed.panes[0].scrollX, ev.y);
     const LineNumber line = ed.curLine;
     ed.selAnchor = ed.caretPos = start;
-    gMouse.marginDragLine = line;
+    MouseStateOf(ed).marginDragLine = line;
     Activate(ed, ev.pane, false);
     platform.SetCursor(StdCursor::Margin);
     ed.caretPos = Min(start + LineLength(ed, line), TextEnd(ed));
-    gMouse.mouseDragState = kMouseMarginLines;
+    MouseStateOf(ed).mouseDragState = kMouseMarginLines;
     HideCaretOnce(ed);
     NotifyParent(ed, kReasonSelChange);
     PlaceCaret(ed, static_cast<uint32_t>(ActivePane(ed).scrollY));
@@ -74,11 +74,11 @@ void PressInText(EditorInstance& ed, ViewPane& pane, const PointerEvent& ev, con
     CharIndex p = PointToChar(ed, static_cast<uint32_t>(pane.scrollY), ev.x, ev.y);
     const LineNumber line = ed.curLine;
     const CharIndex lineStart = ed.curLineStart;
-    ed.columnSelStartLine = gMouse.dragStartLine = line;
-    if (gScroll.hitPastLineEnd && p > lineStart) --p;
+    ed.columnSelStartLine = MouseStateOf(ed).dragStartLine = line;
+    if (ScrollStateOf(ed).hitPastLineEnd && p > lineStart) --p;
     p = Min(p, TextEnd(ed));
     ed.caretPos = p;
-    gMouse.dragClickPos = p;
+    MouseStateOf(ed).dragClickPos = p;
     if (!shift) ed.selAnchor = p;
     ed.columnSelStartCol = p - lineStart;
 
@@ -94,7 +94,7 @@ void PressInText(EditorInstance& ed, ViewPane& pane, const PointerEvent& ev, con
     Activate(ed, ev.pane, true);
     if (shift) InvalidateSelectionInBothPanes(ed);
     platform.SetCapture(ev.pane);
-    gMouse.mouseDragState = kMousePressed;
+    MouseStateOf(ed).mouseDragState = kMousePressed;
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -102,19 +102,19 @@ void PressInText(EditorInstance& ed, ViewPane& pane, const PointerEvent& ev, con
 
 void MousePress(EditorInstance& ed, const PointerEvent& ev, const MouseContext& ctx) {
     ViewPane& pane = PaneOf(ed, ev.pane);
-    gMouse.lineEndReached = 0;
-    gMouse.dragClickPos = 0;
-    gMouse.rightStepTaken = 0;
+    MouseStateOf(ed).lineEndReached = 0;
+    MouseStateOf(ed).dragClickPos = 0;
+    MouseStateOf(ed).rightStepTaken = 0;
 
     int64_t textWidth = static_cast<int64_t>(ed.clientRect.right - ed.clientRect.left) - TextLeft(ed);
     if (ed.panes[0].vScrollShown) textWidth -= kBarThickness + OneCharWidth(ed, ctx.avgCharWidth);
-    gMouse.dragTextWidth = static_cast<int32_t>(textWidth < INT32_MIN ? INT32_MIN : textWidth);
+    MouseStateOf(ed).dragTextWidth = static_cast<int32_t>(textWidth < INT32_MIN ? INT32_MIN : textWidth);
 
     ed.columnSelEndCol = 0;
     ed.clickGridX = 0;
     ed.dragGridX = 0;
     if (ed.columnSelMode) InvalidateBothPanes(ed);
-    gMouse.prevPointerX = ev.x;
+    MouseStateOf(ed).prevPointerX = ev.x;
     ed.clickGridX = GridX(ed, ev.x);
 
     if (InMargin(ed, ev.x)) {
@@ -125,7 +125,7 @@ void MousePress(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
 }
 
 void EndMouseGesture(EditorInstance& ed) {
-    if (MouseGestureActive()) FinishGesture(ed);
+    if (MouseGestureActive(ed)) FinishGesture(ed);
 }
 
 void MouseRelease(EditorInstance& ed, WindowRef pane) {
@@ -151,8 +151,8 @@ void MouseDoubleClick(EditorInstance& ed) {
     ClearColumnBand(ed);
 }
 
-void RightButtonPress() {
-    gMouse.skipNextMouseMove = 1;
+void RightButtonPress(EditorInstance& ed) {
+    MouseStateOf(ed).skipNextMouseMove = 1;
     ThePlatform().SetCursor(StdCursor::Arrow);
 }
 

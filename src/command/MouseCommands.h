@@ -5,7 +5,7 @@
 // the caret is the selection's moving end: Shift+click and every drag move
 // caretPos, and selAnchor stays where the selection began.
 //
-// The drag state is process-wide (gMouse): the capture keeps every mouse message
+// The drag state is the control's (MouseState): the capture keeps every mouse message
 // of a gesture in its pane. A gesture ends at the left button's release, and also
 // when the pane loses the capture or a move arrives with the button up (a menu or
 // message box opened during a click ate the release), so that a later plain move
@@ -73,7 +73,7 @@ void ClearColumnBand(EditorInstance& ed);
 
 // WM_RBUTTONDOWN with only the right button: the next move is skipped and the
 // pointer is the arrow; the selection stays.
-void RightButtonPress();
+void RightButtonPress(EditorInstance& ed);
 
 // The pointer's shape at a point of the pane while no gesture runs: the margin
 // cursor over the margins, the arrow strictly inside the selection of the last

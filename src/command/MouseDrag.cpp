@@ -35,9 +35,9 @@ void HideHostPopup() {
 // drag past a line's end selects the CR.
 void DragSelect(EditorInstance& ed, const PointerEvent& ev, const MouseContext& ctx) {
     ViewPane& pane = PaneOf(ed, ev.pane);
-    gMouse.mouseDragState = kMouseDragging;
+    MouseStateOf(ed).mouseDragState = kMouseDragging;
     const int32_t rowTop = RowTopAt(ed, pane.scrollY, ev.y);
-    if (ed.curLine == gMouse.dragStartLine) {
+    if (ed.curLine == MouseStateOf(ed).dragStartLine) {
         const int32_t grid = GridX(ed, ev.x);
         ed.dragGridX = grid < ed.dragGridX ? grid - 1 : grid;
     }
@@ -52,18 +52,18 @@ void DragSelect(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     if (p == ed.caretPos) return;
     const CharIndex old = ed.caretPos;
     ed.caretPos = p;
-    if (line == gMouse.dragStartLine) ed.columnSelEndCol = p - lineStart;
+    if (line == MouseStateOf(ed).dragStartLine) ed.columnSelEndCol = p - lineStart;
 
     int64_t limit = static_cast<int64_t>(ed.clientRect.right - ed.clientRect.left) - ed.selMarginWidth -
                     OneCharWidth(ed, ctx.avgCharWidth);
     if (ed.panes[0].vScrollShown) limit -= kBarThickness;
-    gMouse.dragRightLimit = Clamp32(limit);
-    if (x > gMouse.dragRightLimit || ed.panes[0].scrollX != 0) {
+    MouseStateOf(ed).dragRightLimit = Clamp32(limit);
+    if (x > MouseStateOf(ed).dragRightLimit || ed.panes[0].scrollX != 0) {
         if (!WalkCaretAlongLine(ed, ev.pane, line, ctx)) return;
     } else {
-        gMouse.lineEndReached = 0;
+        MouseStateOf(ed).lineEndReached = 0;
     }
-    if (!DragGoesOn(ctx, kMouseDragging)) return;
+    if (!DragGoesOn(ed, ctx, kMouseDragging)) return;
 
     // Above or below the pane the line hit is scrolled into view: the farther the
     // pointer lies outside, the more rows a step scrolls.
@@ -72,13 +72,13 @@ void DragSelect(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
         (rowTop < 0 && pane.scrollY >= static_cast<int32_t>(ed.lineHeight))) {
         LocateChar(ed, LineStart(ed, line));
         scrolled = ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY));
-        if (!DragGoesOn(ctx, kMouseDragging)) return;
+        if (!DragGoesOn(ed, ctx, kMouseDragging)) return;
     }
     HideCaretOnce(ed);
     InvalidateRangeInBothPanes(ed, old, ed.caretPos);
     if (ed.panes[0].scrollX <= 0) ed.panes[0].scrollX = ed.panes[1].scrollX = 0;
     NotifyDragCaret(ed, line);
-    if (scrolled == 0 && DragGoesOn(ctx, kMouseDragging)) RepeatWhilePointerOutside(ed, ev.pane, ev.keys);
+    if (scrolled == 0 && DragGoesOn(ed, ctx, kMouseDragging)) RepeatWhilePointerOutside(ed, ev.pane, ev.keys);
 }
 
 // Over the margin: the margin cursor; in a margin drag the selection runs from the
@@ -93,7 +93,7 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     HideHostPopup();
     const CharIndex start = PointToChar(ed, static_cast<uint32_t>(pane.scrollY), ed.panes[0].scrollX, ev.y);
     const LineNumber line = ed.curLine;
-    if (gMouse.mouseDragState == kMouseIdle) {
+    if (MouseStateOf(ed).mouseDragState == kMouseIdle) {
         platform.SetCursor(StdCursor::Margin);
         return;
     }
@@ -101,7 +101,7 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     const CharIndex oldCaret = ed.caretPos;
     const CharIndex textEnd = TextEnd(ed);
     // The parent may have changed the text during a notification.
-    const LineNumber first = Min(gMouse.marginDragLine, LineCount(ed) - 1);
+    const LineNumber first = Min(MouseStateOf(ed).marginDragLine, LineCount(ed) - 1);
     const CharIndex firstStart = LineStart(ed, first);
     if (line < first) {
         ed.selAnchor = Min(firstStart + LineLength(ed, first), textEnd);
@@ -112,10 +112,9 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     }
 
     const int32_t oldScrollX = ed.panes[0].scrollX;
-    gScroll.holdScrollX = 1;
-    const int32_t scrolled = ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY));
-    gScroll.holdScrollX = 0;
-    if (!DragGoesOn(ctx, kMouseMarginLines)) return;
+    const int32_t scrolled =
+        ScrollCaretIntoView(ed, ev.pane, static_cast<uint32_t>(pane.scrollY), HorizontalFollow::BackToZero);
+    if (!DragGoesOn(ed, ctx, kMouseMarginLines)) return;
     if (oldScrollX != 0 && ed.panes[0].scrollX == 0) {
         // The offset went back to 0 without a repaint: both panes are drawn anew.
         ed.panes[0].scrollX = ed.panes[1].scrollX = oldScrollX;
@@ -126,24 +125,24 @@ void MarginMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& 
     if (ed.caretPos != oldCaret) InvalidateRangeInBothPanes(ed, oldCaret, ed.caretPos);
     LocateChar(ed, start);  // the notification reports the line under the pointer
     NotifyParent(ed, kReasonViewMoved);
-    if (scrolled == 0 && DragGoesOn(ctx, kMouseMarginLines)) RepeatWhilePointerOutside(ed, ev.pane, ev.keys);
+    if (scrolled == 0 && DragGoesOn(ed, ctx, kMouseMarginLines)) RepeatWhilePointerOutside(ed, ev.pane, ev.keys);
     platform.SetCursor(StdCursor::Margin);
 }
 
 }  // namespace
 
 void MouseMove(EditorInstance& ed, const PointerEvent& ev, const MouseContext& ctx) {
-    if (gMouse.skipNextMouseMove) {
-        gMouse.skipNextMouseMove = 0;
+    if (MouseStateOf(ed).skipNextMouseMove) {
+        MouseStateOf(ed).skipNextMouseMove = 0;
         return;
     }
     // The button went up where the pane did not hear it (a menu or a message box
     // took the release): the gesture ends here, and this move is a plain one.
-    if (MouseGestureActive() && !(ev.keys & kKeyLeftButton)) {
+    if (MouseGestureActive(ed) && !(ev.keys & kKeyLeftButton)) {
         ThePlatform().ReleaseCapture(ev.pane);
         EndMouseGesture(ed);
     }
-    const uint32_t state = gMouse.mouseDragState;
+    const uint32_t state = MouseStateOf(ed).mouseDragState;
     if (state == kMousePressed || state == kMouseDragging) {
         DragSelect(ed, ev, ctx);
     } else if (!InMargin(ed, ev.x) && state == kMouseIdle) {

@@ -10,8 +10,8 @@
 
 namespace qv {
 
-bool DragGoesOn(const MouseContext& ctx, uint32_t state) {
-    return gMouse.mouseDragState == state && !Abandoned(ctx);
+bool DragGoesOn(EditorInstance& ed, const MouseContext& ctx, uint32_t state) {
+    return !Abandoned(ctx) && MouseStateOf(ed).mouseDragState == state;
 }
 
 void PaceDrag() {
@@ -38,7 +38,7 @@ void HideCaretOnce(EditorInstance& ed) {
 }
 
 void NotifyDragCaret(EditorInstance& ed, LineNumber line) {
-    const bool pastEnd = gScroll.hitPastLineEnd && line < LineCount(ed) && ed.caretPos > 0 &&
+    const bool pastEnd = ScrollStateOf(ed).hitPastLineEnd && line < LineCount(ed) && ed.caretPos > 0 &&
                          ed.caretPos == LineStart(ed, line) + LineLength(ed, line);
     if (pastEnd) {
         NotifyParentReportingCaret(ed, ed.caretPos - 1);

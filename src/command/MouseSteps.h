@@ -13,7 +13,7 @@ namespace qv {
 
 // True while the drag of the current move may go on: the gesture was not ended
 // (a release, a lost capture, an edit by the parent) and the control still exists.
-bool DragGoesOn(const MouseContext& ctx, uint32_t state);
+bool DragGoesOn(EditorInstance& ed, const MouseContext& ctx, uint32_t state);
 
 // True once the control was destroyed during a notification.
 inline bool Abandoned(const MouseContext& ctx) {

@@ -34,9 +34,9 @@ CharIndex ClosingCr(EditorInstance& ed) { return LocateChar(ed, kNoIndex).index 
 // caret lands before the line end. The flag is cleared first: a look-up that asks
 // for a line's start leaves it as an earlier one set it.
 CharIndex PointBeforeLineEnd(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
-    gScroll.hitPastLineEnd = 0;
+    ScrollStateOf(ed).hitPastLineEnd = 0;
     const CharIndex p = PointToChar(ed, s, x, y);
-    return gScroll.hitPastLineEnd && p > 0 ? p - 1 : p;
+    return ScrollStateOf(ed).hitPastLineEnd && p > 0 ? p - 1 : p;
 }
 
 // The end of the line at pane row y (for offset s), before its CR; the line
@@ -154,7 +154,7 @@ void HorizontalMove(EditorInstance& ed, ViewPane& pane, bool right, bool ctrl, b
     p = std::min(p, ClosingCr(ed));
     MoveCaretEnd(ed, LocateChar(ed, p).index, shift);
     FinishArrow(ed, pane, shift, hadSelection, before);
-    pane.caretX = ThePlatform().GetCaretPos().x;
+    pane.caretX = PlacedCaret(ed).x;
 }
 
 // After Page Up and Page Down: the caret's line in view, the caret placed, and when
@@ -212,7 +212,7 @@ void FinishLineKey(EditorInstance& ed, ViewPane& pane) {
     ScrollCaretIntoView(ed, pane.hwnd, ScrollOf(pane));
     PlaceCaretOnItsLine(ed, pane);
     RefreshBothPanes(ed);
-    pane.caretX = ThePlatform().GetCaretPos().x;
+    pane.caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 

@@ -67,7 +67,7 @@ void FinishSelectionLoad(EditorInstance& ed, const StreamInResult& result) {
     if (result.started) ed.selAnchor = ed.caretPos = result.end;
     BringCaretIntoView(ed);
     RefreshBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 
@@ -102,12 +102,12 @@ uint32_t StreamInCommand(EditorInstance& ed, EditStream* stream, uint32_t flags,
     // its text and so changed nothing, leaves the selection and the view as they were.
     if (result.abandoned || result.refused) return result.bytes;
     if (!result.changed && stream->error == kErrorNotEnoughMemory) return result.bytes;
-    EndMouseDrag();  // a drag's positions no longer hold
+    EndMouseDrag(ed);  // a drag's positions no longer hold
     if (format.selection)
         FinishSelectionLoad(ed, result);
     else
         FinishDocumentLoad(ed, result);
-    MarkBlockStarts(ed, gBlockPatterns.start);
+    MarkBlockStarts(ed, kBlockPatterns.start);
     return result.bytes;
 }
 

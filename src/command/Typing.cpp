@@ -37,7 +37,7 @@ void TypeCharCommand(EditorInstance& ed, WindowRef paneWindow, uint8_t ch) {
         ViewPane& other = &pane == &ed.panes[0] ? ed.panes[1] : ed.panes[0];
         InvalidateLine(ed, other.hwnd, ed.curLine);
     }
-    pane.caretX = platform.GetCaretPos().x;
+    pane.caretX = PlacedCaret(ed).x;
     NotifyParent(ed, kReasonSelChange);
 }
 

@@ -19,7 +19,7 @@ bool KeyRefuses(EditorInstance& ed, bool (*span)(const EditorInstance&, CharInde
 }
 
 UndoResult FinishCommand(EditorInstance& ed, UndoResult result) {
-    if (result == UndoResult::Applied) EndMouseDrag();
+    if (result == UndoResult::Applied) EndMouseDrag(ed);
     FinishTextCommand(ed);
     return result;
 }

@@ -70,8 +70,8 @@ void WheelScroll(EditorInstance& ed, WindowRef paneWindow, int32_t& remainder, i
     const int32_t target = WheelTarget(ed, pane, old, notches, bar);
     if (target == old) return;
 
-    gScroll.scrollPacingOff = 1;
-    if (gMouse.smoothWheel) {
+    ScrollStateOf(ed).scrollPacingOff = 1;
+    if (gSmoothWheel) {
         PlaceCaretIfActive(ed, pane, old);
         ScrollSmoothly(ed, pane, target, ctx);
     } else {
@@ -79,7 +79,7 @@ void WheelScroll(EditorInstance& ed, WindowRef paneWindow, int32_t& remainder, i
         PlaceCaretIfActive(ed, pane, target);
         ScrollPane(ed, paneWindow, 0, old - target);
     }
-    gScroll.scrollPacingOff = 0;
+    ScrollStateOf(ed).scrollPacingOff = 0;
     if (Abandoned(ctx)) return;
     NotifyScrollBarScroll(ed, paneWindow);
 }

@@ -13,8 +13,6 @@
 
 namespace qv {
 
-TextPath gTextPath = TextPath::Bulk;
-
 namespace {
 
 // Bytes of a record made for a line of `chars` characters: its header and the
@@ -547,7 +545,7 @@ void CarryOut(EditorInstance& ed, const DeletionPlan& plan, CharIndex p) {
         ed.hiddenLineCount -= plan.hiddenRemoved;
         CloseSlots(ed, line + 1, plan.removed);
     }
-    if (plan.keptCr) gEdit.keepNextCr = 0;
+    if (plan.keptCr) EditStateOf(ed).keepNextCr = 0;
     if (plan.touched) NoteLinesChanged(ed, line, line);
     MarkChanged(ed, plan.changes);
     RaiseMaxLineLength(ed, plan.seen);
@@ -728,7 +726,7 @@ RoomNeed MeasureAfterCharDeletion(EditorInstance& ed, CharIndex p, const uint8_t
         const Site site = SiteOf(ed, at.line);
         const uint32_t count = LineCount(ed);
         const bool joins = at.column < site.length && RecordAt(ed, site.offset).chars()[at.column] == kCR &&
-                           at.line + 1 < count && site.length > 1 && !gEdit.keepNextCr;
+                           at.line + 1 < count && site.length > 1 && !EditStateOf(ed).keepNextCr;
         if (joins) {
             // The line's record goes; its characters before the CR go one by one
             // in front of the next line's, whose record grows when full (moved to
@@ -771,14 +769,9 @@ bool SecureRoom(EditorInstance& ed, const RoomNeed& need) {
 uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_t bytes, bool* ok, RoomHook hook,
                    void* context) {
     if (ok) *ok = true;
-    if (gTextPath == TextPath::Charwise ||
-        (gEdit.rawLineEnd && bytes && (std::memchr(text, kCR, bytes) || std::memchr(text, kLF, bytes)))) {
-        // The end-mark insertion stores a CR without splitting its line: only the
-        // per-character path knows it.
-        return InsertChars(ed, p, text, bytes, ok);
-    }
+    if (TextPathOf(ed) == TextPath::Charwise) return InsertChars(ed, p, text, bytes, ok);
     if (bytes == 0) return 0;
-    const TextParts parts = PartsOf(text, bytes, gEdit.absorbNextCr != 0);
+    const TextParts parts = PartsOf(text, bytes, EditStateOf(ed).absorbNextCr != 0);
     RoomNeed need;
     {
         // Planning looks lines up; the insertion then leaves the cache as the
@@ -803,8 +796,8 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
     uint32_t inserted = InsertLines(ed, p, text, parts.headRaw, parts.head);
     const CharIndex keptAt = p + inserted;
     ResetPaneCachesBefore(ed, keptAt);
-    gEdit.crAbsorbed = 1;
-    gEdit.absorbNextCr = 0;
+    EditStateOf(ed).crAbsorbed = 1;
+    EditStateOf(ed).absorbNextCr = 0;
     LocateChar(ed, keptAt + 1);
     inserted += 1;
     inserted += InsertLines(ed, InsertionPoint(ed, keptAt + 1), text + parts.restAt, bytes - parts.restAt,
@@ -815,7 +808,7 @@ uint32_t InsertRun(EditorInstance& ed, CharIndex p, const uint8_t* text, uint32_
 void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok) {
     if (ok) *ok = true;
     if (n == 0) return;
-    if (gTextPath == TextPath::Charwise) {
+    if (TextPathOf(ed) == TextPath::Charwise) {
         for (uint32_t i = 0; i < n; ++i) {
             EditOutcome step;
             DeleteChar(ed, p, &step);
@@ -828,7 +821,7 @@ void DeleteRun(EditorInstance& ed, CharIndex p, uint32_t n, bool* ok) {
     }
     ResetPaneCachesBefore(ed, p);
     const CharLocation at = LocateChar(ed, p);
-    const DeletionPlan plan = PlanDeletion(ed, at.line, at.column, n, gEdit.keepNextCr != 0);
+    const DeletionPlan plan = PlanDeletion(ed, at.line, at.column, n, EditStateOf(ed).keepNextCr != 0);
     RoomNeed need;
     need.heapBytes = DeletionBytes(ed, plan, ed.lineHeapUsed);
     if (!SecureRoom(ed, need)) {

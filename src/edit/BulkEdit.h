@@ -26,15 +26,12 @@
 
 #include <cstdint>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
-// Which implementation the text operations use. Bulk is the control's; Charwise
-// runs the per-character primitives with the room checks they make themselves,
-// for the tests that compare the two and for the benchmarks of the difference.
-enum class TextPath : uint8_t { Bulk, Charwise };
-extern TextPath gTextPath;
+// The implementation the control's text operations use (TextPath, in its record).
+inline TextPath TextPathOf(const EditorInstance& ed) { return StateOf(ed).textPath; }
 
 // Inserts the `bytes` bytes of `text` at `p`, line ends made single CRs and NULs
 // dropped (LineEnds.h), with overwrite mode off: what InsertChar does for each

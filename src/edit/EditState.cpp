@@ -2,15 +2,10 @@
 
 namespace qv {
 
-EditState gEdit;
-
-void ResetEditState() {
-    gEdit = EditState{};
-}
-
-void BeginEditCommand() {
-    gEdit.absorbNextCr = 0;
-    gEdit.keepNextCr = 0;
+void BeginEditCommand(EditorInstance& ed) {
+    EditState& edit = EditStateOf(ed);
+    edit.absorbNextCr = 0;
+    edit.keepNextCr = 0;
 }
 
 }  // namespace qv

@@ -54,13 +54,11 @@ public:
     bool valid() const { return callback_ != nullptr; }
 
     // One call with `count` bytes of room or of text at `buffer`, cb preset by the
-    // caller. True when the callback answered 0. The process-wide edit state is the
-    // same afterwards: a callback may have edited another control.
+    // caller. True when the callback answered 0. A callback may edit other
+    // controls: each keeps its edit state in its own record.
     bool Call(uint8_t* buffer, uint32_t count, int32_t& cb) {
-        const EditState saved = gEdit;
         stream_.error = 0;
         const uint32_t answer = callback_(cookie_, buffer, static_cast<int32_t>(count), &cb);
-        gEdit = saved;
         if (answer != 0) stream_.error = answer;
         return answer == 0;
     }
@@ -149,7 +147,7 @@ public:
     // had.
     bool Start(const uint8_t* text, uint32_t n) {
         if (started_) return true;
-        BeginEditCommand();
+        BeginEditCommand(ed_);
         CharIndex pos = request_.from;
         uint64_t startSize = 0;  // the LineHeap's size the deletion leaves
         if (request_.replace) {
@@ -157,17 +155,14 @@ public:
             const CharIndex lo = std::min(std::min(request_.from, request_.to), hi);
             if (!SecureReplacement(lo, hi, text, n, startSize)) return false;
             const uint32_t usedBefore = ed_.undoLogUsed;
-            gEdit.undoGroup = lo != hi;
+            group_ = lo != hi;
             bool deleted = true;
-            pos = DeleteRange(ed_, lo, hi, &deleted);
-            if (!deleted) {
-                gEdit.undoGroup = 0;
-                return false;
-            }
+            pos = DeleteRange(ed_, lo, hi, &deleted, group_);
+            if (!deleted) return false;
             rangeLogged_ = ed_.undoLogUsed != usedBefore;
         }
         start_ = p_ = InsertionPoint(ed_, pos);  // never after the closing CR
-        wasAbsorbing_ = gEdit.absorbNextCr != 0;
+        wasAbsorbing_ = EditStateOf(ed_).absorbNextCr != 0;
         ahead_.floor = ed_.lineHeapUsed;
         ahead_.startSize = startSize ? startSize : ed_.lineHeapSize;
         const CharLocation at = LocateChar(ed_, p_);
@@ -200,20 +195,16 @@ public:
             if (count_ > 0) {
                 // The record tells its undo whether the text's first CR was absorbed
                 // by the line break the deletion kept.
-                const uint32_t group = gEdit.undoGroup;
-                if (!rangeLogged_) gEdit.undoGroup = 0;
-                gEdit.absorbNextCr = wasAbsorbing_ && !gEdit.absorbNextCr;
-                AppendStagedUndoRecord(ed_, UndoKind::InsertText, start_, count_);
-                gEdit.undoGroup = group;
-            } else if (rangeLogged_ && gEdit.undoGroup) {
+                EditStateOf(ed_).absorbNextCr = wasAbsorbing_ && !EditStateOf(ed_).absorbNextCr;
+                AppendStagedUndoRecord(ed_, UndoKind::InsertText, start_, count_, group_ && rangeLogged_);
+            } else if (rangeLogged_ && group_) {
                 // A group flag on the deletion alone would make the next undo take
                 // an unrelated record with it.
                 const uint32_t newest = Load32(ed_.undoLog + ed_.undoLogUsed);
                 Store32(ed_.undoLog + newest + kUndoGroup, 0);
             }
-            gEdit.undoGroup = 0;
         }
-        BeginEditCommand();
+        BeginEditCommand(ed_);
     }
 
 private:
@@ -284,7 +275,7 @@ private:
     // have its room never leaves the range deleted. `startSize` is the LineHeap's
     // size the deletion leaves, where the growth ahead begins.
     bool SecureReplacement(CharIndex lo, CharIndex hi, const uint8_t* text, uint32_t n, uint64_t& startSize) {
-        if (gTextPath == TextPath::Charwise) return true;  // each step checks for itself
+        if (TextPathOf(ed_) == TextPath::Charwise) return true;  // each step checks for itself
         RangeToDelete range;
         uint64_t suffix = 0;
         {
@@ -320,6 +311,7 @@ private:
     Ahead ahead_;
     bool started_ = false;
     bool rangeLogged_ = false;
+    bool group_ = false;  // the replaced range and the text are one undo step
     bool wasAbsorbing_ = false;
     CharIndex start_ = 0;
     CharIndex p_ = 0;

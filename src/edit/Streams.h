@@ -14,8 +14,8 @@
 //     in it, and so are the control's own failures (a short write, no room, no
 //     buffer), so a transfer that failed never looks like one that worked;
 //   - the callback and the cookie are read once, at the start;
-//   - the process-wide edit state is kept across every call, so a callback that
-//     edits another control does not disturb the one streaming;
+//   - a callback that edits another control does not disturb the one streaming:
+//     each keeps its edit state in its own record;
 //   - when the control is destroyed during a call, the transfer stops at once.
 // The caller refuses edits of the streaming control while a callback runs.
 //

@@ -143,12 +143,11 @@ uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* ou
     out = EditOutcome::Failed;
     if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoom(ed)) return 0;
 
-    if (ch == kCR && gEdit.rawLineEnd) return StoreEndMark(ed, p, out);
-    if (ch == kCR && gEdit.absorbNextCr) {
+    if (ch == kCR && EditStateOf(ed).absorbNextCr) {
         // The range deletion kept its line break: that CR stands for this one.
         ResetPaneCachesBefore(ed, p);
-        gEdit.crAbsorbed = 1;
-        gEdit.absorbNextCr = 0;
+        EditStateOf(ed).crAbsorbed = 1;
+        EditStateOf(ed).absorbNextCr = 0;
         LocateChar(ed, p == kNoIndex ? p : p + 1);
         out = EditOutcome::Absorbed;
         return 0;
@@ -234,8 +233,8 @@ uint32_t DeleteChar(EditorInstance& ed, CharIndex p, EditOutcome* outcome) {
         out = EditOutcome::Deleted;
         return kCR;
     }
-    if (gEdit.keepNextCr) {
-        gEdit.keepNextCr = 0;
+    if (EditStateOf(ed).keepNextCr) {
+        EditStateOf(ed).keepNextCr = 0;
         MarkChanged(ed);
         out = EditOutcome::KeptCr;
         return kCR;
@@ -283,13 +282,13 @@ RangeToDelete PlanRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes) {
     // The per-character primitives check their own room, as they go.
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const KeepCurrentLine keepCache(ed);
     RangeToDelete range;
     if (start != end) range = PlanRangeDeletion(ed, start, end);
     CharIndex at = range.n ? range.start : std::min(start, end);
     if (!range.n) at = InsertionPoint(ed, at);
-    const bool absorb = range.n ? range.keepBreak : gEdit.absorbNextCr != 0;
+    const bool absorb = range.n ? range.keepBreak : EditStateOf(ed).absorbNextCr != 0;
     const RoomNeed need = MeasureEdit(ed, at, range.n, range.keepBreak, text, textBytes, absorb);
     if (!SecureRoom(ed, need)) return false;
     // A lone LF goes in as a CR; a NUL is no character.
@@ -310,12 +309,12 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
 }
 
 bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite) {
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const KeepCurrentLine keepCache(ed);
     RangeToDelete range;
     if (lo != hi) range = PlanRangeDeletion(ed, lo, hi);
     const CharIndex at = range.n ? range.start : InsertionPoint(ed, std::min(lo, hi));
-    const bool absorb = range.n ? range.keepBreak : gEdit.absorbNextCr != 0;
+    const bool absorb = range.n ? range.keepBreak : EditStateOf(ed).absorbNextCr != 0;
     return SecureTyping(ed, at, range.n, range.keepBreak, ch, blanks, absorb, overwrite);
 }
 
@@ -326,7 +325,7 @@ bool ReserveCharDeletion(EditorInstance& ed, CharIndex p) {
     const uint32_t length = rec.length();
     // Only a line join takes room (JoinWithNextLine's checks).
     if (where.column >= length || rec.chars()[where.column] != kCR || IsLastLine(ed, ed.curLine) || length == 1 ||
-        gEdit.keepNextCr)
+        EditStateOf(ed).keepNextCr)
         return true;
     const uint64_t need =
         uint64_t(kLineHeapRule.headroom) + LineRecordOf(ed, ed.curLine + 1).size() + (length - 1) + kJoinSlack;
@@ -337,7 +336,7 @@ bool ReserveCharInsertion(EditorInstance& ed, CharIndex p, uint8_t ch) {
     const KeepCurrentLine keepCache(ed);
     // InsertChar's checks, in its order.
     if (!EnsureLineIndexRoom(ed) || !EnsureLineHeapRoom(ed)) return false;
-    if (ch == kCR && gEdit.absorbNextCr) return true;  // absorbed: nothing stored
+    if (ch == kCR && EditStateOf(ed).absorbNextCr) return true;  // absorbed: nothing stored
     const CharLocation where = LocateChar(ed, p);
     uint32_t col = where.column;
     if (PastClosingCr(ed, col)) --col;
@@ -357,7 +356,7 @@ bool ReserveRangeDeletion(EditorInstance& ed, CharIndex a, CharIndex b) {
     }
     if (range.n == 0) return true;
     return EnsureUndoRoom(ed, range.n) &&
-           (gTextPath == TextPath::Charwise ||
+           (TextPathOf(ed) == TextPath::Charwise ||
             SecureRoom(ed, MeasureEdit(ed, range.start, range.n, range.keepBreak, nullptr, 0, false)));
 }
 
@@ -410,7 +409,7 @@ void CopyStoredText(EditorInstance& ed, CharIndex p, uint32_t n, uint8_t* out) {
     }
 }
 
-CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
+CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok, bool grouped) {
     if (ok) *ok = true;
     const RangeToDelete range = PlanRangeDeletion(ed, a, b);
     const CharIndex start = range.start;
@@ -420,19 +419,19 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     // Everything the deletion and its record need is secured before the first
     // character goes.
     if (!EnsureUndoRoom(ed, n) ||
-        (gTextPath == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
+        (TextPathOf(ed) == TextPath::Bulk && !SecureRoom(ed, MeasureEdit(ed, start, n, range.keepBreak, nullptr, 0, false)))) {
         if (ok) *ok = false;
         return start;
     }
 
-    gEdit.wholeTextDelete = range.wholeText;
-    gEdit.rangeStartLineStart = range.startLineStart;
-    gEdit.rangeStartLine = range.startLine;
-    gEdit.rangeStartLineLength = range.startLineLength;
-    gEdit.rangeEndLine = range.endLine;
-    gEdit.absorbNextCr = range.keepBreak;
-    gEdit.keepNextCr = range.keepBreak;
-    gEdit.crAbsorbed = 0;
+    EditStateOf(ed).wholeTextDelete = range.wholeText;
+    EditStateOf(ed).rangeStartLineStart = range.startLineStart;
+    EditStateOf(ed).rangeStartLine = range.startLine;
+    EditStateOf(ed).rangeStartLineLength = range.startLineLength;
+    EditStateOf(ed).rangeEndLine = range.endLine;
+    EditStateOf(ed).absorbNextCr = range.keepBreak;
+    EditStateOf(ed).keepNextCr = range.keepBreak;
+    EditStateOf(ed).crAbsorbed = 0;
 
     WaitCursor wait;
     // The record's text is staged in the undo area itself: no buffer of the range's
@@ -441,11 +440,11 @@ CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok) {
     bool deleted = true;
     DeleteRun(ed, start, n, &deleted);
     if (!deleted) {  // not reached: the room is secured above
-        gEdit.absorbNextCr = gEdit.keepNextCr = 0;
+        EditStateOf(ed).absorbNextCr = EditStateOf(ed).keepNextCr = 0;
         if (ok) *ok = false;
         return start;
     }
-    AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n);
+    AppendStagedUndoRecord(ed, UndoKind::DeleteRange, start, n, grouped);
 
     ed.mouseSelStart = 0;
     ed.mouseSelEnd = 0;
@@ -487,12 +486,8 @@ uint8_t CharAt(EditorInstance& ed, CharIndex p) {
 }
 
 bool InsertEndMark(EditorInstance& ed) {
-    // The Windows layer counts pane creations in rawLineEnd: keep its value.
-    const uint32_t saved = gEdit.rawLineEnd;
-    gEdit.rawLineEnd = 1;
-    EditOutcome out;
-    InsertChar(ed, kNoIndex, kCR, &out);
-    gEdit.rawLineEnd = saved;
+    EditOutcome out = EditOutcome::Failed;
+    if (EnsureLineIndexRoom(ed) && EnsureLineHeapRoom(ed)) StoreEndMark(ed, kNoIndex, out);
     if (out == EditOutcome::Failed) return false;
     ed.modified = 0;
     return true;

@@ -32,7 +32,7 @@ enum class EditOutcome : uint8_t {
     Inserted,   // the character was stored (a CR split its line)
     Overwrote,  // overwrite mode replaced a character; the result is that character
     Absorbed,   // a CR met absorbNextCr: the kept line break stands for it
-    EndMark,    // the closing CR was stored by the end-mark insertion
+    EndMark,    // the closing CR was stored by InsertEndMark
     Deleted,    // a character (or a line break, joining two lines) went away
     KeptCr,     // a line break met keepNextCr and stayed
     Nothing,    // nothing to do: at or past the end of the text, or the closing CR
@@ -41,7 +41,7 @@ enum class EditOutcome : uint8_t {
 
 // Inserts `ch` at `p` (clamped in front of the closing CR). Answers 0 when the
 // character was inserted or absorbed, the replaced character when overwrite mode
-// replaced one, and the column when the end-mark insertion stored the closing CR.
+// replaced one.
 uint32_t InsertChar(EditorInstance& ed, CharIndex p, uint8_t ch, EditOutcome* outcome = nullptr);
 
 // Deletes the character at `p`. Answers it (CR for a line join), or 0 when there
@@ -62,8 +62,9 @@ uint32_t InsertText(EditorInstance& ed, CharIndex p, const char* s, bool* ok = n
 // line through that line's CR keeps the CR, and the next CR inserted in the same
 // command is absorbed. An empty range does nothing and logs nothing. `ok` turns
 // false when the room for the change or its record could not be had: then nothing
-// changed.
-CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok = nullptr);
+// changed. `grouped`: the record carries the group flag (the insertion logged after
+// it belongs to the same undo step).
+CharIndex DeleteRange(EditorInstance& ed, CharIndex a, CharIndex b, bool* ok = nullptr, bool grouped = false);
 
 // After a typed CR: copies the leading spaces and TABs of the line before the
 // caret's line to the caret, logging each as a kind-1 record (unless `logEach` is
@@ -92,8 +93,8 @@ CharIndex InsertionPoint(EditorInstance& ed, CharIndex p);
 // area grows no further than the per-character rule would. A text of one
 // character goes in through InsertChar: its headroom is secured too. Either part
 // may be empty. False (with the store's message shown) when it cannot. With the
-// per-character paths chosen (gTextPath) the primitives check for themselves and
-// this secures nothing.
+// per-character paths chosen (the control's TextPath) the primitives check for
+// themselves and this secures nothing.
 bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const uint8_t* text,
                      uint32_t textBytes);
 
@@ -103,8 +104,8 @@ bool ReserveEditRoom(EditorInstance& ed, CharIndex start, CharIndex end, const u
 // InsertChar after a CR (what automatic indentation copies). The areas grow at once
 // to exactly the sizes the per-character checks of those steps would reach, so the
 // command never stops half-way and grows nothing earlier or further. With the
-// per-character paths chosen (gTextPath) it secures nothing. False (with the
-// store's message shown) when the room cannot be had.
+// per-character paths chosen (the control's TextPath) it secures nothing. False
+// (with the store's message shown) when the room cannot be had.
 bool ReserveTyping(EditorInstance& ed, CharIndex lo, CharIndex hi, uint8_t ch, uint32_t blanks, bool overwrite);
 
 // The checks DeleteChar(p) / InsertChar(p, ch) make before they change anything,

@@ -20,18 +20,18 @@ bool IsRangeKind(UndoKind kind) {
 // Writes the record whose characters already lie at undoLogUsed + 37 and steps
 // over it. The caller has secured the room (EnsureUndoRoom with `count`, whose
 // headroom covers the header, the back link and the zeroed count after it).
-void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
+void WriteRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count, bool grouped) {
     const uint32_t start = ed.undoLogUsed;
     uint8_t* rec = ed.undoLog + start;  // its back link is already in place
     Store32(rec + kUndoPosition, position);
     Store32(rec + kUndoCount, count);
     if (IsRangeKind(kind)) {
-        Store32(rec + kUndoRangeStartLineStart, gEdit.rangeStartLineStart);
-        Store32(rec + kUndoRangeStartLine, gEdit.rangeStartLine);
-        Store32(rec + kUndoRangeEndLine, gEdit.rangeEndLine);
-        Store32(rec + kUndoAbsorb, gEdit.absorbNextCr);
-        Store32(rec + kUndoGroup, gEdit.undoGroup);
-        Store32(rec + kUndoWholeText, gEdit.wholeTextDelete);
+        Store32(rec + kUndoRangeStartLineStart, EditStateOf(ed).rangeStartLineStart);
+        Store32(rec + kUndoRangeStartLine, EditStateOf(ed).rangeStartLine);
+        Store32(rec + kUndoRangeEndLine, EditStateOf(ed).rangeEndLine);
+        Store32(rec + kUndoAbsorb, EditStateOf(ed).absorbNextCr);
+        Store32(rec + kUndoGroup, grouped ? 1 : 0);
+        Store32(rec + kUndoWholeText, EditStateOf(ed).wholeTextDelete);
     } else {
         // The area may hold an undone record here: clear what a small record
         // leaves unused.
@@ -64,7 +64,7 @@ RoomNeed ApplyNeed(EditorInstance& ed, const UndoRecord& rec, bool undo) {
 // themselves); a single character goes through its primitive, whose own checks are
 // made ahead, so that the commands can secure a step before their unfold guard.
 bool ReserveFor(EditorInstance& ed, const UndoRecord& rec, bool undo) {
-    if (IsRangeKind(rec.kind)) return gTextPath == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
+    if (IsRangeKind(rec.kind)) return TextPathOf(ed) == TextPath::Charwise || SecureRoom(ed, ApplyNeed(ed, rec, undo));
     const bool deletes = rec.kind == UndoKind::InsertChar ? undo
                          : rec.kind == UndoKind::OverwriteChar ? false
                                                               : !undo;
@@ -98,11 +98,12 @@ void DeleteInsertedText(EditorInstance& ed, const UndoRecord& rec) {
     DeleteRun(ed, p + 1, rec.count - head - 1);
 }
 
-UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
+// Both answer in `grouped` whether the record applied carries the group flag.
+UndoResult ApplyUndo(EditorInstance& ed, bool reserve, bool& grouped) {
     UndoRecord rec;
     if (!NewestRecord(ed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, true)) return UndoResult::Failed;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;  // only an overwrite is undone by overwriting
     uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
@@ -135,30 +136,30 @@ UndoResult ApplyUndo(EditorInstance& ed, bool reserve) {
         case UndoKind::DeleteRange: {
             WaitCursor wait;
             // A kept line break stands for the CR at the end of the text.
-            gEdit.absorbNextCr = rec.absorb;
+            EditStateOf(ed).absorbNextCr = rec.absorb;
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = pos;
             uint32_t n = InsertRun(ed, pos, chars, rec.count);
             // The restored text is selected; after a whole-text deletion the
             // selection runs on over the closing CR, as the deleted range did.
             ed.caretPos = pos + n + (rec.wholeText ? 1 : 0);
-            gEdit.absorbNextCr = 0;
+            EditStateOf(ed).absorbNextCr = 0;
             break;
         }
     }
     ed.overwriteMode = savedOverwrite;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;  // nothing changed
     ed.undoLogUsed = rec.start;                                  // the record stays behind the end, for redo
-    gEdit.undoGroup = rec.group;
+    grouped = rec.group != 0;
     return UndoResult::Applied;
 }
 
-UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
+UndoResult ApplyRedo(EditorInstance& ed, bool reserve, bool& grouped) {
     UndoRecord rec;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, rec)) return UndoResult::Nothing;
     if (reserve && !ReserveFor(ed, rec, false)) return UndoResult::Failed;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     const uint32_t savedOverwrite = ed.overwriteMode;
     ed.overwriteMode = 0;
     uint8_t* chars = ed.undoLog + rec.start + kUndoChars;
@@ -183,16 +184,16 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
             break;
         case UndoKind::InsertText: {
             WaitCursor wait;
-            gEdit.absorbNextCr = rec.absorb;  // its first CR is absorbed again
+            EditStateOf(ed).absorbNextCr = rec.absorb;  // its first CR is absorbed again
             uint32_t n = InsertRun(ed, pos, chars, rec.count);
             ed.selAnchor = ed.caretPos = pos + n;
-            gEdit.absorbNextCr = 0;
+            EditStateOf(ed).absorbNextCr = 0;
             break;
         }
         case UndoKind::DeleteRange: {
             WaitCursor wait;
-            gEdit.absorbNextCr = rec.absorb;
-            gEdit.keepNextCr = rec.absorb;  // the line break is kept again
+            EditStateOf(ed).absorbNextCr = rec.absorb;
+            EditStateOf(ed).keepNextCr = rec.absorb;  // the line break is kept again
             if (rec.absorb) LocateChar(ed, pos);
             ed.selAnchor = ed.caretPos = pos;
             DeleteRun(ed, pos, rec.count);
@@ -200,10 +201,10 @@ UndoResult ApplyRedo(EditorInstance& ed, bool reserve) {
         }
     }
     ed.overwriteMode = savedOverwrite;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (step == EditOutcome::Failed) return UndoResult::Failed;
     ed.undoLogUsed = rec.end;
-    gEdit.undoGroup = rec.group;
+    grouped = rec.group != 0;
     return UndoResult::Applied;
 }
 
@@ -263,7 +264,7 @@ Span Union(Span a, Span b) {
 // `inserting` at the same position. A typed character (kind 1) in the pair goes
 // through InsertChar or DeleteChar, whose checks are made as it will meet them.
 bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord& inserting) {
-    if (gTextPath == TextPath::Charwise) return true;
+    if (TextPathOf(ed) == TextPath::Charwise) return true;
     const bool keep = deleting.kind == UndoKind::DeleteRange && deleting.absorb;
     if (!IsRangeKind(inserting.kind)) {
         // Redoing a character typed over a selection: the range goes, then the
@@ -285,17 +286,17 @@ bool SecurePair(EditorInstance& ed, const UndoRecord& deleting, const UndoRecord
 // grouped pair, given as `deleting` (whose application deletes its characters at
 // its position) and `inserting` (whose application inserts its text there), is
 // secured as a whole before either is applied, so the step is never half done.
-UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool), const UndoRecord* deleting,
+UndoResult RunStep(EditorInstance& ed, UndoResult (*apply)(EditorInstance&, bool, bool&), const UndoRecord* deleting,
                    const UndoRecord* inserting) {
-    BeginEditCommand();
+    BeginEditCommand(ed);
     UndoResult result = UndoResult::Failed;
     const bool secured = deleting != nullptr;
     if (!secured || SecurePair(ed, *deleting, *inserting)) {
-        result = apply(ed, !secured);
-        if (result == UndoResult::Applied && gEdit.undoGroup) apply(ed, !secured);
+        bool grouped = false;
+        result = apply(ed, !secured, grouped);
+        if (result == UndoResult::Applied && grouped) apply(ed, !secured, grouped);
     }
-    gEdit.undoGroup = 0;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     return result;
 }
 
@@ -328,12 +329,12 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uin
     if (IsRangeKind(kind) || static_cast<uint8_t>(kind) < 1 || static_cast<uint8_t>(kind) > 6) return false;
     if (!EnsureUndoRoom(ed, 1)) return false;
     UndoStagingArea(ed)[0] = ch;
-    WriteRecord(ed, kind, position, 1);
+    WriteRecord(ed, kind, position, 1, false);
     return true;
 }
 
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,
-                      uint32_t textBytes, uint32_t count) {
+                      uint32_t textBytes, uint32_t count, bool grouped) {
     if (!IsRangeKind(kind) || !text || count == 0) return false;
     if (!EnsureUndoRoom(ed, count)) return false;
     uint8_t* out = UndoStagingArea(ed);
@@ -344,7 +345,7 @@ bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, con
         if (c != LineEndNormaliser::kDropped) out[stored++] = static_cast<uint8_t>(c);
     }
     if (stored == 0) return false;
-    WriteRecord(ed, kind, position, stored);
+    WriteRecord(ed, kind, position, stored, grouped);
     return true;
 }
 
@@ -352,18 +353,21 @@ uint8_t* UndoStagingArea(EditorInstance& ed) {
     return ed.undoLog + ed.undoLogUsed + kUndoChars;
 }
 
-bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count) {
+bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count,
+                            bool grouped) {
     if (!IsRangeKind(kind) || count == 0) return false;
     if (!EnsureUndoRoom(ed, count)) return false;  // a growth keeps the staged bytes
-    WriteRecord(ed, kind, position, count);
+    WriteRecord(ed, kind, position, count, grouped);
     return true;
 }
 
 UndoResult UndoOne(EditorInstance& ed) {
-    return ApplyUndo(ed, true);
+    bool grouped = false;
+    return ApplyUndo(ed, true, grouped);
 }
 UndoResult RedoOne(EditorInstance& ed) {
-    return ApplyRedo(ed, true);
+    bool grouped = false;
+    return ApplyRedo(ed, true, grouped);
 }
 
 bool CanUndo(const EditorInstance& ed) {
@@ -414,7 +418,7 @@ UndoResult RedoStep(EditorInstance& ed) {
 bool ReserveUndoStep(EditorInstance& ed) {
     UndoRecord newest, before;
     if (!NewestRecord(ed, newest)) return true;
-    BeginEditCommand();  // as the step begins
+    BeginEditCommand(ed);  // as the step begins
     if (NewestPair(ed, newest, before)) return SecurePair(ed, newest, before);
     return ReserveFor(ed, newest, true);
 }
@@ -422,7 +426,7 @@ bool ReserveUndoStep(EditorInstance& ed) {
 bool ReserveRedoStep(EditorInstance& ed) {
     UndoRecord next, after;
     if (!ed.undoLog || !ReadUndoRecord(ed, ed.undoLogUsed, next)) return true;
-    BeginEditCommand();
+    BeginEditCommand(ed);
     if (NextPair(ed, next, after)) return SecurePair(ed, next, after);
     return ReserveFor(ed, next, false);
 }

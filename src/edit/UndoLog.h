@@ -98,17 +98,20 @@ bool ReadUndoRecord(const EditorInstance& ed, uint32_t start, UndoRecord& record
 // (its message box shown) or the kind is not 1-4.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint8_t ch);
 // Logs a record of kind 5 or 6: up to `count` characters of the first `textBytes`
-// bytes of `text` in their stored form (CR LF and a lone LF each one CR), with the range fields, absorbNextCr, undoGroup
-// and wholeTextDelete of the edit state. False, with nothing written, when the area
-// cannot grow, the kind is not 5 or 6, or there is no character to log.
+// bytes of `text` in their stored form (CR LF and a lone LF each one CR), with the
+// range fields, absorbNextCr and wholeTextDelete of the edit state, and the group
+// flag when `grouped` (the record and the one logged before it are one undo step).
+// False, with nothing written, when the area cannot grow, the kind is not 5 or 6,
+// or there is no character to log.
 bool AppendUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, const uint8_t* text,
-                      uint32_t textBytes, uint32_t count);
+                      uint32_t textBytes, uint32_t count, bool grouped = false);
 
 // Where the characters of the next record go. A range deletion copies the text
 // there before deleting it and then logs it with AppendStagedUndoRecord, so no
 // buffer of the range's size is ever needed. Valid after EnsureUndoRoom(count).
 uint8_t* UndoStagingArea(EditorInstance& ed);
-bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count);
+bool AppendStagedUndoRecord(EditorInstance& ed, UndoKind kind, CharIndex position, uint32_t count,
+                            bool grouped = false);
 
 enum class UndoResult : uint8_t {
     Applied,  // a record was applied
@@ -116,11 +119,9 @@ enum class UndoResult : uint8_t {
     Failed,   // the room for applying it could not be had: nothing changed
 };
 
-// Applies the inverse of the newest record and steps back over it; reads its group
-// flag into undoGroup.
+// Applies the inverse of the newest record and steps back over it.
 UndoResult UndoOne(EditorInstance& ed);
-// Applies the record after the end of the log again and steps over it; reads its
-// group flag into undoGroup.
+// Applies the record after the end of the log again and steps over it.
 UndoResult RedoOne(EditorInstance& ed);
 
 bool CanUndo(const EditorInstance& ed);
@@ -135,7 +136,7 @@ void EmptyUndoLog(EditorInstance& ed);
 void KeepOnlyNewestRecord(EditorInstance& ed);
 
 // The text part of the undo and redo commands: one record, and one more when it
-// belongs to a group, then undoGroup cleared. A group is secured as a whole before
+// carries the group flag. A group is secured as a whole before
 // its first record is applied. Caret placement, repainting and the notification
 // are the caller's.
 UndoResult UndoStep(EditorInstance& ed);

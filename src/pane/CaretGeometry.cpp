@@ -6,8 +6,6 @@
 
 namespace qv {
 
-ScrollFlags gScroll;
-
 namespace {
 
 int32_t Clamp32(int64_t v) {
@@ -18,10 +16,10 @@ int32_t Clamp32(int64_t v) {
 
 }  // namespace
 
-uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x) {
+uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x, bool* pastLineEnd) {
     Platform& platform = ThePlatform();
     const int32_t x0 = TextLeft(ed) + 1 - ed.panes[0].scrollX;
-    gScroll.hitPastLineEnd = 0;
+    *pastLineEnd = false;
     const uint32_t length = RecordAt(ed, recordOffset).length();
     // The column is the first character whose midpoint (between the right edges of
     // the prefixes before and after it) lies right of x; a CR passed over means the
@@ -46,7 +44,7 @@ uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x)
                 lo = i + 1;
         }
         if (lo == length && length > 0 && RecordAt(ed, recordOffset).chars()[length - 1] == kCR)
-            gScroll.hitPastLineEnd = 1;
+            *pastLineEnd = true;
         return lo;
     }
     // With them each prefix is the one before plus a character (a TAB to its stop
@@ -58,7 +56,7 @@ uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x)
         prefix = AdvanceOver(*widths, prefix, chars + i, 1);
         int32_t nextRight = x0 + Clamp32(prefix);
         int32_t mid = nextRight - (nextRight - right) / 2;
-        if (chars[i] == kCR && mid <= x) gScroll.hitPastLineEnd = 1;
+        if (chars[i] == kCR && mid <= x) *pastLineEnd = true;
         if (mid > x) return i;
         right = nextRight;
     }
@@ -78,9 +76,10 @@ CharIndex PointToChar(EditorInstance& ed, uint32_t s, int32_t x, int32_t y) {
     // The whole cache names the new line: a notification reports its length.
     ed.curLineLength = CurrentRecord(ed).length();
     if (x == ed.panes[0].scrollX) return start;
-    uint32_t column = ColumnFromX(ed, ed.curRecord, x);
+    bool past = false;
+    uint32_t column = ColumnFromX(ed, ed.curRecord, x, &past);
     uint32_t length = CurrentRecord(ed).length();
-    if (!(gScroll.hitPastLineEnd && column >= length && column > 0)) gScroll.hitPastLineEnd = 0;
+    ScrollStateOf(ed).hitPastLineEnd = past && column >= length && column > 0;
     return start + column;
 }
 

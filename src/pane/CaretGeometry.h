@@ -9,29 +9,23 @@
 
 #include <cstdint>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
-// Process-wide flags of caret placement and scrolling, shared by every control.
-struct ScrollFlags {
-    // PointToChar found the point beyond the midpoint of the line's closing CR;
-    // callers step back one so the caret lands before the CR.
-    uint32_t hitPastLineEnd;
-    // While set, ScrollPane does not pace vertical scrolls (scroll bar, wheel).
-    uint32_t scrollPacingOff;
-    // While set, ScrollCaretIntoView does not follow the caret horizontally.
-    uint32_t holdScrollX;
-};
-extern ScrollFlags gScroll;
+// The control's scrolling state (ScrollState, in its ControlRecord).
+inline ScrollState& ScrollStateOf(EditorInstance& ed) { return StateOf(ed).scroll; }
+// Where the control last placed its caret (pane coordinates).
+inline Point PlacedCaret(const EditorInstance& ed) { return StateOf(ed).scroll.caretPlaced; }
 
 // Column of pane x on the line of `record` (0 ... its length): the character whose
 // midpoint lies right of x; a point exactly on a midpoint belongs to the column
-// after. May set hitPastLineEnd.
-uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x);
+// after. *pastLineEnd tells whether a CR was passed over.
+uint32_t ColumnFromX(const EditorInstance& ed, uint32_t recordOffset, int32_t x, bool* pastLineEnd);
 
 // Char index at pane point (x, y) with vertical offset `s`; makes the line hit the
-// current line. x equal to the horizontal offset asks for the line's start.
+// current line and sets hitPastLineEnd. x equal to the horizontal offset asks for
+// the line's start (and leaves hitPastLineEnd as it was).
 CharIndex PointToChar(EditorInstance& ed, uint32_t s, int32_t x, int32_t y);
 
 // Document point of the left edge of character `a` and of its row's top.

@@ -2,6 +2,6 @@
 
 namespace qv {
 
-MouseState gMouse;
+uint32_t gSmoothWheel = 0;
 
 }  // namespace qv

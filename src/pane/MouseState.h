@@ -1,11 +1,10 @@
-// The process-wide mouse state of the panes: one copy for all controls, all zero at
-// load. A drag in one control is ended by the release in the same pane, since the
-// capture keeps every mouse message there.
+// The mouse state of a control's panes (MouseState, in its ControlRecord) and the
+// wheel mode all controls share.
 #pragma once
 
 #include <cstdint>
 
-#include "base/Types.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
@@ -21,24 +20,13 @@ enum MouseDragMode : uint32_t {
     kMouseMarginLines = 3,  // selecting whole lines from the margin
 };
 
-struct MouseState {
-    uint32_t mouseDragState;     // a MouseDragMode; a range deletion ends any drag
-    uint32_t skipNextMouseMove;  // the next WM_MOUSEMOVE is ignored
-    LineNumber dragStartLine;    // line of the click that started a text drag
-    LineNumber marginDragLine;   // line of the click that started a margin drag
-    CharIndex dragClickPos;      // caretPos after the click that started the drag
-    int32_t prevPointerX;        // pointer x - 10 at the previous check; 0 = not yet set
-    int32_t dragRightLimit;      // rightward auto-scroll limit of the current move
-    int32_t dragTextWidth;       // width beyond which a rightward step grows
-    uint32_t rightStepTaken;
-    uint32_t lineEndReached;
-    CharIndex lastRightStepPos;  // caretPos after the last rightward step
-    uint32_t smoothWheel;        // wheel mode, set by the host (all controls)
-};
+inline MouseState& MouseStateOf(EditorInstance& ed) { return StateOf(ed).mouse; }
 
-extern MouseState gMouse;
+// The wheel mode, EMX_SETWHEELMODE: nonzero scrolls in small repainted steps. Set
+// by the host for every control of the process at once.
+extern uint32_t gSmoothWheel;
 
 // A left-button gesture is under way: pressed, drag-selecting or selecting lines.
-inline bool MouseGestureActive() { return gMouse.mouseDragState != kMouseIdle; }
+inline bool MouseGestureActive(EditorInstance& ed) { return MouseStateOf(ed).mouseDragState != kMouseIdle; }
 
 }  // namespace qv

@@ -39,8 +39,8 @@ void InvalidateRow(EditorInstance& ed, const ViewPane& pane, int64_t docY) {
 }
 
 // The wait between two automatic scroll steps, paced to the processor's speed.
-void PaceScroll() {
-    if (gScroll.scrollPacingOff) return;
+void PaceScroll(EditorInstance& ed) {
+    if (ScrollStateOf(ed).scrollPacingOff) return;
     Platform& platform = ThePlatform();
     platform.Spin(platform.IsRightButtonDown() ? gTiming.scrollDelayFast : gTiming.scrollDelaySlow);
 }
@@ -54,6 +54,7 @@ int32_t PlaceCaret(EditorInstance& ed, uint32_t s) {
     // the caret is left alone and only the row is answered.
     if (platform.GetFocus() != ed.hwndActivePane) return p.y;
     platform.SetCaretPos(p.x, p.y);
+    ScrollStateOf(ed).caretPlaced = p;
     if (p.x >= TextLeft(ed) && ed.caretPos == ed.selAnchor) {
         platform.ShowCaret(ed.hwndActivePane);
         ed.caretHidden = 0;
@@ -84,7 +85,7 @@ void ScrollPane(EditorInstance& ed, WindowRef paneWindow, int32_t dx, int32_t dy
         SyncPaneTop(ed, pane.hwnd, static_cast<uint32_t>(pane.scrollY));
         const int64_t distance = dy < 0 ? -static_cast<int64_t>(dy) : dy;
         if (distance + ed.lineHeight < PaneHeight(pane)) {
-            PaceScroll();
+            PaceScroll(ed);
             platform.ScrollWindow(pane.hwnd, 0, dy, pane.textRect);
             NotifyParentOfScroll(ed, pane.topLine + 1);
         } else {
@@ -157,7 +158,7 @@ void InvalidateRange(EditorInstance& ed, WindowRef paneWindow, CharIndex a, Char
     }
 }
 
-int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t) {
+int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t, HorizontalFollow horizontal) {
     ViewPane& pane = PaneOf(ed, paneWindow);
     const uint32_t count = LineCount(ed);
     if (!IsShown(pane) || count == 0) return -1;
@@ -200,7 +201,7 @@ int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t
     // A jump that happened to equal the horizontal-only marker would lose its
     // repaint; a pixel more is the same whole-pane repaint.
     if (dy == kScrollHorizontalOnly) ++dy;
-    if (gScroll.holdScrollX) {
+    if (horizontal == HorizontalFollow::BackToZero) {
         dx = 0;
         SetScrollX(ed, 0);
     }

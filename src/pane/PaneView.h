@@ -63,12 +63,19 @@ void InvalidateLine(EditorInstance& ed, WindowRef paneWindow, LineNumber line);
 // whole pane instead. Leaves the current line on the lower end's line.
 void InvalidateRange(EditorInstance& ed, WindowRef paneWindow, CharIndex a, CharIndex b);
 
+// What ScrollCaretIntoView does with the horizontal offset.
+enum class HorizontalFollow : uint8_t {
+    Follow,      // jumps eight average characters past the edge the caret crossed
+    BackToZero,  // goes back to 0 with nothing repainted for it (a margin drag repaints)
+};
+
 // Brings the caret (on curLine, at caretPos) into the pane's view, `t` being the
 // pane's scrollY at the call. A caret on a line inside a folded block unfolds that
 // block (only it) and repaints the pane whole; a line the host hid stays hidden. Vertically the caret's row becomes the top row
 // or the last whole row; horizontally the view jumps eight average characters past
-// the edge the caret crossed (never left of 0), unless gScroll.holdScrollX is set.
+// the edge the caret crossed (never left of 0), or goes back to 0 as `horizontal` asks.
 // Answers 0 when anything was scrolled or repainted, -1 when nothing moved.
-int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t);
+int32_t ScrollCaretIntoView(EditorInstance& ed, WindowRef paneWindow, uint32_t t,
+                            HorizontalFollow horizontal = HorizontalFollow::Follow);
 
 }  // namespace qv

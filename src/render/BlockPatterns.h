@@ -1,5 +1,5 @@
-// The process-wide block patterns: the block-start and block-end patterns that a
-// stream-in marks block starts with. Every new control resets them.
+// The block patterns: the block-start and block-end patterns that a stream-in
+// marks block starts with, the same for every control.
 //
 // The same two pointers, start first, are the pattern pair a host passes by address
 // to EMX_MARKBLOCKS, EMX_FOLDBLOCK and EMX_FOLDALL.
@@ -12,9 +12,8 @@ struct BlockPatterns {
     const char* end;
 };
 static_assert(sizeof(BlockPatterns) == 2 * sizeof(const char*), "the host's pattern pair");
-extern BlockPatterns gBlockPatterns;
 
 // "$ proc" and "$ endp".
-void ResetBlockPatterns();
+constexpr BlockPatterns kBlockPatterns = {"$ proc", "$ endp"};
 
 }  // namespace qv

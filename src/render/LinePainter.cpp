@@ -12,8 +12,6 @@
 
 namespace qv {
 
-PainterState gPainter;
-
 namespace {
 
 constexpr uint32_t kColorUnset = 0xFFFFFFFFu;  // no colour set yet on this line
@@ -103,7 +101,7 @@ LineSelection SelectionOnLine(const EditorInstance& ed, CharIndex lineStart, uin
 // ---- Colouring ------------------------------------------------------------------------
 
 // The syntax state of one line: which colour each character takes. It reads the
-// keyword table and the process-wide painter state, and knows nothing of drawing.
+// keyword table and the control's painter state, and knows nothing of drawing.
 class LineColourer {
 public:
     struct Step {
@@ -112,9 +110,10 @@ public:
         bool recolor;          // at or before an open block comment's mark
     };
 
-    LineColourer(const EditorInstance& ed, const uint8_t* text, uint32_t length, uint32_t firstCharOffset,
+    LineColourer(EditorInstance& ed, const uint8_t* text, uint32_t length, uint32_t firstCharOffset,
                  uint32_t hilite)
         : ed_(ed),
+          painter_(StateOf(ed).painter),
           text_(text),
           length_(length),
           firstCharOffset_(firstCharOffset),
@@ -130,7 +129,7 @@ public:
         Step step{};
         step.syntaxColor = SyntaxColor(p);
         step.color = !selected ? step.syntaxColor : inverse_ ? kWhite : Color(kColorSelectedText);
-        uint32_t mark = gPainter.blockCommentMark;
+        uint32_t mark = painter_.blockCommentMark;
         if (mark != 0) {
             if (firstCharOffset_ + p > mark)
                 step.color = step.syntaxColor = Color(kColorComment);
@@ -146,11 +145,7 @@ public:
     void Consume(uint32_t m) { r_ = m < r_ ? r_ - m : 0; }
 
     // What the characters before a point leave behind for the ones after it.
-    struct State {
-        uint8_t quote;
-        bool comment;
-        uint32_t r, wordColor, keywordFlag, previousColor;
-    };
+    using State = PaintResumePoint::Colourer;
     State Save() const { return {quote_, comment_, r_, wordColor_, keywordFlag_, previousColor_}; }
     void Restore(const State& s) {
         quote_ = s.quote;
@@ -214,15 +209,15 @@ private:
             case kClassLogic:
                 return Color(kColorClass5);
             case kClassLabel:
-                gPainter.pendingWordColor = kPendingLabel;
+                painter_.pendingWordColor = kPendingLabel;
                 return Color(kColorLabel);
             case kClassJoin:
                 // Joining on from a word of colour 25 keeps colour 25 for the whole name.
                 if (previousColor_ == Color(kColorAfterStyle4)) {
-                    gPainter.pendingWordColor = kPendingAfterStyle4;
+                    painter_.pendingWordColor = kPendingAfterStyle4;
                     return Color(kColorAfterStyle4);
                 }
-                gPainter.pendingWordColor = kPendingJoin;
+                painter_.pendingWordColor = kPendingJoin;
                 return Color(kColorUnderscore);
             case kClassBlockMark:
                 BlockMark(p);
@@ -253,21 +248,22 @@ private:
                 }
             }
         }
-        if (gPainter.pendingWordColor == kPendingAfterStyle4)
+        if (painter_.pendingWordColor == kPendingAfterStyle4)
             wordColor_ = Color(kColorAfterStyle4);
-        else if (gPainter.pendingWordColor == kPendingJoin)
+        else if (painter_.pendingWordColor == kPendingJoin)
             wordColor_ = Color(kColorUnderscore);
-        gPainter.pendingWordColor = kPendingNone;
+        painter_.pendingWordColor = kPendingNone;
     }
 
     bool IsBackslashAt(uint64_t i) const { return i < length_ && text_[i] == '\\'; }
 
     // 't^' opens a block comment at this '^'; any other '^' closes the open one.
     void BlockMark(uint32_t p) {
-        gPainter.blockCommentMark = p > 0 && text_[p - 1] == 't' ? firstCharOffset_ + p : 0;
+        painter_.blockCommentMark = p > 0 && text_[p - 1] == 't' ? firstCharOffset_ + p : 0;
     }
 
     const EditorInstance& ed_;
+    PainterState& painter_;  // the control's, carried from line to line
     const uint8_t* text_;
     uint32_t length_;
     uint32_t firstCharOffset_;  // LineHeap offset of the line's first character
@@ -348,11 +344,7 @@ public:
 
     // The pen (from the row's left edge) and the colour, at a point before the
     // first draw.
-    struct State {
-        int64_t x;
-        uint32_t current;
-        bool colorPending;
-    };
+    using State = PaintResumePoint::Drawer;
     State Save() const { return {x_ - row_.left, current_, colorPending_}; }
     void Restore(const State& s) {
         x_ = row_.left + s.x;
@@ -486,7 +478,7 @@ private:
     // never reaches across a selection bound: selected and unselected text keep
     // their own colours.
     void DrawInTextFont(uint32_t p, uint32_t m, const LineSelection& sel) {
-        uint32_t pending = gPainter.pendingWordColor;
+        uint32_t pending = StateOf(ed_).painter.pendingWordColor;
         bool widen = pending == kPendingLabel || pending == kPendingJoin;
         bool selected = sel.Contains(p);
         uint32_t start = p;
@@ -502,7 +494,7 @@ private:
         if (ed_.overhang != 0 && selected && left > 1 && IsAsciiAlnum(text_[p])) left -= ed_.overhang;
         if (Shows(left, p + m - start, nullptr)) Draw(text_ + start, p + m - start, RunRect(left, 0));
         if (widen) {
-            if (pending == kPendingLabel) gPainter.pendingWordColor = kPendingNone;
+            if (pending == kPendingLabel) StateOf(ed_).painter.pendingWordColor = kPendingNone;
         } else {
             x_ = left;
         }
@@ -541,31 +533,15 @@ private:
 // selection in it. The bytes are compared by their digest.
 constexpr uint32_t kResumeMinLength = 4096;  // shorter lines are walked whole
 constexpr uint32_t kResumeLookahead = 16;    // a keyword's backslash test reads 13 bytes on
-constexpr uint32_t kResumeSlots = 4;
-
-struct ResumePoint {
-    const EditorInstance* ed;
-    uint32_t recordOffset;
-    uint64_t settings;     // digest of everything besides the text the colouring reads
-    int64_t visibleLeft;   // from the row's left edge
-    uint32_t checkedBytes; // the bytes the digest covers: p and the lookahead
-    uint64_t text;
-    uint32_t p;
-    LineColourer::State colourer;
-    LineDrawer::State drawer;
-    uint32_t pendingWordColor;
-    uint32_t blockCommentMark;
-    uint32_t blockWordAt;
-};
-
-ResumePoint gResume[kResumeSlots];
-uint32_t gResumeNext = 0;
+// The points are the control's (PaintResume, in its ControlRecord).
+using ResumePoint = PaintResumePoint;
 
 // Everything besides the line's bytes that the colouring and the pen read: the
 // painter's state at the line's start, the view settings, colours, fonts and
 // metrics, the byte widths and the keyword table's generation.
 uint64_t ResumeSettings(const EditorInstance& ed, const TextWidths* widths, uint32_t hilite) {
-    const uint32_t scalars[] = {gPainter.pendingWordColor, gPainter.blockCommentMark, ed.viewFlags, hilite,
+    const PainterState& painter = StateOf(ed).painter;
+    const uint32_t scalars[] = {painter.pendingWordColor, painter.blockCommentMark, ed.viewFlags, hilite,
                                 ed.altFontsEnabled, static_cast<uint32_t>(ed.altFontRise), ed.tabPixelWidth,
                                 ed.spaceWidth, ed.overhang, ed.fixedPitch, ed.charWidth, ed.dbcsCharSet,
                                 ed.pairedCharSet, KeywordTableGeneration(), widths != nullptr ? 1u : 0u};
@@ -590,8 +566,8 @@ uint64_t ResumeSettings(const EditorInstance& ed, const TextWidths* widths, uint
 const ResumePoint* FindResumePoint(const EditorInstance& ed, uint32_t recordOffset, uint64_t settings,
                                    int64_t visibleLeft, const Rect& row, const uint8_t* text, uint32_t length,
                                    const LineSelection& sel) {
-    for (const ResumePoint& point : gResume) {
-        if (point.ed != &ed || point.recordOffset != recordOffset || point.settings != settings) continue;
+    for (const ResumePoint& point : StateOf(ed).resume.points) {
+        if (!point.used || point.recordOffset != recordOffset || point.settings != settings) continue;
         if (visibleLeft < point.visibleLeft || point.checkedBytes > length) continue;
         if (row.left + point.drawer.x > row.right) continue;
         if (!sel.Empty() && sel.lo < point.checkedBytes) continue;
@@ -601,13 +577,14 @@ const ResumePoint* FindResumePoint(const EditorInstance& ed, uint32_t recordOffs
     return nullptr;
 }
 
-void KeepResumePoint(const ResumePoint& point, const uint8_t* text) {
+void KeepResumePoint(EditorInstance& ed, const ResumePoint& point, const uint8_t* text) {
+    PaintResume& resume = StateOf(ed).resume;
     ResumePoint* slot = nullptr;
-    for (ResumePoint& p : gResume)
-        if (p.ed == point.ed && p.recordOffset == point.recordOffset) slot = &p;
+    for (ResumePoint& p : resume.points)
+        if (p.used && p.recordOffset == point.recordOffset) slot = &p;
     if (slot == nullptr) {
-        slot = &gResume[gResumeNext];
-        gResumeNext = (gResumeNext + 1) % kResumeSlots;
+        slot = &resume.points[resume.next % PaintResume::kSlots];
+        resume.next = (resume.next + 1) % PaintResume::kSlots;
     }
     *slot = point;
     slot->text = DigestBytes(text, point.checkedBytes);
@@ -637,9 +614,8 @@ uint32_t ColorWithKnownStyle(uint32_t color) {
     return style <= 5 || style == 8 ? color : RgbOf(color);
 }
 
-void ForgetResumePoints() {
-    for (ResumePoint& point : gResume) point = ResumePoint{};
-    gResumeNext = 0;
+void ForgetResumePoints(EditorInstance& ed) {
+    StateOf(ed).resume = PaintResume{};
 }
 
 void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, Surface& surface,
@@ -647,6 +623,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
     if (ed.lineHeap == nullptr || recordOffset > ed.lineHeapSize ||
         ed.lineHeapSize - recordOffset < kRecChars)
         return;
+    PainterState& painter = StateOf(ed).painter;
     LineRecordView record = RecordAt(ed, recordOffset);
     uint32_t flags = record.flags();
     uint32_t length = record.length();
@@ -678,7 +655,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
     ResumePoint found{};
     ResumePoint candidate{};
     if (resumable) {
-        candidate.ed = &ed;
+        candidate.used = 1;
         candidate.recordOffset = recordOffset;
         candidate.settings = ResumeSettings(ed, widths, hilite);
         candidate.visibleLeft = static_cast<int64_t>(visibleLeft) - row.left;
@@ -688,8 +665,8 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
             p = found.p;
             colourer.Restore(found.colourer);
             drawer.Restore(found.drawer);
-            gPainter.pendingWordColor = found.pendingWordColor;
-            gPainter.blockCommentMark = found.blockCommentMark;
+            painter.pendingWordColor = found.pendingWordColor;
+            painter.blockCommentMark = found.blockCommentMark;
             blockWordAt = found.blockWordAt;
         }
     }
@@ -702,8 +679,8 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
             candidate.checkedBytes = p + kResumeLookahead;
             candidate.colourer = colourer.Save();
             candidate.drawer = drawer.Save();
-            candidate.pendingWordColor = gPainter.pendingWordColor;
-            candidate.blockCommentMark = gPainter.blockCommentMark;
+            candidate.pendingWordColor = painter.pendingWordColor;
+            candidate.blockCommentMark = painter.blockCommentMark;
             candidate.blockWordAt = blockWordAt;
         }
         bool selected = sel.Contains(p);
@@ -725,14 +702,14 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
             uint32_t m = n != 0 ? n : 1;
             colourer.Consume(m);
             // A run of style 4 passes colour 25 on to the next word.
-            if (StyleOf(step.syntaxColor) == 4) gPainter.pendingWordColor = kPendingAfterStyle4;
+            if (StyleOf(step.syntaxColor) == 4) painter.pendingWordColor = kPendingAfterStyle4;
             drawer.DrawRun(p, m, sel);
             p += m;
         }
         if (drawer.PastRight()) break;
     }
-    if (blockWordAt != 0) gPainter.blockWordSeen = BlockWordCounts(text, length, blockWordAt) ? 1 : 0;
-    if (resumable && candidate.p >= kResumeMinLength && candidate.p > found.p) KeepResumePoint(candidate, text);
+    if (blockWordAt != 0) painter.blockWordSeen = BlockWordCounts(text, length, blockWordAt) ? 1 : 0;
+    if (resumable && candidate.p >= kResumeMinLength && candidate.p > found.p) KeepResumePoint(ed, candidate, text);
 
     if (endsWithCR) text[length - 1] = kCR;
 }

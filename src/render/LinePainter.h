@@ -33,29 +33,13 @@
 #include <cstdint>
 
 #include "render/Surface.h"
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
-// The painter's state that outlives a line, shared by every line, pane, paint and
-// control of the process.
-struct PainterState {
-    // What the next word start does with its colour: 0 nothing; 4 colour 25 (after
-    // a style-4 run); 6 a label colon was just coloured; 7 a '_' was just coloured
-    // (the next word takes colour 24).
-    uint32_t pendingWordColor;
-    // 0, or the LineHeap offset of the '^' that opened a block comment: characters
-    // stored after it are comment until a '^' not after 't' clears it.
-    uint32_t blockCommentMark;
-    // Set by PaintLine when the line holds the block word "proc" or "PROC" as a
-    // whole word after a blank; the caller clears it before each line.
-    uint32_t blockWordSeen;
-};
-extern PainterState gPainter;
-
-inline void ResetPainterState() {
-    gPainter = PainterState{};
-}
+// The control's painter state (PainterState, in its ControlRecord): what the
+// painter carries from line to line.
+inline PainterState& PainterStateOf(EditorInstance& ed) { return StateOf(ed).painter; }
 
 // Draws the line whose LineRecord is at `recordOffset` in the LineHeap and whose
 // first character has char index `lineStart` into `row`: left = the text origin x,
@@ -86,7 +70,7 @@ void PaintLine(EditorInstance& ed, uint32_t recordOffset, CharIndex lineStart, S
 // code that hides a run on purpose.
 uint32_t ColorWithKnownStyle(uint32_t color);
 
-// Forgets every long line's resume point (a line is then coloured from its start).
-void ForgetResumePoints();
+// Forgets the control's resume points (a line is then coloured from its start).
+void ForgetResumePoints(EditorInstance& ed);
 
 }  // namespace qv

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "store/LineRecord.h"
@@ -17,7 +15,10 @@ struct Link {
     uint32_t columns;  // the figure it set
 };
 
-struct Chain {
+}  // namespace
+
+// The chain of a control's store, held by its record.
+struct LongestLineChain {
     bool valid = false;
     uint32_t tabWidth = 0;
     uint32_t lineCount = 0;  // when the chain was made
@@ -28,23 +29,16 @@ struct Chain {
     bool changed = false;
 };
 
-// The chains of the stores, by their LineIndex heap; the one used last is at hand.
-std::unordered_map<const void*, std::unique_ptr<Chain>> gChains;
-const void* gLastKey = nullptr;
-Chain* gLast = nullptr;
+namespace {
 
-Chain* Find(const EditorInstance& ed, bool make) {
-    const void* key = ed.lineIndexHeapHandle;
-    if (!key) return nullptr;
-    if (key == gLastKey) return gLast;
-    auto it = gChains.find(key);
-    if (it == gChains.end()) {
-        if (!make) return nullptr;
-        it = gChains.emplace(key, std::make_unique<Chain>()).first;
-    }
-    gLastKey = key;
-    gLast = it->second.get();
-    return gLast;
+using Chain = LongestLineChain;
+
+// The chain of the control's store, made on the first lookup; none without a store.
+Chain* Find(EditorInstance& ed, bool make) {
+    if (!ed.lineIndexHeapHandle) return nullptr;
+    Chain*& chain = StateOf(ed).longestLine;
+    if (!chain && make) chain = new Chain();
+    return chain;
 }
 
 // TABs among n bytes, a word at a time: long lines are where this is asked most
@@ -185,14 +179,11 @@ LongestLine FindLongestLine(EditorInstance& ed, uint32_t tabWidth) {
     return {true, last.line, last.columns};
 }
 
-void ForgetLongestLine(const EditorInstance& ed) {
-    const void* key = ed.lineIndexHeapHandle;
-    if (!key) return;
-    gChains.erase(key);
-    if (gLastKey == key) {
-        gLastKey = nullptr;
-        gLast = nullptr;
-    }
+void ForgetLongestLine(EditorInstance& ed) {
+    if (!ed.lineIndexHeapHandle) return;  // no store, no chain
+    Chain*& chain = StateOf(ed).longestLine;
+    delete chain;
+    chain = nullptr;
 }
 
 }  // namespace qv

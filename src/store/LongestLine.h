@@ -7,8 +7,8 @@
 // every TAB in it. The answer is the last line that raised m, and m. (A line that
 // holds TABs may so stand for more columns than a longer line after it.)
 //
-// The store keeps, beside its areas, the chain of lines that raised m and which
-// lines changed since the chain was made: the lines before the first changed one
+// The control's record keeps, beside the store's areas, the chain of lines that
+// raised m and which lines changed since the chain was made: the lines before the first changed one
 // and the lines after the last changed one are as they were. A lookup rescans the
 // changed lines only, then follows the old chain past them, scanning lines only
 // where the new figure is lower than the old one was (the longest line shrank or
@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
@@ -40,6 +40,6 @@ struct LongestLine {
 LongestLine FindLongestLine(EditorInstance& ed, uint32_t tabWidth);
 
 // Drops what the store kept (at its destruction).
-void ForgetLongestLine(const EditorInstance& ed);
+void ForgetLongestLine(EditorInstance& ed);
 
 }  // namespace qv

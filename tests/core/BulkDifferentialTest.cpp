@@ -2,7 +2,8 @@
 // (lines of 0 to 5,000 characters, bytes of every value, LineFlags with hidden,
 // locked and marker bits, marker words) are cloned byte for byte into a second
 // store; every operation then runs on one store through the bulk paths and on the
-// other through the per-character primitives, from the same process-wide state.
+// other through the per-character primitives, each control from the same edit
+// state.
 // Both must leave the same text, the same LineFlags and marker words on every line,
 // the same undo tape and undoLogUsed, the same counters, caches, selection and
 // edit state, and the bulk store's areas no larger than the per-character ones.
@@ -40,15 +41,16 @@ WindowRef Window(uintptr_t n) { return reinterpret_cast<WindowRef>(n); }
 
 const BlockPatterns kProcs = {"$ proc", "$ endp"};
 
-std::unique_ptr<EditorInstance> NewInstance() {
-    auto ed = std::make_unique<EditorInstance>();
+std::unique_ptr<ControlRecord> NewControl() {
+    auto record = std::make_unique<ControlRecord>();
+    EditorInstance* ed = &record->ed;
     ed->hwnd = Window(0x100);
     ed->hwndParent = Window(0x200);
     ed->panes[0].hwnd = Window(0x300);
     ed->panes[1].hwnd = Window(0x400);
     ed->hwndActivePane = ed->panes[0].hwnd;
     SetInstanceDefaults(*ed);
-    return ed;
+    return record;
 }
 
 // One area copied into a heap of the same size.
@@ -61,7 +63,9 @@ void CloneArea(HeapRef heap, uint8_t*& base, uint32_t size, const uint8_t* from)
 // `to` becomes a byte-for-byte copy of `from`, with heaps of its own.
 void CloneStore(const EditorInstance& from, EditorInstance& to) {
     DestroyStore(to);
-    EditorInstance fresh = from;
+    ControlRecord record{};  // a record of its own while the store is made
+    EditorInstance& fresh = record.ed;
+    fresh = from;
     fresh.lineIndexHeapHandle = fresh.lineHeapHandle = fresh.undoHeapHandle = nullptr;
     fresh.lineIndex = fresh.lineHeap = fresh.undoLog = nullptr;
     ASSERT_TRUE(CreateStore(fresh));
@@ -103,19 +107,18 @@ class BulkDifferentialTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallPlatform(&platform);
-        ResetEditState();
-        gMouse = MouseState{};
-        bulk = NewInstance();
-        charwise = NewInstance();
+        bulkControl = NewControl();
+        charwiseControl = NewControl();
+        bulk = &bulkControl->ed;
+        charwise = &charwiseControl->ed;
+        StateOf(*charwise).textPath = TextPath::Charwise;
         ASSERT_TRUE(CreateStore(*bulk));
         ASSERT_TRUE(InsertEndMark(*bulk));
         ASSERT_TRUE(CreateStore(*charwise));
     }
     void TearDown() override {
-        gTextPath = TextPath::Bulk;
         DestroyStore(*bulk);
         DestroyStore(*charwise);
-        ResetEditState();
         InstallPlatform(nullptr);
     }
 
@@ -215,8 +218,7 @@ protected:
         LocateChar(*bulk, Below(StoredLength(*bulk) + 1));
         bulk->maxLineLength = Below(3) == 0 ? 0 : Below(200);
         SelectRandom(*bulk);
-        gEdit = EditState{};
-        gEdit.undoGroup = OneIn(4);
+        StateOf(*bulk).edit = EditState{};
     }
 
     // Runs `op` on both stores from the same state and compares what they leave.
@@ -229,16 +231,11 @@ protected:
         SCOPED_TRACE(what);
         CloneStore(*bulk, *charwise);
         const uint32_t sizesBefore[3] = {bulk->lineHeapSize, bulk->lineIndexSize, bulk->undoLogSize};
-        const EditState before = gEdit;
-        gTextPath = TextPath::Bulk;
+        StateOf(*charwise).edit = StateOf(*bulk).edit;
         const uint64_t bulkResult = op(*bulk);
-        const EditState afterBulk = gEdit;
-        gEdit = before;
-        gTextPath = TextPath::Charwise;
         const uint64_t charwiseResult = op(*charwise);
-        gTextPath = TextPath::Bulk;
         EXPECT_EQ(bulkResult, charwiseResult);
-        EXPECT_TRUE(SameEditState(afterBulk, gEdit));
+        EXPECT_TRUE(SameEditState(StateOf(*bulk).edit, StateOf(*charwise).edit));
         ExpectSame(*bulk, *charwise, mixed);
         ExpectWellFormed(*bulk);
         ++compared;
@@ -320,8 +317,11 @@ protected:
                 Compare("ClearSelection", [](EditorInstance& ed) { return ClearSelection(ed); });
                 break;
             case 2: {
+                // Its record grouped now and then: an undo step then takes the
+                // record before it too.
                 const CharIndex a = Below(length + 2), b = Below(length + 2);
-                Compare("DeleteRange", [=](EditorInstance& ed) { return DeleteRange(ed, a, b); });
+                const bool grouped = OneIn(4);
+                Compare("DeleteRange", [=](EditorInstance& ed) { return DeleteRange(ed, a, b, nullptr, grouped); });
                 break;
             }
             case 3: {
@@ -334,7 +334,7 @@ protected:
                 // The runs themselves, with NULs and the line-break flags set by hand.
                 const std::string text = RandomText(8, true);
                 const CharIndex p = Below(length + 1);
-                gEdit.absorbNextCr = OneIn(2);
+                StateOf(*bulk).edit.absorbNextCr = OneIn(2);
                 Compare("InsertRun", [&](EditorInstance& ed) {
                     const CharIndex at = InsertionPoint(ed, p);
                     return InsertRun(ed, at, reinterpret_cast<const uint8_t*>(text.data()),
@@ -345,7 +345,7 @@ protected:
             case 5: {
                 const CharIndex p = Below(length + 1);
                 const uint32_t n = OneIn(3) ? Below(length + 3) : Below(300);
-                gEdit.keepNextCr = OneIn(2);
+                StateOf(*bulk).edit.keepNextCr = OneIn(2);
                 Compare("DeleteRun", [=](EditorInstance& ed) {
                     DeleteRun(ed, p, n);
                     return 0;
@@ -424,7 +424,9 @@ protected:
     }
 
     FakePlatform platform;
-    std::unique_ptr<EditorInstance> bulk, charwise;
+    std::unique_ptr<ControlRecord> bulkControl, charwiseControl;
+    EditorInstance* bulk = nullptr;
+    EditorInstance* charwise = nullptr;
     std::mt19937 rng{20261207u};
     int compared = 0;
     int grown = 0;

@@ -241,11 +241,9 @@ void SelectIn(EditorInstance& ed, CharIndex a, CharIndex b) {
     ed.caretPos = b;
 }
 
-bool Replaced(EditorInstance& ed, const char* text, bool logUndo, bool paste) {
-    gEdit.undoGroup = paste;
+bool Replaced(EditorInstance& ed, const char* text, bool logUndo) {
     bool ok = false;
     ReplaceSelection(ed, text, logUndo, &ok);
-    gEdit.undoGroup = 0;
     return ok;
 }
 
@@ -303,19 +301,19 @@ TEST_F(CommandAllocationFailureTest, EveryAllocationOfEveryCommandFailsCleanly) 
              return BackspaceKey(e, &ok) == '\r' && ok;
          }},
         {"paste over a selection", [](E e) { SelectIn(e, 3, At(e, "b endp")); },
-         [](E e) { return Replaced(e, "one\r\ntwo\r\n\tthree", true, true); }},
+         [](E e) { return Replaced(e, "one\r\ntwo\r\n\tthree", true); }},
         // More lines and characters than the areas' headroom: the bulk path grows
         // both areas itself.
         {"paste of many lines over a selection", [](E e) { SelectIn(e, 3, At(e, "b endp")); },
          [](E e) {
              std::string text;
              for (int i = 0; i < 3000; ++i) text += "\tline " + std::to_string(1000 + i) + "\r\n";
-             return Replaced(e, text.c_str(), true, true);
+             return Replaced(e, text.c_str(), true);
          }},
         {"EM_REPLACESEL", [](E e) { SelectIn(e, At(e, "  z"), At(e, "  z")); },
-         [](E e) { return Replaced(e, std::string(300, 'L').c_str(), true, false); }},
+         [](E e) { return Replaced(e, std::string(300, 'L').c_str(), true); }},
         {"EM_REPLACESEL without undo", [](E e) { SelectIn(e, At(e, "  x"), At(e, "b proc")); },
-         [](E e) { return Replaced(e, "x\r\ny\r\n", false, false); }},
+         [](E e) { return Replaced(e, "x\r\ny\r\n", false); }},
         {"clearing a range", [](E e) { SelectIn(e, 4, At(e, "final")); },
          [](E e) {
              bool ok = false;

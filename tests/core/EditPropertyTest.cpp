@@ -96,8 +96,8 @@ protected:
             } else {
                 UndoRedoStep(model, op < 19 || OneIn(2));
             }
-            EXPECT_EQ(gEdit.absorbNextCr, 0u);
-            EXPECT_EQ(gEdit.keepNextCr, 0u);
+            EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 0u);
+            EXPECT_EQ(StateOf(*ed).edit.keepNextCr, 0u);
             Check(model, step % 25 == 0);
             if (HasFatalFailure() || HasNonfatalFailure()) return;
         }
@@ -122,7 +122,7 @@ TEST_F(EditPropertyTest, RandomEditsUndoAndRedoAgreeWithAStringModel) {
     for (uint32_t seed : {1u, 20240611u, 77u}) {
         Run(seed, 8000);
         if (HasFailure()) return;
-        ResetEditState();
+        StateOf(*ed).edit = EditState{};
         ed->overwriteMode = ed->autoIndent = 0;
     }
 }

@@ -46,7 +46,6 @@ protected:
     void SetUp() override {
         CoreFixture::SetUp();
         ASSERT_TRUE(CreateKeywordStorage());
-        ResetPainterState();
         // Distinct colours, so that every role shows; the default style codes stay.
         for (uint32_t i = 0; i < kColorCount; ++i)
             ed->colors[i] = (kDefaultColors[i] & 0xFF000000u) | (0x100000u + 0x10 * i);
@@ -67,7 +66,6 @@ protected:
     }
     void TearDown() override {
         ReleaseKeywordStorage();
-        ResetPainterState();
         CoreFixture::TearDown();
     }
 
@@ -236,9 +234,9 @@ TEST_F(LinePainterTest, BlockWordCountsAfterABlankOrBeforeATab) {
     };
     for (const auto& c : cases) {
         Doc({c.first});
-        gPainter.blockWordSeen = 0;
+        PainterStateOf(*ed).blockWordSeen = 0;
         Paint();
-        EXPECT_EQ(gPainter.blockWordSeen, c.second) << c.first;
+        EXPECT_EQ(PainterStateOf(*ed).blockWordSeen, c.second) << c.first;
     }
 }
 
@@ -246,17 +244,17 @@ TEST_F(LinePainterTest, ASelectionBoundDoesNotChangeTheBlockWord) {
     // The bound cuts "proc" out of a longer word: the cut run is not the block word.
     Doc({"x procedure\r", "a xproc\tz\r"});
     Select(6, 11);
-    gPainter.blockWordSeen = 0;
+    PainterStateOf(*ed).blockWordSeen = 0;
     Paint(0);
-    EXPECT_EQ(gPainter.blockWordSeen, 0u);
+    EXPECT_EQ(PainterStateOf(*ed).blockWordSeen, 0u);
     Select(StartOf(1) + 3, StartOf(1) + 7);
     Paint(1);
-    EXPECT_EQ(gPainter.blockWordSeen, 0u);
+    EXPECT_EQ(PainterStateOf(*ed).blockWordSeen, 0u);
     // A bound inside the block word itself does not hide it.
     Doc({"x proc\r"});
     Select(3, 4);
     Paint(0);
-    EXPECT_EQ(gPainter.blockWordSeen, 1u);
+    EXPECT_EQ(PainterStateOf(*ed).blockWordSeen, 1u);
 }
 
 // ---- Selection ---------------------------------------------------------------------------------
@@ -331,7 +329,7 @@ TEST_F(LinePainterTest, SelectedTextKeepsTheColouringOfWhatFollows) {
     Select(0, 2);
     EXPECT_EQ(PaintAll(), (std::vector<std::string>{"ss c ", "c "}));
 
-    ResetPainterState();  // the block comment above is still open
+    PainterStateOf(*ed) = PainterState{};  // the block comment above is still open
     Doc({"my_var x\r"});
     Select(2, 3);  // the '_' alone
     EXPECT_EQ(Paint(), "ttsuuu t ");
@@ -365,13 +363,13 @@ TEST_F(LinePainterTest, ASelectionChangesOnlyTheSelectedCharacters) {
 
         auto paint = [&](CharIndex anchor, CharIndex caret) {
             Select(anchor, caret);
-            ResetPainterState();
+            PainterStateOf(*ed) = PainterState{};
             std::vector<std::vector<RecordingSurface::Cell>> rows;
             std::vector<uint32_t> blockWords;
             for (LineNumber line = 0; line < LineCount(*ed); ++line) {
-                gPainter.blockWordSeen = 0;
+                PainterStateOf(*ed).blockWordSeen = 0;
                 rows.push_back(PaintRow(line)->Cells(kX0, kCell));
-                blockWords.push_back(gPainter.blockWordSeen);
+                blockWords.push_back(PainterStateOf(*ed).blockWordSeen);
             }
             return std::make_pair(rows, blockWords);
         };
@@ -577,10 +575,10 @@ TEST_F(LinePainterTest, AnOverhangingFontNarrowsUnselectedSpacesAndPullsSelected
 
 TEST_F(LinePainterTest, RunsPastTheRightLimitAreNotProcessed) {
     Doc({"aaaa bbbb cccc x proc\r"});
-    gPainter.blockWordSeen = 0;
+    PainterStateOf(*ed).blockWordSeen = 0;
     auto surface = PaintRow(0, 0, kX0 + 50);
     EXPECT_EQ(Texts(*surface), (std::vector<std::string>{"aaaa", "bbbb"}));
-    EXPECT_EQ(gPainter.blockWordSeen, 0u);
+    EXPECT_EQ(PainterStateOf(*ed).blockWordSeen, 0u);
 }
 
 TEST_F(LinePainterTest, DoubleByteCharactersAreDrawnAndMeasuredAsPairs) {
@@ -718,15 +716,15 @@ TEST_F(LinePainterTest, ALongLinePaintsTheSameWhetherItResumesOrNot) {
         const Rect row{kX0 - edge, 0, kX0 + 600, kRowHeight};
 
         auto paint = [&](RecordingSurface& surface) {
-            gPainter = start;
+            PainterStateOf(*ed) = start;
             PaintLine(*ed, RecordOffset(*ed, 0), 0, surface, row, visibleLeft);
-            return gPainter;
+            return PainterStateOf(*ed);
         };
         RecordingSurface kept(Font(0)), fresh(Font(0));
         const PainterState afterKept = paint(kept);
-        ForgetResumePoints();
+        ForgetResumePoints(*ed);
         const PainterState afterFresh = paint(fresh);
-        if (round % 2 == 0) ForgetResumePoints();  // half the rounds resume from the fresh paint's point
+        if (round % 2 == 0) ForgetResumePoints(*ed);  // half the rounds resume from the fresh paint's point
 
         ASSERT_EQ(kept.draws.size(), fresh.draws.size()) << "round " << round;
         for (size_t i = 0; i < kept.draws.size(); ++i) {

@@ -243,7 +243,7 @@ TEST_F(LineStoreTest, FailedCreationKeepsTheOldStore) {
         EditorInstance before = *ed;
         EXPECT_FALSE(CreateStore(*ed));
         platform.createHeapsLeft = platform.allocsLeft = -1;
-        EXPECT_EQ(std::memcmp(&before, ed.get(), sizeof before), 0);
+        EXPECT_EQ(std::memcmp(&before, ed, sizeof before), 0);
         EXPECT_EQ(platform.LiveBytes(), live);
         ASSERT_EQ(platform.errors.size(), 1u);
         const char* expected[] = {"Allocating memory for (Line) failed!", "Allocating memory for (Char) failed!",

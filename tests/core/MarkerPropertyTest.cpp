@@ -169,7 +169,7 @@ TEST_F(MarkerPropertyTest, FoldsMarkersLocksHiddenLinesAndEditsKeepEveryRunBelow
     for (uint32_t seed : {7u, 2024u, 99991u}) {
         Run(seed, 4000);
         if (HasFailure()) return;
-        ResetEditState();
+        StateOf(*ed).edit = EditState{};
     }
 }
 

@@ -36,8 +36,6 @@ protected:
     void SetUp() override {
         CoreFixture::SetUp();
         DestroyStore(*ed);
-        gMouse = MouseState{};
-        gScroll = ScrollFlags{};
         savedTiming = gTiming;
         gTiming = {3000, 1000, 100};
         ed->lineHeight = kRow;
@@ -51,8 +49,6 @@ protected:
         platform.focus = Upper();
     }
     void TearDown() override {
-        gMouse = MouseState{};
-        gScroll = ScrollFlags{};
         gTiming = savedTiming;
         CoreFixture::TearDown();
     }
@@ -202,7 +198,7 @@ TEST_F(MouseTest, BeyondTheRightLimitTheCaretWalksToTheLinesEnd) {
     platform.ClearRecords();
     Move(395, Y(0));                // beyond 400 - 10 - 8
     EXPECT_EQ(ed->caretPos, 101u);  // after the CR, never into the next line
-    EXPECT_EQ(gMouse.lineEndReached, 1u);
+    EXPECT_EQ(StateOf(*ed).mouse.lineEndReached, 1u);
     EXPECT_EQ(ed->panes[0].scrollX, (101 - 48) * kChar);
     EXPECT_EQ(platform.spins, 101 - 48);
     CharIndex last = 48;
@@ -225,7 +221,7 @@ TEST_F(MouseTest, TheWalkStopsWhenTheButtonIsReleasedOrTheGestureEnds) {
     platform.leftReadsBeforeRelease = 5;
     Move(395, Y(0));
     EXPECT_EQ(ed->caretPos, 48u + 5);
-    EXPECT_EQ(gMouse.mouseDragState, kMouseDragging);  // the release message ends it
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, kMouseDragging);  // the release message ends it
     Release();
 
     // A parent that ends the gesture during a step's notification (it opened a
@@ -242,7 +238,7 @@ TEST_F(MouseTest, TheWalkStopsWhenTheButtonIsReleasedOrTheGestureEnds) {
     platform.onNotify = nullptr;
     EXPECT_EQ(steps, 3);
     EXPECT_EQ(ed->caretPos, 48u + 3);  // the third step was taken, then the walk stopped
-    EXPECT_EQ(gMouse.mouseDragState, kMouseIdle);
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, kMouseIdle);
 }
 
 TEST_F(MouseTest, TheLeftWalkNeverStepsLeftOfTheLinesStart) {
@@ -280,7 +276,7 @@ TEST_F(MouseTest, TheLeftWalkNeverStepsLeftOfTheLinesStart) {
     Release();
     ed->panes[0].scrollX = ed->panes[1].scrollX = kChar;
     Press(X(3), Y(1));
-    platform.caret = {kPaneWidth, 0};  // the system caret right of the pointer: one more step
+    StateOf(*ed).scroll.caretPlaced = {kPaneWidth, 0};  // the caret right of the pointer: one more step
     Move(X(1) + 1, Y(1));              // column 1
     EXPECT_EQ(ed->caretPos, 201u);
     Release();
@@ -343,7 +339,7 @@ TEST_F(MouseTest, TheWheelJumpsOrScrollsSmoothlyToTheSameOffset) {
     const VerticalRange bar = {100 * kRow, kPaneHeight};
     for (uint32_t smooth : {0u, 1u}) {
         for (uint32_t mhz : {3000u, 1000u}) {
-            gMouse.smoothWheel = smooth;
+            gSmoothWheel = smooth;
             gTiming.cpuMHz = mhz;
             ed->panes[0].scrollY = 10 * kRow;
             int32_t remainder = 0;
@@ -354,12 +350,12 @@ TEST_F(MouseTest, TheWheelJumpsOrScrollsSmoothlyToTheSameOffset) {
             EXPECT_EQ(Notes(kReasonScrollBar)[0].line, 16u);
             const size_t steps = platform.scrolls.size();
             EXPECT_EQ(steps, smooth == 0 ? 1u : mhz > 2000 ? 96u : 6u);
-            EXPECT_EQ(gScroll.scrollPacingOff, 0u);
+            EXPECT_EQ(StateOf(*ed).scroll.scrollPacingOff, 0u);
             EXPECT_EQ(platform.spins, 0);
         }
     }
     // A press during a smooth pixel scroll ends it at the next row boundary.
-    gMouse.smoothWheel = 1;
+    gSmoothWheel = 1;
     gTiming.cpuMHz = 3000;
     ed->panes[0].scrollY = 0;
     int32_t remainder = 0;
@@ -373,7 +369,7 @@ TEST_F(MouseTest, TheWheelJumpsOrScrollsSmoothlyToTheSameOffset) {
     ed->panes[0].scrollY = 0;
     WheelScroll(*ed, Upper(), remainder, -120, bar, Ctx());
     EXPECT_EQ(ed->panes[0].scrollY, kRow);  // one pixel, then on to the row's end
-    gMouse.smoothWheel = 0;
+    gSmoothWheel = 0;
 }
 
 // ---- Any gesture -------------------------------------------------------------------
@@ -402,7 +398,7 @@ TEST_F(MouseTest, EveryGestureLeavesTheSelectionInsideTheText) {
         ed->selAnchor = ed->caretPos = 0;
         ed->panes[0].scrollX = ed->panes[1].scrollX = below(2) ? below(4) * kChar : below(3) * 40 * kChar;
         ed->panes[0].scrollY = 0;
-        gMouse = MouseState{};
+        StateOf(*ed).mouse = MouseState{};
         for (int step = 0; step < 60; ++step) {
             platform.ClearRecords();
             platform.leftButtonDown = below(3) != 0;

@@ -41,7 +41,6 @@ protected:
         CoreFixture::SetUp();
         savedTiming = gTiming;
         gTiming = {3000, 5000, 500};
-        gScroll = {};
         // The store moves onto the recording platform, which then serves the test.
         DestroyStore(*ed);
         InstallPlatform(&pacing);
@@ -54,7 +53,6 @@ protected:
     }
     void TearDown() override {
         gTiming = savedTiming;
-        gScroll = {};
         CoreFixture::TearDown();
     }
 
@@ -120,11 +118,11 @@ TEST_F(PaneViewTest, ColumnFromXSearchesAsTheWidthsWalk) {
         ed->panes[0].scrollX = static_cast<int32_t>(rng() % 3) * 8;
         for (int32_t x = -20; x < 1000; x += 3) {
             pacing.widths = nullptr;
-            const uint32_t searched = ColumnFromX(*ed, record, x);
-            const uint32_t pastSearched = gScroll.hitPastLineEnd;
+            bool pastSearched = false, pastWalked = false;
+            const uint32_t searched = ColumnFromX(*ed, record, x, &pastSearched);
             pacing.widths = &widths;
-            ASSERT_EQ(searched, ColumnFromX(*ed, record, x)) << "round " << round << " x " << x;
-            ASSERT_EQ(pastSearched, gScroll.hitPastLineEnd) << "round " << round << " x " << x;
+            ASSERT_EQ(searched, ColumnFromX(*ed, record, x, &pastWalked)) << "round " << round << " x " << x;
+            ASSERT_EQ(pastSearched, pastWalked) << "round " << round << " x " << x;
         }
     }
     pacing.widths = nullptr;
@@ -213,7 +211,7 @@ TEST_F(PaneViewTest, ScrollPacing) {
     pacing.rightButtonDown = true;
     ed->panes[0].scrollY = 2 * kRow;
     ScrollPane(*ed, Upper(), 0, -kRow);
-    gScroll.scrollPacingOff = 1;  // scroll bar and wheel are not paced
+    StateOf(*ed).scroll.scrollPacingOff = 1;  // scroll bar and wheel are not paced
     ed->panes[0].scrollY = 3 * kRow;
     ScrollPane(*ed, Upper(), 0, -kRow);
     EXPECT_EQ(pacing.spinCounts, (std::vector<uint32_t>{5000, 500}));
@@ -443,9 +441,8 @@ TEST_F(PaneViewTest, BothShownPanesScrollWithTheHorizontalOffset) {
 TEST_F(PaneViewTest, HoldingTheHorizontalOffset) {
     Lines(5, std::string(80, 'w'));
     ed->panes[0].scrollX = ed->panes[1].scrollX = 40;
-    gScroll.holdScrollX = 1;
     CaretAt(0, 70);
-    EXPECT_EQ(ScrollCaretIntoView(*ed, Upper(), 0), -1);  // nothing scrolled for it
+    EXPECT_EQ(ScrollCaretIntoView(*ed, Upper(), 0, HorizontalFollow::BackToZero), -1);  // nothing scrolled for it
     EXPECT_EQ(ed->panes[0].scrollX, 0);
     EXPECT_TRUE(pacing.scrolls.empty());
     EXPECT_TRUE(pacing.invalidations.empty());

@@ -746,23 +746,24 @@ TEST_F(StreamsTest, ASelectionIsReplacedAsOnePasteAndWrittenWithoutTheClosingCr)
 
 TEST_F(StreamsTest, AReplacedLineBreakAbsorbsTheStreamedOneEvenIfTheCallbackEditsElsewhere) {
     // From inside a line through its CR: the break stays and absorbs the first
-    // streamed CR, as a paste does, even when the callback runs another control's
-    // command in between, which resets the process-wide edit state.
+    // streamed CR, as a paste does, even when the callback edits another control in
+    // between: a paste there over a line break it keeps, and an undo.
     SetText("ab\r\ncd");
     Select(1, 3);
+    OtherControl other("pq\r\nrs");
     InHost in;
     in.input = "x\r\ny";
     in.pieces = {1, 3};
-    in.during = [](int) {
-        BeginEditCommand();
-        gEdit.undoGroup = 0;
+    in.during = [&](int) {
+        other.ed.selAnchor = 1;
+        other.ed.caretPos = 3;
+        ReplaceSelection(other.ed, "z", true);
+        UndoStep(other.ed);
     };
     CommandIn(in, kStreamSelection);
     SetText("ab\r\ncd");  // the same edit as a paste, for comparison
     Select(1, 3);
-    gEdit.undoGroup = 1;
     ReplaceSelection(*ed, "x\r\ny", true);
-    gEdit.undoGroup = 0;
     const std::string pasted = Text();
 
     SetText("ab\r\ncd");

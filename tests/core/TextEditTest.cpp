@@ -32,28 +32,23 @@ TEST_F(TextEditTest, NewDocumentIsOneLineHoldingItsClosingCr) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"\r"}));
     EXPECT_EQ(ed->modified, 0u);
     EXPECT_EQ(ed->changeCount, 0u);
-    // A second end-mark finds the closing CR and stores nothing; the pane count
-    // kept in rawLineEnd survives it.
-    gEdit.rawLineEnd = 1;
+    // A second end-mark finds the closing CR and stores nothing.
     EXPECT_TRUE(InsertEndMark(*ed));
     EXPECT_EQ(Text(), "\r");
-    EXPECT_EQ(gEdit.rawLineEnd, 1u);
 }
 
-TEST_F(TextEditTest, EndMarkStoresTheCrWithoutSplittingAndAnswersItsColumn) {
+TEST_F(TextEditTest, EndMarkStoresTheCrWithoutSplitting) {
     DestroyStore(*ed);
     ASSERT_TRUE(CreateStore(*ed));
-    gEdit.rawLineEnd = 1;
-    EditOutcome out;
-    EXPECT_EQ(InsertChar(*ed, 0, kCR, &out), 0u);
-    EXPECT_EQ(out, EditOutcome::EndMark);
+    EXPECT_TRUE(InsertEndMark(*ed));
     EXPECT_EQ(Lines(), (std::vector<std::string>{"\r"}));
     EXPECT_EQ(ed->changeCount, 0u);
     EXPECT_EQ(ed->modified, 0u);
-    // Only the end of a last line without its CR takes an end-mark.
+    // A CR inserted afterwards splits its line as any other.
+    EditOutcome out;
     EXPECT_EQ(InsertChar(*ed, 0, kCR, &out), 0u);
-    EXPECT_EQ(out, EditOutcome::Nothing);
-    EXPECT_EQ(Text(), "\r");
+    EXPECT_EQ(out, EditOutcome::Inserted);
+    EXPECT_EQ(Text(), "\r\r");
 }
 
 TEST_F(TextEditTest, TypingIntoANewDocumentGoesInFrontOfTheClosingCr) {
@@ -215,7 +210,7 @@ TEST_F(TextEditTest, InsertTextStoresEveryLineEndAsOneCr) {
 TEST_F(TextEditTest, DeletingTheWholeTextKeepsTheClosingCr) {
     SetText("ab\r\ncd");
     ed->panes[0].scrollY = 0;
-    gMouse.mouseDragState = kMouseDragging;
+    StateOf(*ed).mouse.mouseDragState = kMouseDragging;
     ed->mouseSelStart = 1;
     ed->mouseSelEnd = 4;
     bool ok = false;
@@ -228,7 +223,7 @@ TEST_F(TextEditTest, DeletingTheWholeTextKeepsTheClosingCr) {
     EXPECT_EQ(RecordText(records[0]), "ab\rcd");  // one character fewer than the range
     EXPECT_EQ(records[0].wholeText, 1u);
     EXPECT_EQ(records[0].absorb, 0u);
-    EXPECT_EQ(gMouse.mouseDragState, kMouseDragging);  // the commands end drags
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, kMouseDragging);  // the commands end drags
     EXPECT_EQ(ed->mouseSelStart, 0u);
     EXPECT_EQ(ed->mouseSelEnd, 0u);
     // Now only the closing CR is left: nothing to delete, nothing logged.
@@ -258,8 +253,8 @@ TEST_F(TextEditTest, ARangeThroughItsLineBreakKeepsTheBreak) {
     SetText("ab\r\ncd");
     EXPECT_EQ(DeleteRange(*ed, 1, 3), 1u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
-    EXPECT_EQ(gEdit.absorbNextCr, 1u);
-    EXPECT_EQ(gEdit.keepNextCr, 0u);  // consumed by the kept break
+    EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 1u);
+    EXPECT_EQ(StateOf(*ed).edit.keepNextCr, 0u);  // consumed by the kept break
     std::vector<UndoRecord> records = Records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(RecordText(records[0]), "b\r");
@@ -267,12 +262,12 @@ TEST_F(TextEditTest, ARangeThroughItsLineBreakKeepsTheBreak) {
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeStartLineStart), 0u);
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeStartLine), 0u);
     EXPECT_EQ(UndoField(records[0].start + kUndoRangeEndLine), 1u);
-    EXPECT_EQ(gEdit.rangeStartLineLength, 3u);
+    EXPECT_EQ(StateOf(*ed).edit.rangeStartLineLength, 3u);
     // The next CR inserted stands in for the kept one.
     EditOutcome out;
     InsertChar(*ed, 1, kCR, &out);
     EXPECT_EQ(out, EditOutcome::Absorbed);
-    EXPECT_EQ(gEdit.crAbsorbed, 1u);
+    EXPECT_EQ(StateOf(*ed).edit.crAbsorbed, 1u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a\r", "cd\r"}));
 }
 
@@ -280,7 +275,7 @@ TEST_F(TextEditTest, ARangeFromALineStartOrAcrossLinesJoinsThem) {
     SetText("ab\r\ncd\r\nef");
     // From column 0 through a line's CR: the line goes, nothing is kept.
     EXPECT_EQ(DeleteRange(*ed, 0, 3), 0u);
-    EXPECT_EQ(gEdit.absorbNextCr, 0u);
+    EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 0u);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"cd\r", "ef\r"}));
     // Across a line break from inside a line: the lines are joined.
     EXPECT_EQ(DeleteRange(*ed, 1, 4), 1u);
@@ -293,11 +288,11 @@ TEST_F(TextEditTest, RangeDeletionShowsTheWaitCursorAndTheCommandReanchorsAtTheC
     for (int i = 0; i < 20; ++i) text += "line\r";
     SetText(text);
     ed->lineHeight = 10;
-    platform.caret = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
-    gMouse.mouseDragState = kMouseDragging;
+    StateOf(*ed).scroll.caretPlaced = {0, 35};  // row 3 of the upper pane; x 0 is its scrollX
+    StateOf(*ed).mouse.mouseDragState = kMouseDragging;
     ed->selAnchor = 0, ed->caretPos = 2;
     ClearSelection(*ed);
-    EXPECT_EQ(gMouse.mouseDragState, 0u);
+    EXPECT_EQ(StateOf(*ed).mouse.mouseDragState, 0u);
     EXPECT_EQ(ed->curLine, 3u);
     EXPECT_EQ(ed->curLineStart, 3u * 5 - 2);
     ASSERT_EQ(platform.cursorsSet.size(), 1u);

@@ -11,15 +11,11 @@ class UndoLogTest : public EditFixture {
 protected:
     // A paste: the selection replaced as one undo step.
     uint32_t Paste(const char* text) {
-        gEdit.undoGroup = ed->selAnchor != ed->caretPos;
-        uint32_t n = ReplaceSelection(*ed, text, true);
-        gEdit.undoGroup = 0;
-        return n;
+        return ReplaceSelection(*ed, text, true);
     }
     void ExpectFlagsClear() {
-        EXPECT_EQ(gEdit.absorbNextCr, 0u);
-        EXPECT_EQ(gEdit.keepNextCr, 0u);
-        EXPECT_EQ(gEdit.undoGroup, 0u);
+        EXPECT_EQ(StateOf(*ed).edit.absorbNextCr, 0u);
+        EXPECT_EQ(StateOf(*ed).edit.keepNextCr, 0u);
     }
 };
 

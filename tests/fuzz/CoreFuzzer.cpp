@@ -1,5 +1,6 @@
 // The core fuzzer: the input bytes decode into a sequence of operations on one
-// document, run through the core as the message handlers run them: typing (Enter
+// document (or on two, each in a control of its own, the steps interleaved), run
+// through the core as the message handlers run them: typing (Enter
 // with automatic indentation, overwrite mode), Delete, Backspace, replacing and
 // pasting over selections, clearing ranges, whole-text replacement, undo and redo,
 // find in both directions with every flag, bookmarks, block marking, folding and
@@ -8,7 +9,8 @@
 //
 // After every operation the store must pass CheckStore (line ends, caches,
 // hiddenLineCount, hidden runs below folded starts, the undo chain) and hold the
-// text of a string model; answers of lookups must equal the models'. At the end,
+// text of a string model (with two documents, the other one too: a step on one
+// never changes the other); answers of lookups must equal the models'. At the end,
 // undoing everything gives the text of the last reset of the undo log and redoing
 // everything the final text. Any difference aborts with a description, which
 // libFuzzer reports with the input.
@@ -65,6 +67,7 @@ class Input {
 public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool Empty() const { return at_ >= size_; }
+    uint8_t Peek() const { return at_ < size_ ? data_[at_] : 0; }
     uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
     uint32_t Word() { return Byte() | Byte() << 8; }
     uint32_t Below(uint32_t n) { return n ? (n <= 256 ? Byte() : Word()) % n : 0; }
@@ -197,46 +200,27 @@ const char kBlocks[] =
     "r\r\nc endp\r\nend";
 const char* const kStartTexts[] = {"", kBlocks, "one\r\n  two\r\n\tthree\r\n\r\nfour", "a proc\r\nb endp"};
 
+// An input whose first byte is this runs two documents, each in a control of its
+// own, and every step goes to one of them (the next byte, now and then, switches).
+// Any other input runs one document, as it always did.
+constexpr uint8_t kTwoDocuments = 0xD2;
+
 class Session {
 public:
-    explicit Session(Input& in) : in_(in), ed_(std::make_unique<EditorInstance>()), model_("\r") {
+    explicit Session(Input& in) : in_(in) {
         InstallPlatform(&platform_);
-        ResetEditState();
-        gTextPath = TextPath::Bulk;
-        gMouse = MouseState{};
-        gScroll = ScrollFlags{};
-        ResetBlockPatterns();
-        ed_->hwnd = reinterpret_cast<WindowRef>(0x100);
-        ed_->hwndParent = reinterpret_cast<WindowRef>(0x200);
-        ed_->panes[0].hwnd = reinterpret_cast<WindowRef>(0x300);
-        ed_->panes[1].hwnd = reinterpret_cast<WindowRef>(0x400);
-        ed_->hwndActivePane = ed_->panes[0].hwnd;
-        SetInstanceDefaults(*ed_);
-        ed_->panes[0].textRect = {0, 0, 400, 150};
-        ed_->lineHeight = in_.OneIn(4) ? 1 : 15;
-        // A fixed-pitch font of 8 pixels, as the test platform measures, or (now
-        // and then) none yet.
-        if (!in_.OneIn(4)) {
-            ed_->charWidth = 8;
-            ed_->fixedPitch = 1;
-        }
-        if (!CreateStore(*ed_) || !InsertEndMark(*ed_)) Fail("no store");
         // Without the focus the caret is not moved on screen, and the lookup under
         // the caret after a range deletion costs nothing; the view step gives the
         // focus now and then.
         platform_.focus = nullptr;
-        // The start text goes into the fresh store unlogged, as a whole-text
-        // replacement would put it, without building a second store.
-        const char* start = kStartTexts[in_.Below(4)];
-        bool ok = false;
-        InsertText(*ed_, 0, start, &ok);
-        if (!ok) Fail("no start text");
-        LocateChar(*ed_, 0);
-        model_.doc = Inserted(start) + '\r';
-        model_.ResetHistory();
+        twoDocuments_ = in_.Peek() == kTwoDocuments;
+        if (twoDocuments_) in_.Byte();
+        for (int d = 0; d < (twoDocuments_ ? 2 : 1); ++d) Open(d);
+        Use(0);
     }
     ~Session() {
-        DestroyStore(*ed_);
+        for (Document& doc : docs_)
+            if (doc.record) DestroyStore(doc.record->ed);
         InstallPlatform(nullptr);
     }
 
@@ -244,32 +228,94 @@ public:
         const bool trace = std::getenv("QV_FUZZ_TRACE") != nullptr;
         Check(false);
         for (gStep = 0; !in_.Empty(); ++gStep) {
+            if (twoDocuments_ && in_.OneIn(3)) Use(1 - current_);
             const CharIndex anchor = ed().selAnchor, caret = ed().caretPos;
             Step();
             if (trace) Trace(anchor, caret);
             Check(gStep % 32 == 31);
+            if (twoDocuments_) {
+                // The other document is as its own steps left it.
+                Use(1 - current_);
+                Check(false);
+                Use(1 - current_);
+            }
         }
+        for (int d = twoDocuments_ ? 1 : 0; d >= 0; --d) {
+            Use(d);
+            UndoAndRedoAll();
+        }
+    }
+
+private:
+    // One document: its control's record and the model of its text.
+    struct Document {
+        std::unique_ptr<ControlRecord> record;
+        Model model{"\r"};
+        int32_t wheelRemainder = 0;
+    };
+
+    // Document d in a control of its own, with windows of its own (d * 0x1000 on).
+    void Open(int d) {
+        Document& doc = docs_[d];
+        doc.record = std::make_unique<ControlRecord>();
+        EditorInstance& ed = doc.record->ed;
+        const uintptr_t windows = 0x1000 * static_cast<uintptr_t>(d);
+        ed.hwnd = reinterpret_cast<WindowRef>(windows + 0x100);
+        ed.hwndParent = reinterpret_cast<WindowRef>(windows + 0x200);
+        ed.panes[0].hwnd = reinterpret_cast<WindowRef>(windows + 0x300);
+        ed.panes[1].hwnd = reinterpret_cast<WindowRef>(windows + 0x400);
+        ed.hwndActivePane = ed.panes[0].hwnd;
+        SetInstanceDefaults(ed);
+        ed.panes[0].textRect = {0, 0, 400, 150};
+        ed.lineHeight = in_.OneIn(4) ? 1 : 15;
+        // A fixed-pitch font of 8 pixels, as the test platform measures, or (now
+        // and then) none yet.
+        if (!in_.OneIn(4)) {
+            ed.charWidth = 8;
+            ed.fixedPitch = 1;
+        }
+        if (!CreateStore(ed) || !InsertEndMark(ed)) Fail("no store");
+        // The start text goes into the fresh store unlogged, as a whole-text
+        // replacement would put it, without building a second store.
+        const char* start = kStartTexts[in_.Below(4)];
+        bool ok = false;
+        InsertText(ed, 0, start, &ok);
+        if (!ok) Fail("no start text");
+        LocateChar(ed, 0);
+        doc.model.doc = Inserted(start) + '\r';
+        doc.model.ResetHistory();
+    }
+
+    // The steps go to document d from now on.
+    void Use(int d) {
+        current_ = d;
+        ed_ = &docs_[d].record->ed;
+    }
+
+    // Undoing everything gives the text of the last reset of the undo log, and
+    // redoing everything the final text.
+    void UndoAndRedoAll() {
+        const bool trace = std::getenv("QV_FUZZ_TRACE") != nullptr;
         gOp = "undo all";
-        while (model_.CanUndo()) {
-            model_.Undo();
+        while (model().CanUndo()) {
+            model().Undo();
             const CharIndex anchor = ed().selAnchor, caret = ed().caretPos;
-            FUZZ_CHECK(UndoCommand(*ed_) == UndoResult::Applied, "undo %zu did not apply", model_.now);
+            FUZZ_CHECK(UndoCommand(*ed_) == UndoResult::Applied, "undo %zu did not apply", model().now);
             if (trace) Trace(anchor, caret);
             Check(false);
         }
         FUZZ_CHECK(UndoCommand(*ed_) == UndoResult::Nothing, "undo past the start of the log applied");
-        FUZZ_CHECK(model_.doc == model_.history.front(), "the model's first text");
+        FUZZ_CHECK(model().doc == model().history.front(), "the model's first text");
         gOp = "redo all";
-        while (model_.CanRedo()) {
-            model_.Redo();
-            FUZZ_CHECK(RedoCommand(*ed_) == UndoResult::Applied, "redo %zu did not apply", model_.now);
+        while (model().CanRedo()) {
+            model().Redo();
+            FUZZ_CHECK(RedoCommand(*ed_) == UndoResult::Applied, "redo %zu did not apply", model().now);
             Check(false);
         }
         FUZZ_CHECK(RedoCommand(*ed_) == UndoResult::Nothing, "redo past the end of the log applied");
         Check(true);
     }
 
-private:
     // QV_FUZZ_TRACE set: each step, the text, the hidden lines and the caches.
     void Trace(CharIndex anchor, CharIndex caret) {
         std::string hidden;
@@ -278,8 +324,8 @@ private:
             if (flags & kFlagHidden) hidden += " " + std::to_string(l) + (flags & kHostHiddenTag ? "h" : "");
             if (MarkerIdOf(ed(), l) == kMarkerBlockFolded) hidden += " [" + std::to_string(l) + "]";
         }
-        std::fprintf(stderr, "step %d %s (selection %u-%u, then %u-%u): \"%s\"\n  hidden:%s; tops", gStep, gOp,
-                     anchor, caret, ed().selAnchor, ed().caretPos, Printable(test::StoreText(ed())).c_str(),
+        std::fprintf(stderr, "step %d %s in document %d (selection %u-%u, then %u-%u): \"%s\"\n  hidden:%s; tops",
+                     gStep, gOp, current_, anchor, caret, ed().selAnchor, ed().caretPos, Printable(test::StoreText(ed())).c_str(),
                      hidden.c_str());
         for (const ViewPane& pane : ed().panes)
             std::fprintf(stderr, " (%u, y %u, at %u, scroll %d)", pane.topLine, pane.topLineY, pane.topLineStart,
@@ -288,7 +334,8 @@ private:
     }
 
     EditorInstance& ed() { return *ed_; }
-    CharIndex Length() const { return model_.Length(); }
+    Model& model() { return docs_[current_].model; }
+    CharIndex Length() const { return docs_[current_].model.Length(); }
     uint32_t Lines() const { return LineCount(*ed_); }
 
     // A char index as a host gives one: near a CR, at the ends, or anywhere; then
@@ -297,7 +344,7 @@ private:
         CharIndex p;
         switch (in_.Below(4)) {
             case 0: {
-                const size_t cr = model_.doc.find('\r', in_.Below(Length()));
+                const size_t cr = model().doc.find('\r', in_.Below(Length()));
                 p = static_cast<CharIndex>(cr == std::string::npos ? 0 : cr) + in_.Below(2);
                 break;
             }
@@ -341,24 +388,24 @@ private:
         const bool selected = ed().selAnchor != ed().caretPos;  // overwrite mode replaces only without
         // Over a selection that goes: one step with its deletion, the copied
         // indentation included; otherwise a step per character.
-        Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-        const CharIndex p = model_.InsertionPoint(d.start);
+        Model::Deletion d = model().Delete(ed().selAnchor, ed().caretPos);
+        const CharIndex p = model().InsertionPoint(d.start);
         if (ch == '\r' && d.keep) {
             // The kept line break stands for the typed one.
-        } else if (ed().overwriteMode && !selected && ch != '\r' && model_.doc[p] != '\r') {
-            model_.doc[p] = static_cast<char>(ch);
+        } else if (ed().overwriteMode && !selected && ch != '\r' && model().doc[p] != '\r') {
+            model().doc[p] = static_cast<char>(ch);
         } else {
-            model_.doc.insert(p, 1, static_cast<char>(ch));
+            model().doc.insert(p, 1, static_cast<char>(ch));
         }
-        if (!d.logged) model_.Logged();
+        if (!d.logged) model().Logged();
         CharIndex caret = p + 1;
         if (ch == '\r' && ed().autoIndent) {
-            for (char blank : model_.IndentBefore(caret)) {
-                model_.doc.insert(caret++, 1, blank);
-                if (!d.logged) model_.Logged();
+            for (char blank : model().IndentBefore(caret)) {
+                model().doc.insert(caret++, 1, blank);
+                if (!d.logged) model().Logged();
             }
         }
-        if (d.logged) model_.Logged();
+        if (d.logged) model().Logged();
         Arm();
         if (Failed(TypeChar(ed(), ch))) return;
         ExpectSelection(caret, caret);
@@ -367,33 +414,33 @@ private:
     // The model of a replacement of the selection by `chars`; false when it cannot
     // tell (see below), and then the model is as it was.
     bool ModelReplace(const std::string& chars, bool logUndo, CharIndex& end) {
-        const Model before = model_;
-        Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-        const std::string afterDeletion = model_.doc;
-        const CharIndex p = model_.InsertionPoint(d.start);
-        if (d.keep && chars.find('\r') != std::string::npos) model_.doc.erase(p, 1);
-        model_.doc.insert(p, chars);
+        const Model before = model();
+        Model::Deletion d = model().Delete(ed().selAnchor, ed().caretPos);
+        const std::string afterDeletion = model().doc;
+        const CharIndex p = model().InsertionPoint(d.start);
+        if (d.keep && chars.find('\r') != std::string::npos) model().doc.erase(p, 1);
+        model().doc.insert(p, chars);
         end = p + static_cast<CharIndex>(chars.size());
         if (logUndo || chars.empty()) {
-            if (d.logged || !chars.empty()) model_.Logged();  // one step
+            if (d.logged || !chars.empty()) model().Logged();  // one step
             return true;
         }
         if (!d.logged) {
-            model_.ResetHistory();  // nothing of the log fits the shifted text
+            model().ResetHistory();  // nothing of the log fits the shifted text
             return true;
         }
         // Only the deletion's record stays, and its undo puts the deleted text back
         // in front of the insertion. With a kept line break that text's model is
         // beyond this one: such a replacement is left out.
         if (d.keep) {
-            model_ = before;
+            model() = before;
             return false;
         }
         const size_t n = before.doc.size() - afterDeletion.size();
-        std::string undone = model_.doc;
+        std::string undone = model().doc;
         undone.insert(d.start, before.doc.substr(d.start, n));
-        model_.history = {undone, model_.doc};
-        model_.now = 1;
+        model().history = {undone, model().doc};
+        model().now = 1;
         return true;
     }
 
@@ -418,7 +465,7 @@ private:
         platform_.clipboardBusy = in_.OneIn(8);
         const CharIndex hi = std::min(std::max(ed().selAnchor, ed().caretPos), Length() - 1);
         const CharIndex lo = std::min(std::min(ed().selAnchor, ed().caretPos), hi);
-        const std::string copied = StreamedOut(model_.doc.substr(lo, hi - lo), false);
+        const std::string copied = StreamedOut(model().doc.substr(lo, hi - lo), false);
         switch (in_.Below(4)) {
             case 0: {
                 gOp = "copy";
@@ -434,11 +481,11 @@ private:
             case 1: {
                 gOp = "cut";
                 if (Refused()) break;
-                const Model before = model_;
-                Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-                if (d.logged) model_.Logged();
+                const Model before = model();
+                Model::Deletion d = model().Delete(ed().selAnchor, ed().caretPos);
+                if (d.logged) model().Logged();
                 const ClipboardOutcome outcome = CutCommand(ed());
-                if (outcome != ClipboardOutcome::Done) model_ = before;
+                if (outcome != ClipboardOutcome::Done) model() = before;
                 if (outcome == ClipboardOutcome::Done)
                     FUZZ_CHECK(platform_.ClipboardText() == copied, "cut \"%s\"",
                                Printable(platform_.ClipboardText()).c_str());
@@ -449,12 +496,12 @@ private:
                 if (in_.OneIn(2)) platform_.PutClipboard(Text(in_));
                 if (Refused()) break;
                 const std::string chars = platform_.clipboardHasText ? Inserted(platform_.ClipboardText()) : "";
-                const Model before = model_;
+                const Model before = model();
                 CharIndex end = 0;
                 if (!chars.empty()) ModelReplace(chars, true, end);
                 const ClipboardOutcome outcome = PasteCommand(ed());
                 if (outcome != ClipboardOutcome::Done) {
-                    model_ = before;
+                    model() = before;
                 } else {
                     FUZZ_CHECK(!chars.empty(), "pasted nothing as something");
                     ExpectSelection(end, end);
@@ -487,8 +534,8 @@ private:
     void Clear() {
         gOp = "clear";
         if (Refused()) return;
-        Model::Deletion d = model_.Delete(ed().selAnchor, ed().caretPos);
-        if (d.logged) model_.Logged();
+        Model::Deletion d = model().Delete(ed().selAnchor, ed().caretPos);
+        if (d.logged) model().Logged();
         bool ok = false;
         Arm();
         ClearSelection(ed(), &ok);
@@ -503,9 +550,9 @@ private:
         if (Refused()) return;
         uint32_t expected = 0;
         if (p < Length() - 1) {
-            expected = static_cast<uint8_t>(model_.doc[p]);
-            model_.doc.erase(p, 1);
-            model_.Logged();
+            expected = static_cast<uint8_t>(model().doc[p]);
+            model().doc.erase(p, 1);
+            model().Logged();
         }
         bool ok = false;
         Arm();
@@ -525,9 +572,9 @@ private:
         if (c > 0) {
             after = c - 1;
             if (after < Length() - 1) {
-                expected = static_cast<uint8_t>(model_.doc[after]);
-                model_.doc.erase(after, 1);
-                model_.Logged();
+                expected = static_cast<uint8_t>(model().doc[after]);
+                model().doc.erase(after, 1);
+                model().Logged();
             }
         }
         bool ok = false;
@@ -540,9 +587,9 @@ private:
 
     void UndoRedo(bool undo) {
         gOp = undo ? "undo" : "redo";
-        const bool can = undo ? model_.CanUndo() : model_.CanRedo();
+        const bool can = undo ? model().CanUndo() : model().CanRedo();
         FUZZ_CHECK((undo ? CanUndo(ed()) : CanRedo(ed())) == can, "can %s", gOp);
-        if (can) undo ? model_.Undo() : model_.Redo();
+        if (can) undo ? model().Undo() : model().Redo();
         Arm();
         const UndoResult result = undo ? UndoCommand(ed()) : RedoCommand(ed());
         if (Failed(result != UndoResult::Failed)) return;
@@ -555,8 +602,8 @@ private:
         const std::string text = Text(in_);
         Arm();
         if (Failed(SetWholeText(ed(), text.c_str()))) return;
-        model_.doc = Inserted(text) + '\r';
-        model_.ResetHistory();
+        model().doc = Inserted(text) + '\r';
+        model().ResetHistory();
         ExpectSelection(0, 0);
     }
 
@@ -568,21 +615,22 @@ private:
     // at most one message box; one that succeeds must have shown none.
     void Failing() {
         // Only the bulk paths secure a command's room before it changes anything.
-        const TextPath path = gTextPath;
-        gTextPath = TextPath::Bulk;
+        TextPath& path = StateOf(ed()).textPath;
         struct Restore {
-            TextPath path;
-            ~Restore() { gTextPath = path; }
-        } restore{path};
+            TextPath& path;
+            TextPath was;
+            ~Restore() { path = was; }
+        } restore{path, path};
+        path = TextPath::Bulk;
         failAt_ = 1 + in_.Below(4);
         failLater_ = in_.OneIn(2);
         spare_ = in_.OneIn(2) ? 0 : in_.Below(300);
-        const Model saved = model_;
+        const Model saved = model();
         arming_ = true;
         failed_ = false;
         // Undo and redo bring the caret into view even when they fail, and a caret
         // on a hidden line opens the block that hides it.
-        const std::vector<CharIndex> starts = LineStarts(model_.doc);
+        const std::vector<CharIndex> starts = LineStarts(model().doc);
         const bool caretHidden = IsLineHiddenAt(ed(), PlaceOf(starts, ed().caretPos).line);
         const uint32_t kind = in_.Below(9);
         switch (kind) {
@@ -604,7 +652,7 @@ private:
             std::fprintf(stderr, "failing %s: allocation %u%s, %s\n", gOp, failAt_, failLater_ ? " on" : "",
                          failed_ ? "failed" : "went through");
         if (failed_) {
-            model_ = saved;
+            model() = saved;
             const bool viewMayUnfold = caretHidden && (kind == 6 || kind == 7);
             FUZZ_CHECK(viewMayUnfold || Flags() == before_.flags, "a failed %s changed the line flags", gOp);
             FUZZ_CHECK(ed().undoLogUsed == before_.used &&
@@ -655,7 +703,7 @@ private:
         if (in_.OneIn(2) && Length() > 1) {
             // A piece of the text, sometimes in the other case.
             const CharIndex at = in_.Below(Length());
-            pattern = model_.doc.substr(at, 1 + in_.Below(6));
+            pattern = model().doc.substr(at, 1 + in_.Below(6));
             if (in_.OneIn(2))
                 for (char& c : pattern) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c);
         } else {
@@ -669,7 +717,7 @@ private:
         FindRange found{-5, -5};
         const FindRequest request{cpMin, cpMax, pattern.c_str(), &found};
         const CharIndex result = FindText(ed(), flags, request, true);
-        const CharIndex expected = ModelFind(model_.doc, flags, cpMin, cpMax, pattern);
+        const CharIndex expected = ModelFind(model().doc, flags, cpMin, cpMax, pattern);
         FUZZ_CHECK(result == expected, "find \"%s\" flags %u from %d to %d: %u, expected %u",
                    Printable(pattern).c_str(), flags, cpMin, cpMax, result, expected);
         if (result != kNoIndex)
@@ -682,8 +730,8 @@ private:
     void Words() {
         gOp = "words";
         const CharIndex a = in_.OneIn(8) ? kNoIndex : Position();
-        FUZZ_CHECK(WordStart(ed(), a) == ModelWordStart(model_.doc, a), "WordStart(%u)", a);
-        FUZZ_CHECK(WordEnd(ed(), a) == ModelWordEnd(model_.doc, a), "WordEnd(%u)", a);
+        FUZZ_CHECK(WordStart(ed(), a) == ModelWordStart(model().doc, a), "WordStart(%u)", a);
+        FUZZ_CHECK(WordEnd(ed(), a) == ModelWordEnd(model().doc, a), "WordEnd(%u)", a);
     }
 
     // ---- Markers, blocks, locks, hidden lines ----
@@ -868,18 +916,18 @@ private:
                          Printable(host.delivered).c_str(), Printable(chars).c_str());
         if (selection) {
             if (!started) return;
-            Model::Deletion d = model_.Delete(anchor, caret);
-            const CharIndex p = model_.InsertionPoint(d.start);
-            if (d.keep && chars.find('\r') != std::string::npos) model_.doc.erase(p, 1);
-            model_.doc.insert(p, chars);
-            if (d.logged || !chars.empty()) model_.Logged();
+            Model::Deletion d = model().Delete(anchor, caret);
+            const CharIndex p = model().InsertionPoint(d.start);
+            if (d.keep && chars.find('\r') != std::string::npos) model().doc.erase(p, 1);
+            model().doc.insert(p, chars);
+            if (d.logged || !chars.empty()) model().Logged();
             // A failed call leaves the selection as it stood; otherwise the caret
             // stands after the text.
             const CharIndex end = p + static_cast<CharIndex>(chars.size());
             ExpectSelection(end, end);
         } else {
-            model_.doc.insert(0, chars);
-            if (!chars.empty()) model_.ResetHistory();  // the log's records would point into shifted text
+            model().doc.insert(0, chars);
+            if (!chars.empty()) model().ResetHistory();  // the log's records would point into shifted text
             ExpectSelection(0, 0);
         }
     }
@@ -899,9 +947,9 @@ private:
         if (selection) {
             const CharIndex hi = std::min(std::max(ed().selAnchor, ed().caretPos), Length() - 1);
             const CharIndex lo = std::min(std::min(ed().selAnchor, ed().caretPos), hi);
-            stored = model_.doc.substr(lo, hi - lo);
+            stored = model().doc.substr(lo, hi - lo);
         } else {
-            stored = model_.doc;
+            stored = model().doc;
             if (stored == "\r" || (stored.size() >= 2 && stored.compare(stored.size() - 2, 2, "\r\r") == 0))
                 stored.pop_back();  // the closing CR alone in the last line
         }
@@ -955,14 +1003,14 @@ private:
             case 4: MouseRelease(ed(), pane.hwnd); break;
             case 5: MouseDoubleClick(ed()); break;
             case 6:
-                in_.OneIn(2) ? EndMouseGesture(ed()) : RightButtonPress();
+                in_.OneIn(2) ? EndMouseGesture(ed()) : RightButtonPress(ed());
                 PointerShapeAt(ed(), pane.hwnd, x, y);
                 break;
             default: {
                 static const int32_t deltas[] = {120, -120, 40, -360, 1200, INT16_MIN};
                 const int64_t rows = Lines() - ed().hiddenLineCount;
                 const VerticalRange bar{rows * ed().lineHeight, pane.textRect.bottom};
-                WheelScroll(ed(), pane.hwnd, wheelRemainder_, deltas[in_.Below(6)], bar, ctx);
+                WheelScroll(ed(), pane.hwnd, docs_[current_].wheelRemainder, deltas[in_.Below(6)], bar, ctx);
             }
         }
         platform_.postedMoves.clear();
@@ -1034,14 +1082,14 @@ private:
                 if (in_.OneIn(2)) {
                     // The next step through the per-character paths, the reference of
                     // the bulk ones: the same text, the same checks.
-                    gTextPath = TextPath::Charwise;
+                    StateOf(ed()).textPath = TextPath::Charwise;
                     Step();
-                    gTextPath = TextPath::Bulk;
+                    StateOf(ed()).textPath = TextPath::Bulk;
                     break;
                 }
                 gOp = "empty log";
                 EmptyUndoLog(ed());
-                model_.ResetHistory();
+                model().ResetHistory();
                 break;
             case 18: Find(); break;
             case 19: Words(); break;
@@ -1061,9 +1109,10 @@ private:
     void Check(bool deep) {
         const std::string broken = test::CheckStore(ed(), deep);
         FUZZ_CHECK(broken.empty(), "%s", broken.c_str());
-        FUZZ_CHECK(test::StoreHolds(ed(), model_.doc), "text \"%s\", expected \"%s\"",
-                   Printable(test::StoreText(ed())).c_str(), Printable(model_.doc).c_str());
-        FUZZ_CHECK(!gEdit.absorbNextCr && !gEdit.keepNextCr && !gEdit.undoGroup, "edit state left set");
+        FUZZ_CHECK(test::StoreHolds(ed(), model().doc), "text \"%s\", expected \"%s\"",
+                   Printable(test::StoreText(ed())).c_str(), Printable(model().doc).c_str());
+        const EditState& edit = StateOf(*ed_).edit;
+        FUZZ_CHECK(!edit.absorbNextCr && !edit.keepNextCr, "edit state left set");
         FUZZ_CHECK(platform_.errors.empty(), "a message box: %s", platform_.errors.front().c_str());
         // A line no longer hidden sheds the fuzzer's tag.
         for (LineNumber l = 0; l < Lines(); ++l) {
@@ -1078,7 +1127,6 @@ private:
     uint32_t failAt_ = 0;
     bool failLater_ = false;
     uint32_t spare_ = 0;
-    int32_t wheelRemainder_ = 0;
     struct {
         std::vector<uint32_t> flags;
         std::vector<uint8_t> log;
@@ -1086,8 +1134,10 @@ private:
         CharIndex anchor = 0, caret = 0;
     } before_;
     FakePlatform platform_;
-    std::unique_ptr<EditorInstance> ed_;
-    Model model_;
+    bool twoDocuments_ = false;
+    Document docs_[2];
+    int current_ = 0;
+    EditorInstance* ed_ = nullptr;
 };
 
 }  // namespace

@@ -1,17 +1,18 @@
 // Random sequences of well-formed messages from a seed, through the real window
-// procedures, against a model of the text, the selection and the undo log: typing,
-// Enter, Backspace and Delete, replacing, clearing, cut, copy and paste, undo and
-// redo, whole-text replacement, stream-in of the selection in pieces (CR and LF split
-// across calls, NUL bytes), stream-out, WM_GETTEXT, find, selections, with painting,
-// scrolling, the wheel, folding, the split view and hostile settings (tab widths,
-// margins, wheel lines, page lines, scroll delays, line ends) in between. The text
-// handed out follows the model's line-end setting, and the line ends a WM_SETTEXT
-// found are the model's. After every message
-// the stored text is the model's, the stored document keeps its shape, the
-// selection is the model's where the model knows it and never covers the closing
-// CR, and undo and redo are offered
-// exactly when the model has a step. At the end undoing everything gives the text of the last reset of the
-// log and redoing everything the final text.
+// procedures of two controls side by side, each message to one of them, against a
+// model of each control's text, selection and undo log: typing, Enter, Backspace
+// and Delete, replacing, clearing, cut, copy and paste, undo and redo, whole-text
+// replacement, stream-in of the selection in pieces (CR and LF split across calls,
+// NUL bytes), stream-out, WM_GETTEXT, find, selections, with painting, scrolling,
+// the wheel, folding, the split view and hostile settings (tab widths, margins,
+// wheel lines, page lines, scroll delays, line ends) in between. The text handed
+// out follows the model's line-end setting, and the line ends a WM_SETTEXT found
+// are the model's. After every message both controls' stored texts are their
+// models', the stored documents keep their shape, the selections are the models'
+// where the models know them and never cover the closing CR, and undo and redo are
+// offered exactly when a model has a step: nothing sent to one control changes the
+// other. At the end undoing everything gives the text of the last reset of the log
+// and redoing everything the final text, in each control.
 //
 // `make test` runs a few fixed seeds; QV_SEQUENCES=<seeds>,<messages> (run by `make
 // soak`) runs more.
@@ -40,7 +41,6 @@ struct Model {
     bool selectionKnown = true;
     std::vector<std::string> undo, redo;
     std::string resetText;  // the text at the last reset of the log
-    std::string clipboard;
     uint32_t lineEnds = QV_LINEENDS_DEFAULT;  // EMX_SETLINEENDS
 
     uint32_t Lo() const { return anchor < caret ? anchor : caret; }
@@ -262,26 +262,26 @@ protected:
             case 11: {
                 if (!selection) return "(cut needs a selection)";
                 Send(WM_CUT);
-                m.clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
+                clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
                 m.Log();
                 m.Replace("");
                 return "WM_CUT";
             }
             case 12: {
                 Send(WM_COPY);
-                if (selection) m.clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
+                if (selection) clipboard = m.text.substr(m.Lo(), m.Hi() - m.Lo());
                 return "WM_COPY";
             }
             case 13: {
                 if (rng() % 2) {
-                    m.clipboard = Stored(RandomText(rng, 3));
-                    SetClipboard(WithCrLf(m.clipboard));
+                    clipboard = Stored(RandomText(rng, 3));
+                    SetClipboard(WithCrLf(clipboard));
                 }
                 Send(WM_PASTE);
                 // A clipboard without text changes nothing, the selection included.
-                if (m.clipboard.empty()) return "WM_PASTE (nothing)";
+                if (clipboard.empty()) return "WM_PASTE (nothing)";
                 m.Log();
-                m.Replace(m.clipboard);
+                m.Replace(clipboard);
                 return "WM_PASTE";
             }
             case 14:
@@ -431,14 +431,8 @@ protected:
         }
     }
 
-    // The control against the model after one message.
+    // The control against the model after one message (to it or to the other one).
     void Check(const Model& m, long step, const char* whatStep) {
-        CHARRANGE now = {};
-        Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&now));
-        history += std::string(whatStep) + " [model " + std::to_string(m.anchor) + ".." + std::to_string(m.caret) +
-                   (m.selectionKnown ? "" : "?") + ", control " + std::to_string(now.cpMin) + ".." +
-                   std::to_string(now.cpMax) + "]\n";
-        if (history.size() > 600) history.erase(0, history.size() - 600);
         const std::string what = std::string(whatStep) + "; the last messages:\n" + history;
         ASSERT_EQ(StoredText(control), m.text + "\r") << "after message " << step << " (" << what << ")";
         ASSERT_EQ(DocumentFault(control), "") << "after message " << step << " (" << what << ")";
@@ -454,18 +448,32 @@ protected:
 
     void Run(uint32_t seed, long messages) {
         reporter.Name("seed %u, start", seed);
-        if (control && IsWindow(control)) DestroyWindow(control);
-        ASSERT_TRUE(MakeControl(420, 260));
-        Send(WM_SETFONT, reinterpret_cast<WPARAM>(font));
+        for (HWND& each : controls) {
+            if (each && IsWindow(each)) DestroyWindow(each);
+            each = nullptr;
+        }
+        // Side by side, each with its own identifier.
+        for (int k = 0; k < 2; ++k) {
+            controls[k] = CreateWindowExA(0, QUORVANE_CLASS, "", WS_CHILD | WS_VISIBLE, 390 * k, 0, 380, 260,
+                                          host->hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(7 + k)),
+                                          GetModuleHandleA(nullptr), nullptr);
+            ASSERT_TRUE(controls[k]);
+            control = controls[k];
+            Send(WM_SETFONT, reinterpret_cast<WPARAM>(font));
+        }
         Send(EMX_SETKEYWORDS, 0x01000000, reinterpret_cast<LPARAM>("mov,word"));
         if (OpenClipboard(nullptr)) {  // the model starts with an empty clipboard
             EmptyClipboard();
             CloseClipboard();
         }
+        clipboard.clear();
         std::mt19937 rng(seed);
-        Model m;
+        Model models[2];
         for (long i = 0; i < messages && !HasFailure(); ++i) {
             reporter.Name("seed %u, message %ld", seed, i);
+            const int k = static_cast<int>(rng() % 2);
+            control = controls[k];
+            Model& m = models[k];
             const char* what = Step(rng, m);
             // Where the model does not know the selection (after undo, redo, a fold) it
             // takes the control's.
@@ -478,20 +486,32 @@ protected:
             }
             // No message, undo and redo included, selects the closing CR.
             ASSERT_LE(m.Hi(), m.text.size()) << "after message " << i << " (" << what << ")";
-            Check(m, i, what);
+            history += "control " + std::to_string(k) + ": " + what + " [model " + std::to_string(m.anchor) +
+                       ".." + std::to_string(m.caret) + "]\n";
+            if (history.size() > 600) history.erase(0, history.size() - 600);
+            for (int each = 0; each < 2; ++each) {
+                control = controls[each];
+                Check(models[each], i, (std::string(what) + (each == k ? "" : ", the other control")).c_str());
+            }
             ++total;
         }
         if (HasFailure()) return;
-        // Undo everything, then redo everything.
-        // Redoing everything goes past the steps the sequence had undone at its end.
-        const std::string final = m.redo.empty() ? m.text : m.redo.front();
-        while (Send(EM_UNDO)) {}
-        EXPECT_EQ(StoredText(control), m.resetText + "\r") << "seed " << seed << ": undoing everything";
-        while (Send(EM_REDO)) {}
-        EXPECT_EQ(StoredText(control), final + "\r") << "seed " << seed << ": redoing everything";
+        // Undo everything, then redo everything, in each control.
+        for (int k = 0; k < 2; ++k) {
+            control = controls[k];
+            const Model& m = models[k];
+            // Redoing everything goes past the steps the sequence had undone at its end.
+            const std::string final = m.redo.empty() ? m.text : m.redo.front();
+            while (Send(EM_UNDO)) {}
+            EXPECT_EQ(StoredText(control), m.resetText + "\r") << "seed " << seed << ": undoing everything in " << k;
+            while (Send(EM_REDO)) {}
+            EXPECT_EQ(StoredText(control), final + "\r") << "seed " << seed << ": redoing everything in " << k;
+        }
     }
 
     HFONT font = nullptr;
+    HWND controls[2] = {};
+    std::string clipboard;  // the process's, as both controls see it
     std::string history;
     CaseReporter reporter{60};
     long total = 0;

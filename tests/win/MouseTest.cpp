@@ -97,21 +97,6 @@ private:
     }
 };
 
-// Handles messages until none came for `ms` milliseconds.
-void PumpQuietFor(DWORD ms) {
-    DWORD last = GetTickCount();
-    for (int rounds = 0; GetTickCount() - last < ms && rounds < 100000; ++rounds) {
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            last = GetTickCount();
-        } else {
-            Sleep(2);
-        }
-    }
-}
-
 // The real pointer stays at one place for the whole program: a test moves its
 // windows under it instead. (Under Wine's virtual desktop every move of the pointer
 // comes back once more, later, from the display, and such a late echo of an older

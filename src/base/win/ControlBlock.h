@@ -1,12 +1,14 @@
-// The memory block behind a control: its EditorInstance, which hosts read, and
-// after it the control's own state that no host sees.
+// The memory block behind a control window: its ControlRecord (the EditorInstance
+// hosts read, then the control's working state), and after it what only the
+// window layer keeps for the control.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
@@ -27,6 +29,14 @@ struct ControlPrivate {
     uint32_t mouseDepth;
     // What each pane's wheel turned short of a notch (upper, lower).
     int32_t wheelRemainder[2];
+    // Set by a thumb drag of a pane's vertical bar: the next paint of a shown pane
+    // of the control draws straight into the window instead of through the
+    // off-screen bitmap.
+    uint32_t paintDirectNext;
+    // WM_MOUSEWHEEL is being sent on to the active pane: one that comes back to the
+    // control meanwhile (a pane subclass handing it to the default procedure) goes
+    // on to the parent.
+    uint32_t forwardingWheel;
     // What the line-number margin was last measured for: the widest number's
     // length and the fonts it was measured in (slot 5, and slot 0 that stands in
     // for an empty slot 5), and the width that number needs with its gaps.
@@ -43,9 +53,10 @@ struct ControlPrivate {
 };
 
 struct ControlBlock {
-    EditorInstance ed;  // first: the window's extra value points at it
+    ControlRecord record;  // first: the window's extra value points at its EditorInstance
     ControlPrivate priv;
 };
+static_assert(offsetof(ControlBlock, record) == 0, "an EditorInstance's address is its block's");
 
 // The record of a control window, or nullptr before WM_CREATE and after WM_DESTROY.
 inline EditorInstance* InstanceOf(HWND hwnd) {

@@ -98,7 +98,7 @@ void KeepBlockWordBit(EditorInstance& ed, uint32_t recordOffset) {
     const uint32_t kind = flags & kFlagMarkerMask;
     if (kind != 0 && kind != kFlagBlockWord) return;
     if (record.markerId() != 0) return;
-    record.setFlags(gPainter.blockWordSeen ? flags | kFlagBlockWord : flags & ~kFlagBlockWord);
+    record.setFlags(PainterStateOf(ed).blockWordSeen ? flags | kFlagBlockWord : flags & ~kFlagBlockWord);
 }
 
 // One line through the line painter, in the row whose client top is y. The bit
@@ -108,7 +108,7 @@ void KeepBlockWordBit(EditorInstance& ed, uint32_t recordOffset) {
 void DrawLine(EditorInstance& ed, Surface& surface, const Target& t, uint32_t recordOffset, CharIndex start,
               int64_t x, int64_t y, int64_t right, int64_t bottom, int64_t visibleLeft) {
     const Rect row = t.Box(x, y, right, bottom);
-    gPainter.blockWordSeen = 0;
+    PainterStateOf(ed).blockWordSeen = 0;
     PaintLine(ed, recordOffset, start, surface, row, Px(visibleLeft + t.dx));
     if (static_cast<int64_t>(row.top) + ed.lineHeight > 0) KeepBlockWordBit(ed, recordOffset);
 }

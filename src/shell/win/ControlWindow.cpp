@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "edit/Notify.h"
-#include "render/BlockPatterns.h"
 #include "render/win/Brushes.h"
 #include "base/ScrollTiming.h"
 #include "base/win/Allocations.h"
@@ -80,13 +79,12 @@ void DropFrameScrollBars(HWND hwnd) {
 // record, which a parent may destroy meanwhile.
 LRESULT OnWmCreate(HWND hwnd) {
     if (gTiming.cpuMHz == 0) SetProcessorClock(MeasureProcessorClock());
-    ResetBlockPatterns();
 
     // The record exists, and the window points at it, before any child does: the
     // panes read it while they are being created.
     auto* block = static_cast<ControlBlock*>(AllocGlobal(kSiteRecord, GMEM_FIXED | GMEM_ZEROINIT, sizeof(ControlBlock)));
     if (!block) return -1;
-    EditorInstance& ed = block->ed;
+    EditorInstance& ed = block->record.ed;
     ::SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(&ed));
     ed.hwnd = hwnd;
     ed.hwndParent = ::GetParent(hwnd);

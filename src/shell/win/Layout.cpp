@@ -12,8 +12,6 @@
 
 namespace qv {
 
-LayoutState gLayout;
-
 namespace {
 
 // A move that changes nothing changes nothing on the screen either, but costs a
@@ -77,13 +75,12 @@ uint32_t UpperPaneHeight(uint32_t clientHeight, uint32_t splitRatio) {
 
 int32_t HorizontalStep(const EditorInstance& ed) {
     if (ed.fixedPitch) return static_cast<int32_t>(ed.charWidth);
-    return static_cast<int32_t>(std::lrint(gLayout.avgCharWidth));
+    return static_cast<int32_t>(std::lrint(StateOf(ed).layout.avgCharWidth));
 }
 
-void LayoutPanes(EditorInstance& ed) {
-    if (gLayout.paneResizePending) {
-        gLayout.paneResizePending = 0;
-        ViewPane& pane = PaneOf(ed, gLayout.resizedPaneWindow);
+void LayoutPanes(EditorInstance& ed, WindowRef resizedPane) {
+    if (resizedPane) {
+        ViewPane& pane = PaneOf(ed, resizedPane);
         ResetTextRect(pane);
         if (pane.vScrollShown) {
             Place(pane.hwndVScroll, pane.textRect.right, 0, kBarThickness, pane.textRect.bottom);
@@ -99,8 +96,8 @@ void LayoutPanes(EditorInstance& ed) {
     const int w = client.right, h = client.bottom;
     ed.upperPaneHeight = UpperPaneHeight(static_cast<uint32_t>(h), ed.splitRatio);
 
-    if (!gScroll.scrollPacingOff) {
-        gLayout.measureFontChanged = 0;
+    if (!ScrollStateOf(ed).scrollPacingOff) {
+        LayoutStateOf(ed).measureFontChanged = 0;
         MeasureLongestLine(ed);
     }
 
@@ -200,7 +197,7 @@ void MeasureLongestLine(EditorInstance& ed) {
         if (!ed.fixedPitch) {
             LineRecordView rec = LineRecordOf(ed, longest.line);
             widest = ThePlatform().MeasureText(ed, rec.chars(), rec.length());
-            if (gLayout.measureFontChanged || gLayout.measureTextChanged) {
+            if (LayoutStateOf(ed).measureFontChanged || LayoutStateOf(ed).measureTextChanged) {
                 SetHorizontalRange(Hwnd(active.hwndHScroll), widest, TextAreaWidth(ed) - 5, ed.panes[0].scrollX);
                 if (ed.panes[0].scrollX == 0) ::InvalidateRect(Hwnd(active.hwndHScroll), nullptr, TRUE);
             }
@@ -209,8 +206,8 @@ void MeasureLongestLine(EditorInstance& ed) {
 
     int32_t textWidth = TextAreaWidth(ed);
     if (!ed.fixedPitch && ed.maxLineLength != 0 && widest > 0) {
-        gLayout.avgCharWidth = static_cast<long double>(widest) / ed.maxLineLength;
-        ed.visibleColumns = static_cast<uint32_t>(std::lrint(textWidth / gLayout.avgCharWidth));
+        LayoutStateOf(ed).avgCharWidth = static_cast<long double>(widest) / ed.maxLineLength;
+        ed.visibleColumns = static_cast<uint32_t>(std::lrint(textWidth / LayoutStateOf(ed).avgCharWidth));
     }
 
     ViewPane& upper = ed.panes[0];
@@ -234,7 +231,7 @@ void MeasureCurrentLine(EditorInstance& ed) {
     if (n == 0) return;
     const int32_t width = ThePlatform().MeasureText(ed, rec.chars(), n);
     const uint32_t perChar = static_cast<uint32_t>(width > 0 ? width : 0) / n;
-    gLayout.avgCharWidth = static_cast<long double>(width) / n;
+    LayoutStateOf(ed).avgCharWidth = static_cast<long double>(width) / n;
     // A line drawn no wider than its character count gives no average to divide by.
     const int32_t textWidth = TextAreaWidth(ed);
     if (perChar != 0) ed.visibleColumns = static_cast<uint32_t>(textWidth > 0 ? textWidth : 0) / perChar;
@@ -242,9 +239,9 @@ void MeasureCurrentLine(EditorInstance& ed) {
 
 void MeasureAfterEdit(EditorInstance& ed) {
     if (!ed.fixedPitch && CurrentRecord(ed).length() != 0) MeasureCurrentLine(ed);
-    gLayout.measureTextChanged = 1;
+    LayoutStateOf(ed).measureTextChanged = 1;
     MeasureLongestLine(ed);
-    gLayout.measureTextChanged = 0;
+    LayoutStateOf(ed).measureTextChanged = 0;
 }
 
 }  // namespace qv

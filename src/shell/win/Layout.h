@@ -9,24 +9,19 @@
 
 #include <windows.h>
 
-#include "base/EditorInstance.h"
+#include "base/ControlRecord.h"
 
 namespace qv {
 
-// Process-wide layout state, shared by every control of the thread.
-struct LayoutState {
-    long double avgCharWidth;     // average character width of the last measured line
-    uint32_t measureTextChanged;  // set by handlers around a measurement after an edit
-    uint32_t measureFontChanged;  // set around a measurement after a font change
-    uint32_t paneResizePending;   // a pane's size or vertical bar changed ...
-    HWND resizedPaneWindow;       // ... this one; consumed by the next LayoutPanes
-};
-extern LayoutState gLayout;
+// The control's layout measurements (LayoutState, in its ControlRecord).
+inline LayoutState& LayoutStateOf(EditorInstance& ed) { return StateOf(ed).layout; }
 
 constexpr uint32_t kOpenSplitRatio = 0x206;  // 256/518 of the height: just under half
 
-// Moves every child to its place for the current client size, split and bars.
-void LayoutPanes(EditorInstance& ed);
+// Moves every child to its place for the current client size, split and bars;
+// first the text rectangle and vertical bar of `resizedPane`, when a pane's size or
+// vertical bar changed.
+void LayoutPanes(EditorInstance& ed, WindowRef resizedPane = nullptr);
 // Sets the pane's vertical bar and the horizontal bar's page; answers the pane's
 // vertical page (its height rounded down to whole rows).
 uint32_t UpdateScrollBars(EditorInstance& ed, ViewPane& pane);

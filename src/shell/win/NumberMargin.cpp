@@ -4,6 +4,7 @@
 
 #include "base/HostLimits.h"
 #include "base/win/ControlBlock.h"
+#include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "render/LineNumbers.h"
 #include "render/win/Fonts.h"
@@ -45,12 +46,12 @@ void SetNumberMarginWidth(EditorInstance& ed, uint32_t width) {
     // A remembered x inside the margins aims at a line's start (0 does): it stays.
     for (ViewPane& pane : ed.panes)
         if (pane.caretX >= oldLeft) pane.caretX += delta;
-    // The caret is the thread's: it is the control's only while a pane has the
+    // The system caret is the thread's: it is moved only while a pane has the
     // focus; a pane that gets the focus places it afresh.
     if (PaneHasFocus(ed)) {
-        POINT p = {};
-        ::GetCaretPos(&p);
-        ::SetCaretPos(p.x + delta, p.y);
+        Point& p = ScrollStateOf(ed).caretPlaced;
+        p.x += delta;
+        ::SetCaretPos(p.x, p.y);
     }
     LayoutPanes(ed);
     RefreshBothPanes(ed);

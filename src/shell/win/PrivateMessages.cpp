@@ -9,6 +9,7 @@
 #include "quorvane.h"
 #include "command/CommandSteps.h"
 #include "edit/TextEdit.h"
+#include "pane/CaretGeometry.h"
 #include "pane/MouseState.h"
 #include "pane/PaneView.h"
 #include "render/Highlights.h"
@@ -117,7 +118,7 @@ LRESULT OnEmxGetWheelLines(EditorInstance& ed, const Message&) { return static_c
 // EMX_SETWHEELMODE: the wheel of every control of the process scrolls smoothly
 // (lParam nonzero) or jumps; answers lParam.
 LRESULT OnEmxSetWheelMode(EditorInstance&, const Message& m) {
-    gMouse.smoothWheel = static_cast<uint32_t>(m.lParam);
+    gSmoothWheel = static_cast<uint32_t>(m.lParam);
     return m.lParam;
 }
 
@@ -128,9 +129,9 @@ LRESULT OnEmxSetTabWidth(EditorInstance& ed, const Message& m) {
     FontRef fonts[kFontSlotCount];
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     MeasureFonts(ed, fonts);
-    gLayout.measureFontChanged = 1;
+    LayoutStateOf(ed).measureFontChanged = 1;
     MeasureLongestLine(ed);
-    gLayout.measureFontChanged = 0;
+    LayoutStateOf(ed).measureFontChanged = 0;
     RefreshBothPanes(ed);
     return 0;
 }
@@ -263,9 +264,9 @@ LRESULT OnEmxSetFonts(EditorInstance& ed, const Message& m) {
     ChangeFonts(ed, fonts);
     RefreshBothPanes(ed);
     UpdateScrollBars(ed, ActivePane(ed));
-    gLayout.measureFontChanged = 1;
+    LayoutStateOf(ed).measureFontChanged = 1;
     MeasureLongestLine(ed);
-    gLayout.measureFontChanged = 0;
+    LayoutStateOf(ed).measureFontChanged = 0;
     return 0;
 }
 

@@ -159,9 +159,9 @@ LRESULT OnEmStreamIn(EditorInstance& ed, const Message& m) {
     if (loaded.loaded) RememberLoadedLineEnds(ed, loaded.kind);
     if (stream && ReadStreamFormat(flags).selection) {
         // The horizontal range after an edit, as for EM_REPLACESEL.
-        gLayout.measureTextChanged = 1;
+        LayoutStateOf(ed).measureTextChanged = 1;
         MeasureLongestLine(ed);
-        gLayout.measureTextChanged = 0;
+        LayoutStateOf(ed).measureTextChanged = 0;
     }
     return bytes;
 }

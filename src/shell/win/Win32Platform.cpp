@@ -104,11 +104,6 @@ void Win32Platform::ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const
 void Win32Platform::UpdateWindow(WindowRef window) { ::UpdateWindow(H(window)); }
 WindowRef Win32Platform::GetFocus() { return ::GetFocus(); }
 void Win32Platform::SetCaretPos(int32_t x, int32_t y) { ::SetCaretPos(x, y); }
-Point Win32Platform::GetCaretPos() {
-    POINT p = {0, 0};
-    ::GetCaretPos(&p);
-    return {p.x, p.y};
-}
 void Win32Platform::ShowCaret(WindowRef window) { ::ShowCaret(H(window)); }
 void Win32Platform::HideCaret(WindowRef window) { ::HideCaret(H(window)); }
 void Win32Platform::SetFocus(WindowRef window) { ::SetFocus(H(window)); }

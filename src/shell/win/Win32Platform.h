@@ -24,7 +24,6 @@ public:
     void UpdateWindow(WindowRef window) override;
     WindowRef GetFocus() override;
     void SetCaretPos(int32_t x, int32_t y) override;
-    Point GetCaretPos() override;
     void ShowCaret(WindowRef window) override;
     void HideCaret(WindowRef window) override;
     void SetFocus(WindowRef window) override;

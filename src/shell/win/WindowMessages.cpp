@@ -5,6 +5,7 @@
 #include "command/EmptyDocumentRepair.h"
 #include "edit/Notify.h"
 #include "edit/TextEdit.h"
+#include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
 #include "render/win/Fonts.h"
 #include "render/win/WindowPrint.h"
@@ -15,8 +16,9 @@
 #include "command/CommandSteps.h"
 #include "command/UndoCommand.h"
 #include "base/Platform.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "shell/win/SplitBar.h"
+#include "shell/win/StreamGuard.h"
 #include "store/LineRecord.h"
 #include "store/PositionMap.h"
 
@@ -37,7 +39,7 @@ LRESULT OnWmSize(EditorInstance& ed, const Message& m) {
     RECT client = {};
     ::GetClientRect(m.hwnd, &client);
     ed.clientRect = {client.left, client.top, client.right, client.bottom};
-    WithFlag(gLayout.measureTextChanged, [&] { LayoutPanes(ed); });
+    WithFlag(LayoutStateOf(ed).measureTextChanged, [&] { LayoutPanes(ed); });
     return m.Default();
 }
 
@@ -101,7 +103,7 @@ LRESULT OnWmClear(EditorInstance& ed, const Message&) {
     if (!ok) return 0;
     BringCaretIntoView(ed);
     InvalidateBothPanes(ed);
-    ActivePane(ed).caretX = ThePlatform().GetCaretPos().x;
+    ActivePane(ed).caretX = PlacedCaret(ed).x;
     RepairEmptyDocument(ed);
     NotifyParent(ed, kReasonSelChange);
     return 0;
@@ -151,7 +153,7 @@ LRESULT OnWmSetFont(EditorInstance& ed, const Message& m) {
     for (uint32_t i = 0; i < kFontSlotCount; ++i) fonts[i] = ed.fonts[i];
     fonts[kFontText] = reinterpret_cast<FontRef>(m.wParam);
     ChangeFonts(ed, fonts);
-    WithFlag(gLayout.measureFontChanged, [&] { MeasureLongestLine(ed); });
+    WithFlag(LayoutStateOf(ed).measureFontChanged, [&] { MeasureLongestLine(ed); });
     return m.Default();
 }
 
@@ -212,11 +214,15 @@ LRESULT OnWmLButtonUp(EditorInstance& ed, const Message&) { return OnSplitDragEn
 // result. A pane procedure (a host's subclass) that hands the wheel back to the
 // default procedure, and so to the control again, has it go on to the parent.
 LRESULT OnWmMouseWheel(EditorInstance& ed, const Message& m) {
-    static bool forwarding = false;
-    if (forwarding) return m.Default();
-    forwarding = true;
+    ControlPrivate& priv = PrivateOf(ed);
+    if (priv.forwardingWheel) return m.Default();
+    // Counted as a mouse handler: the record outlives a parent that destroys the
+    // control while the pane scrolls.
+    ++priv.mouseDepth;
+    priv.forwardingWheel = 1;
     const LRESULT result = ::SendMessageA(Hwnd(ed.hwndActivePane), m.msg, m.wParam, m.lParam);
-    forwarding = false;
+    priv.forwardingWheel = 0;
+    if (--priv.mouseDepth == 0 && priv.destroyedWhileStreaming) ReleaseControlRecord(ed);
     return result;
 }
 

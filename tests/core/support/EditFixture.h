@@ -1,6 +1,6 @@
-// A control's record holding a fresh document (one line: its closing CR), with the
-// process-wide edit and mouse state back at their start, and helpers to set up
-// text and selections and to read the document and the undo log back.
+// A control's record holding a fresh document (one line: its closing CR), and
+// helpers to set up text and selections and to read the document and the undo log
+// back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,18 +20,29 @@
 
 namespace qv::test {
 
+// A second control beside the fixture's, with a document of its own.
+class OtherControl {
+public:
+    explicit OtherControl(const char* text, uintptr_t windows = 0x1000) : record_(NewControlRecord(windows)) {
+        EXPECT_TRUE(CreateStore(ed) && InsertEndMark(ed) && SetWholeText(ed, text));
+    }
+    ~OtherControl() { DestroyStore(ed); }
+    OtherControl(const OtherControl&) = delete;
+    OtherControl& operator=(const OtherControl&) = delete;
+
+private:
+    std::unique_ptr<ControlRecord> record_;
+
+public:
+    EditorInstance& ed = record_->ed;
+};
+
 class EditFixture : public CoreFixture {
 protected:
     void SetUp() override {
         CoreFixture::SetUp();
-        ResetEditState();
-        gMouse = MouseState{};
         ASSERT_TRUE(InsertEndMark(*ed));
         platform.ClearRecords();
-    }
-    void TearDown() override {
-        ResetEditState();
-        CoreFixture::TearDown();
     }
 
     // Stored text: one CR per line end, the closing CR included.

@@ -150,7 +150,6 @@ void FakePlatform::ScrollWindow(WindowRef window, int32_t dx, int32_t dy, const 
 void FakePlatform::UpdateWindow(WindowRef window) { updates.push_back(window); }
 WindowRef FakePlatform::GetFocus() { return focus; }
 void FakePlatform::SetCaretPos(int32_t x, int32_t y) { caret = {x, y}; }
-Point FakePlatform::GetCaretPos() { return caret; }
 void FakePlatform::ShowCaret(WindowRef) { caretShown = true; }
 void FakePlatform::HideCaret(WindowRef) { caretShown = false; }
 void FakePlatform::SetFocus(WindowRef window) {

@@ -77,7 +77,7 @@ public:
 
     // ---- What the platform answers ---------------------------------------------------
     WindowRef focus = nullptr;
-    Point caret{0, 0};
+    Point caret{0, 0};  // where SetCaretPos put the caret last
     bool caretShown = false;
     bool rightButtonDown = false;
     // The left button: down while leftButtonDown, until it has been read
@@ -156,7 +156,6 @@ public:
     void UpdateWindow(WindowRef window) override;
     WindowRef GetFocus() override;
     void SetCaretPos(int32_t x, int32_t y) override;
-    Point GetCaretPos() override;
     void ShowCaret(WindowRef window) override;
     void HideCaret(WindowRef window) override;
     void SetFocus(WindowRef window) override;

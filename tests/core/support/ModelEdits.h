@@ -113,7 +113,6 @@ protected:
 
         bool ok = false;
         EXPECT_EQ(ReplaceSelection(*ed, text.c_str(), true, &ok), chars.size());
-        EXPECT_EQ(gEdit.undoGroup, 0u);
         EXPECT_TRUE(ok);
         ExpectSelection(p + static_cast<CharIndex>(chars.size()), p + static_cast<CharIndex>(chars.size()));
     }

@@ -69,6 +69,20 @@ HWND ControlTest::MakeControl(int width, int height, DWORD style, int id) {
     return control;
 }
 
+void PumpQuietFor(DWORD ms) {
+    DWORD last = GetTickCount();
+    for (int rounds = 0; GetTickCount() - last < ms && rounds < 100000; ++rounds) {
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            last = GetTickCount();
+        } else {
+            Sleep(2);
+        }
+    }
+}
+
 void PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -51,4 +51,8 @@ protected:
 // Handles pending messages without waiting.
 void PumpMessages();
 
+// Handles messages until none came for `ms` milliseconds: the display's answers to
+// a new top-level window or a moved pointer come late.
+void PumpQuietFor(DWORD ms);
+
 }  // namespace qvtest

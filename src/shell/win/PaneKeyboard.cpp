@@ -8,7 +8,7 @@
 // shortcuts match by their virtual-key code alone, which follows the keyboard
 // layout: Ctrl+Z undoes wherever the layout puts the Z. They take Ctrl without Alt,
 // since Ctrl+Alt is AltGr, which types characters on many layouts.
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 
 #include "command/Clipboard.h"
 #include "command/CommandSteps.h"

@@ -9,7 +9,7 @@
 #include "edit/TextEdit.h"
 #include "pane/CaretGeometry.h"
 #include "pane/PaneView.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "render/KeywordTable.h"
 #include "render/win/PanePainter.h"
 #include "render/win/WindowPrint.h"
@@ -22,10 +22,6 @@
 
 namespace qv {
 namespace {
-
-// Set by a thumb drag of the vertical bar: the next paint of a shown pane draws
-// straight into the window instead of through the off-screen bitmap.
-uint32_t gPaintDirectNext = 0;
 
 uint32_t WholeRows(const EditorInstance& ed, int32_t height) {
     uint32_t h = height > 0 ? static_cast<uint32_t>(height) : 0;
@@ -58,9 +54,7 @@ LRESULT OnPaneCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // the one resized.
 void OnPaneSize(EditorInstance& ed, HWND hwnd) {
     if (LineCount(ed) > 1) UpdateScrollBars(ed, PaneOf(ed, hwnd));
-    gLayout.paneResizePending = 1;
-    gLayout.resizedPaneWindow = hwnd;
-    LayoutPanes(ed);
+    LayoutPanes(ed, hwnd);
 }
 
 // WM_PAINT: the paint, then the scroll bars and the layout they may change.
@@ -72,19 +66,15 @@ LRESULT OnPanePaint(EditorInstance& ed, HWND hwnd) {
         ::ValidateRect(hwnd, nullptr);
         return 0;
     }
-    if (gPaintDirectNext) {
-        gPaintDirectNext = 0;
+    if (PrivateOf(ed).paintDirectNext) {
+        PrivateOf(ed).paintDirectNext = 0;
         PaintPaneDirect(hwnd);
     } else {
         PaintPaneBuffered(hwnd);
     }
     const uint32_t barWas = pane.vScrollShown;
     UpdateScrollBars(ed, pane);
-    if (pane.vScrollShown != barWas) {
-        gLayout.paneResizePending = 1;
-        gLayout.resizedPaneWindow = hwnd;
-    }
-    LayoutPanes(ed);
+    LayoutPanes(ed, pane.vScrollShown != barWas ? hwnd : nullptr);
     if (!pane.vScrollShown) {
         const int32_t rows = static_cast<int32_t>(WholeRows(ed, pane.textRect.bottom));
         pane.scrollY = pane.scrollY > rows ? pane.scrollY - rows : 0;
@@ -124,7 +114,7 @@ void OnPaneKillFocus(EditorInstance& ed, HWND hwnd) {
 // WM_VSCROLL: scrolling from the pane's own vertical bar, never paced; the parent
 // hears of it (reason 44) when the offset changed. Answers 0.
 LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    gScroll.scrollPacingOff = 1;
+    ScrollStateOf(ed).scrollPacingOff = 1;
     HideHostPopup();
     ViewPane& pane = PaneOf(ed, hwnd);
     const int32_t old = pane.scrollY;
@@ -136,7 +126,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
     switch (LOWORD(wParam)) {
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION:
-            gPaintDirectNext = 1;
+            PrivateOf(ed).paintDirectNext = 1;
             y = info.nTrackPos;
             break;
         case SB_LINEDOWN:
@@ -157,7 +147,7 @@ LRESULT OnPaneVScroll(EditorInstance& ed, HWND hwnd, WPARAM wParam, LPARAM lPara
             if (y < 0) y = 0;
             break;
         case SB_ENDSCROLL:
-            gScroll.scrollPacingOff = 0;
+            ScrollStateOf(ed).scrollPacingOff = 0;
             break;
         default:
             break;

@@ -6,7 +6,7 @@
 #include "command/MouseCommands.h"
 #include "pane/MouseState.h"
 #include "pane/PointerGeometry.h"
-#include "pane/win/PaneInput.h"
+#include "shell/win/PaneInput.h"
 #include "shell/win/Layout.h"
 #include "shell/win/StreamGuard.h"
 #include "store/LineRecord.h"
@@ -31,7 +31,7 @@ public:
     MouseScope(const MouseScope&) = delete;
     MouseScope& operator=(const MouseScope&) = delete;
     MouseContext Context() const {
-        return {static_cast<int32_t>(std::lrint(gLayout.avgCharWidth)),
+        return {static_cast<int32_t>(std::lrint(LayoutStateOf(ed_).avgCharWidth)),
                 &PrivateOf(ed_).destroyedWhileStreaming};
     }
 
@@ -88,7 +88,7 @@ LRESULT OnPaneSetCursor(EditorInstance& ed, HWND pane) {
     ::GetCursorPos(&at);
     ::ScreenToClient(pane, &at);
     StdCursor shape = PointerShapeAt(ed, pane, at.x, at.y);
-    if (gMouse.mouseDragState == kMouseMarginLines) shape = StdCursor::Margin;
+    if (MouseStateOf(ed).mouseDragState == kMouseMarginLines) shape = StdCursor::Margin;
     ThePlatform().SetCursor(shape);
     return TRUE;
 }
@@ -115,7 +115,7 @@ LRESULT OnPaneMouse(EditorInstance& ed, HWND pane, UINT msg, WPARAM wParam, LPAR
         case WM_RBUTTONDOWN:
             // Only a press of the right button alone; the selection stays.
             if (wParam != MK_RBUTTON) break;
-            RightButtonPress();
+            RightButtonPress(ed);
             return 1;
         case WM_RBUTTONUP:
             if (wParam != MK_RBUTTON) break;
